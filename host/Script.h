@@ -1,0 +1,41 @@
+// The host's script language: one user action per line, and the transcript line written
+// for every message box. Shared by the Linux and the Windows host.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace host {
+
+enum class ActionKind { Expand, Collapse, Select, Click, Tab, Choose, Type, Answer, Open };
+
+struct Action {
+    ActionKind kind = ActionKind::Click;
+    int line = 0;
+    int id = 0;        // click, choose, type: the control id
+    int number = 0;    // tab: the tab index; choose: the item index
+    bool ok = true;    // answer: ok or cancel
+    std::string text;  // expand, collapse, select, type: the rest of the line
+};
+
+struct ScriptError {
+    int line = 0;
+    std::string reason;
+};
+
+// One line of a script: nothing for a blank or comment line, the action, or why a user
+// could not perform it ("unknown action \"jump\"").
+std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view line, int lineNumber);
+
+// Escapes a text for the transcript: `"`, `\` and control characters as \", \\, \n, \r,
+// \t or \xHH.
+std::string EscapeText(std::string_view text);
+
+// The transcript line of one message box, without the line end:
+// messagebox caption="..." text="..." buttons=OK|OKCANCEL icon=none|stop answer=ok|cancel
+std::string MessageBoxLine(std::string_view caption, std::string_view text, unsigned flags,
+                           bool answeredOk);
+
+} // namespace host

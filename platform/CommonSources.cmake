@@ -1,0 +1,2 @@
+# Sources shared by both implementations (plain C++ over the headers).
+target_sources(platform PRIVATE)

@@ -1,0 +1,100 @@
+// Exclusive file access for the registration file editor.
+//
+// One interface, two implementations (platform/linux/File.cpp over POSIX with an
+// exclusive flock, platform/windows/File.cpp over CreateFile with share mode 0).
+// A backslash in a path is a directory separator on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The operations a test can make fail one at a time (see FaultHook).
+enum class FileCall { Open, Create, Length, Seek, Read, Write, SetLength, Sync, Close, Remove };
+
+std::string_view FileCallName(FileCall call);
+
+// What went wrong with a file: filled by a failed open, carried by FileError.
+struct FileErrorInfo {
+    std::string Cause;    // the operation, for example "open" or "write"
+    int Code = 0;         // the operating system's error code (errno, GetLastError)
+    std::string FileName; // the path as given
+    std::string Text;     // the operating system's own text for Code
+};
+
+// The platform's file error: raised by every failing call other than Open.
+class FileError : public std::runtime_error {
+public:
+    explicit FileError(FileErrorInfo info);
+    const FileErrorInfo& Info() const { return info_; }
+    int Code() const { return info_.Code; }
+
+private:
+    FileErrorInfo info_;
+};
+
+// Builds the record for an operating-system error code, with the platform's text for it.
+FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName);
+
+enum class SeekOrigin { Begin, End };
+
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file for reading and writing, never creating it, and holds it
+    // exclusively until Close: a second opener in any process fails. Returns 0, or the
+    // operating system's error code with `error` filled.
+    int Open(std::string_view path, FileErrorInfo& error);
+    // Creates (or truncates) a file for reading and writing, held exclusively likewise.
+    int Create(std::string_view path, FileErrorInfo& error);
+
+    bool IsOpen() const;
+    std::uint64_t Length();
+    void Seek(std::int64_t offset, SeekOrigin origin);
+    // Reads up to bytes.size() bytes at the current position; returns the count read.
+    std::size_t Read(std::span<char> bytes);
+    // Writes every byte at the current position, or raises.
+    void Write(std::span<const char> bytes);
+    void SetLength(std::uint64_t length);
+    // Makes the written bytes durable before the caller relies on them.
+    void Sync();
+    void Close();
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::intptr_t handle_ = -1;
+};
+
+// Removes a file; raises FileError on failure other than "does not exist".
+void RemoveFile(std::string_view path);
+bool FileExists(std::string_view path);
+
+// Test hook: called before every file call. Returning a non-zero code makes that call
+// fail with this operating-system error code instead of running.
+class FaultHook {
+public:
+    virtual ~FaultHook() = default;
+    virtual int BeforeCall(FileCall call, std::string_view path) = 0;
+};
+// Installs the hook for the calling process (nullptr removes it); returns the previous one.
+FaultHook* SetFaultHook(FaultHook* hook);
+
+// Bytes moved by the file layer since the last reset; read by the benchmarks.
+struct FileCounters {
+    std::uint64_t BytesRead = 0;
+    std::uint64_t BytesWritten = 0;
+    std::uint64_t Calls = 0;
+};
+FileCounters& Counters();
+
+} // namespace platform

@@ -1,0 +1,2 @@
+# File access over POSIX.
+target_sources(platform PRIVATE)

@@ -1,0 +1,2 @@
+# The windowing layer over its own window objects.
+target_sources(platform PRIVATE)

@@ -1,0 +1,2 @@
+# Both halves over the Windows user interface and file access.
+target_sources(platform PRIVATE)
