@@ -29,7 +29,8 @@ public:
 
     // Makes the modeless window from the dialog resource (hidden unless the resource says
     // visible) and runs OnInitDialog with the controls bound before it returns. Without a
-    // parent, the calling thread's active window becomes the owner. Non-zero on success.
+    // parent, the calling thread's active window becomes the owner. Non-zero on success;
+    // on failure no window remains and PostNcDestroy has not run.
     int Create();
     // Ends the dialog: hides a modeless one. The window is not destroyed.
     void EndDialog(int result);
@@ -50,6 +51,10 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // The default destruction handling.
     void OnDestroy() {}
+    // Runs once after the window and all its children have been destroyed, as the very
+    // last thing the layer does with this object: a dialog that owns itself may delete
+    // itself here.
+    virtual void PostNcDestroy() {}
 
     // Attaches `control` to the child window with `id`.
     void BindControl(int id, Window& control) const;

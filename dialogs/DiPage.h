@@ -1,0 +1,36 @@
+// The digital-input page: trigger edge and data latch of the four 16-channel groups of
+// the template being edited, one pair of radio buttons per setting.
+#pragma once
+
+#include "platform/Dialog.h"
+
+namespace dialogs {
+
+class TemplateDialog;
+
+class DiPage : public ui::Dialog {
+public:
+    explicit DiPage(TemplateDialog* owner);
+    ~DiPage() override;
+
+    // Shows the owner's current record.
+    void Refresh();
+    void OnTriggerClick(const ui::Event& event);
+    void OnLatchClick(const ui::Event& event);
+
+    TemplateDialog* Owner;
+
+protected:
+    bool ProcessMessage(const ui::Event& event) override;
+    int OnInitDialog() override;
+
+private:
+    void ApplyClick(int id);
+};
+
+inline constexpr ui::MessageRoute<DiPage> DiPageRoutes[] = {
+    {WM_COMMAND, BN_CLICKED, 2100, 2107, &DiPage::OnTriggerClick},
+    {WM_COMMAND, BN_CLICKED, 1008, 1015, &DiPage::OnLatchClick},
+};
+
+} // namespace dialogs

@@ -1,0 +1,247 @@
+#include "dialogs/TemplateDialog.h"
+
+#include <string>
+
+#include "dialogs/DevicePage.h"
+#include "dialogs/DiPage.h"
+#include "dialogs/resource.h"
+#include "platform/FileReason.h"
+#include "templates/TemplateNodes.h"
+
+namespace dialogs {
+namespace {
+
+using templates::IsModelNodeText;
+using templates::IsTemplateNodeText;
+
+constexpr char kSavePrompt[] = "The configuration of PCI3916 is change, save the change";
+constexpr char kSavePromptCaption[] = "Note";
+constexpr char kTooManyTemplates[] = "Support up to 16 Templates";
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(text[i]) != lower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TemplateDialog::TemplateDialog() : ui::Dialog(IDD_TEMPLATE_DIALOG, nullptr) {}
+
+TemplateDialog::~TemplateDialog() = default;
+
+bool TemplateDialog::ProcessMessage(const ui::Event& event) {
+    return ui::RouteMessage(*this, TemplateDialogRoutes, event) || Dialog::ProcessMessage(event);
+}
+
+void TemplateDialog::BindControls() {
+    BindControl(IDC_PAGE_TABS, PageTabs);
+    BindControl(IDC_TEMPLATE_TREE, TemplateTree);
+    BindControl(IDC_SAVE, SaveButton);
+}
+
+int TemplateDialog::OnInitDialog() {
+    Dialog::OnInitDialog();
+    Table.PendingDeletes = 0;
+    Table.UsedSwitchIds = 0;
+    Table.CurrentIndex = 0;
+    SaveButton.EnableWindow(false);
+    DevicePane = std::make_unique<DevicePage>(this);
+    DiPane = std::make_unique<DiPage>(this);
+
+    const ui::TreeItem root = TemplateTree.InsertItem(templates::kRootNodeText, nullptr);
+    (void)root;
+    TemplateTree.InsertItem(templates::kModelNodeText,
+                            TemplateTree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
+    Table.LoadTemplateList(TemplateTree);
+    PageTabs.InsertItem(0, "Device");
+    PageTabs.InsertItem(1, "DI");
+    Table.LoadAllTemplates(TemplateTree);
+
+    if (DevicePane->Create())
+        PlacePage(*DevicePane);
+    if (DiPane->Create())
+        PlacePage(*DiPane);
+    RefreshCurrentPage();
+
+    if (const auto& failure = Table.ReadFailure()) {
+        const std::string text = "The templates could not be read from \"" + failure->FileName +
+                                 "\": " + platform::FileReasonText(*failure) + ".";
+        MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
+    }
+    return 1;
+}
+
+void TemplateDialog::PlacePage(ui::Dialog& page) const {
+    const ui::Rect client = page.GetClientRect();
+    ui::Rect frame = GetDlgItem(IDC_PAGE_FRAME).GetWindowRect();
+    ScreenToClient(frame);
+    page.MoveWindow(frame.left, frame.top, client.Width(), client.Height(), true);
+    // The pages' final place, fixed in pixels for the dialog font's base units.
+    page.MoveWindow(client.left + 160, client.top + 30, client.Width(), client.Height(), false);
+}
+
+void TemplateDialog::PostNcDestroy() { delete this; }
+
+int TemplateDialog::SelectedTemplateIndex() {
+    const ui::TreeItem selected = TemplateTree.GetSelectedItem();
+    if (!selected)
+        return -1;
+    const std::string text = TemplateTree.GetItemText(selected);
+    if (!text.starts_with(templates::kTemplateNodePrefix))
+        return -1;
+    std::size_t pos = sizeof templates::kTemplateNodePrefix - 1;
+    int index = 0;
+    bool digits = false;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && index < 1000) {
+        index = index * 10 + (text[pos++] - '0');
+        digits = true;
+    }
+    if (!digits || index >= templates::kTemplateCount)
+        return -1;
+    Table.CurrentIndex = index;
+    return index;
+}
+
+void TemplateDialog::RefreshCurrentPage() {
+    switch (PageTabs.GetCurSel()) {
+    case 0: DevicePane->Refresh(); break;
+    case 1: DiPane->Refresh(); break;
+    default: break;
+    }
+}
+
+void TemplateDialog::MarkModified() {
+    ModifiedFlag = true;
+    SaveButton.EnableWindow(true);
+}
+
+void TemplateDialog::ShowPages(bool device, bool di) const {
+    DevicePane->ShowWindow(device ? SW_SHOWNORMAL : SW_HIDE);
+    DiPane->ShowWindow(di ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+void TemplateDialog::OnTreeSelChanged(const ui::Event&) {
+    const int index = SelectedTemplateIndex();
+    const ui::TreeItem selected = TemplateTree.GetSelectedItem();
+    if (index < 0) {
+        DevicePane->ShowWindow(SW_HIDE);
+        if (selected && IsModelNodeText(TemplateTree.GetItemText(selected)))
+            BindCurrentRecord();
+        return;
+    }
+    const ui::TreeItem parent = TemplateTree.GetParentItem(selected);
+    if (parent && IsModelNodeText(TemplateTree.GetItemText(parent)))
+        BindCurrentRecord();
+    switch (PageTabs.GetCurSel()) {
+    case 0: ShowPages(true, false); break;
+    case 1: ShowPages(false, true); break;
+    default: break;
+    }
+    RefreshCurrentPage();
+    RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void TemplateDialog::OnTabSelChange(const ui::Event&) {
+    const int tab = PageTabs.GetCurSel();
+    const ui::TreeItem selected = TemplateTree.GetSelectedItem();
+    if (!selected ||
+        !StartsWithNoCase(TemplateTree.GetItemText(selected), templates::kTemplateNodePrefix))
+        return;
+    RefreshCurrentPage();
+    if (tab == 0)
+        ShowPages(true, false);
+    else if (tab == 1)
+        ShowPages(false, true);
+}
+
+void TemplateDialog::OnAdd(const ui::Event&) {
+    // With no node selected yet, Add works as if the model node were selected.
+    ui::TreeItem selected = TemplateTree.GetSelectedItem();
+    if (!selected)
+        selected = templates::ModelNode(TemplateTree);
+    const std::string text = selected ? TemplateTree.GetItemText(selected) : std::string();
+    if (selected && text.find(templates::kRootNodeText) == std::string::npos) {
+        const ui::TreeItem parent =
+            IsTemplateNodeText(text) ? TemplateTree.GetParentItem(selected) : selected;
+        int index = 0;
+        Table.LowestFreeTemplateIndex(TemplateTree, selected, index);
+        if (index >= templates::kTemplateCount) {
+            MessageBoxA(kTooManyTemplates, nullptr, MB_OK);
+        } else {
+            Table.AssignFreeSwitchId(index);
+            const ui::TreeItem node =
+                TemplateTree.InsertItem(templates::TemplateNodeText(index), parent);
+            MarkModified();
+            TemplateTree.SelectItem(node, TVGN_CARET);
+        }
+    }
+    ModifiedFlag = true;
+}
+
+void TemplateDialog::OnRemove(const ui::Event&) {
+    const ui::TreeItem selected = TemplateTree.GetSelectedItem();
+    const ui::TreeItem parent = selected ? TemplateTree.GetParentItem(selected) : nullptr;
+    if (!parent || !TemplateTree.GetParentItem(parent))
+        return;
+    if (SelectedTemplateIndex() < 0)
+        return;
+    Table.PendingDeletes = static_cast<std::uint16_t>(Table.PendingDeletes |
+                                                      (1u << Table.CurrentIndex));
+    if (IsModelNodeText(TemplateTree.GetItemText(parent)))
+        BindCurrentRecord();
+    // The switch ID stays taken while another shown template has it too.
+    Table.ReleaseSwitchId(TemplateTree, Table.CurrentRecord->SwitchId, Table.CurrentIndex);
+    TemplateTree.DeleteItem(selected);
+    MarkModified();
+}
+
+bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
+    if (Table.Save(TemplateTree)) {
+        ModifiedFlag = false;
+        SaveButton.EnableWindow(false);
+        return true;
+    }
+    const platform::FileErrorInfo& error = Table.LastError();
+    std::string text = "The templates were not saved to \"" + error.FileName + "\": ";
+    text += Table.Loaded() ? platform::FileReasonText(error)
+                           : "it could not be read when this window opened (" +
+                                 platform::FileReasonText(error) + ")";
+    text += ".";
+    ui::MessageBoxA(messageOwner, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
+    ModifiedFlag = true;
+    SaveButton.EnableWindow(true);
+    return false;
+}
+
+void TemplateDialog::OnSave(const ui::Event&) { SaveTemplates(Handle()); }
+
+void TemplateDialog::OnClose(const ui::Event&) {
+    if (ModifiedFlag) {
+        if (MessageBoxA(kSavePrompt, kSavePromptCaption, MB_OKCANCEL) == IDOK &&
+            !SaveTemplates(Handle()))
+            return; // the window stays open so that the changes are not lost
+        ModifiedFlag = false;
+    }
+    EndDialog(IDCANCEL);
+    if (const ui::Window owner = GetParent())
+        owner.SetFocus();
+}
+
+void TemplateDialog::OnDestroy(const ui::Event&) {
+    Dialog::OnDestroy();
+    if (ModifiedFlag &&
+        ui::MessageBoxA(nullptr, kSavePrompt, kSavePromptCaption, MB_OKCANCEL) == IDOK)
+        SaveTemplates(nullptr);
+    ModifiedFlag = false;
+    if (const ui::Window owner = GetParent())
+        owner.SetFocus();
+    Dialog::OnDestroy();
+}
+
+} // namespace dialogs

@@ -1,0 +1,61 @@
+#include "entry/DriverConfig.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "dialogs/TemplateDialog.h"
+
+namespace {
+
+constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
+constexpr char kDriverFolder[] = "Public\\Tarnwick\\Device_Drivers\\";
+
+// Copies at most capacity - 1 characters and terminates.
+template <std::size_t N> void CopyText(char (&field)[N], const char* text) {
+    std::size_t length = std::strlen(text);
+    if (length > N - 1)
+        length = N - 1;
+    std::memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+// The first 8 characters of the module name when it contains "ICfg.dll", else the first 7.
+std::string ModelNameOf(const char* moduleName) {
+    const std::size_t wanted = std::strstr(moduleName, "ICfg.dll") ? 8 : 7;
+    return std::string(moduleName, strnlen(moduleName, wanted));
+}
+
+} // namespace
+
+extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
+                            const char* extraText) {
+    auto* dialog = new (std::nothrow) dialogs::TemplateDialog();
+    if (!dialog) {
+        ui::MessageBoxA(nullptr, kObjectFailed, nullptr, MB_OK);
+        return 0;
+    }
+    CopyText(dialog->RootPath, rootPath);
+    CopyText(dialog->ModuleName, moduleName);
+    CopyText(dialog->ExtraText, extraText);
+
+    const std::string modelName = ModelNameOf(moduleName);
+    const std::string path =
+        std::string(rootPath) + kDriverFolder + modelName + "\\" + modelName + ".reg";
+    if (path.size() >= sizeof dialog->RegFilePath) {
+        // A cut path could name another file: refuse instead.
+        const std::string text = "The path of the template file is too long (" +
+                                 std::to_string(path.size()) + " characters, at most " +
+                                 std::to_string(sizeof dialog->RegFilePath - 1) + "):\n" + path;
+        ui::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
+        delete dialog;
+        return 0;
+    }
+    CopyText(dialog->RegFilePath, path.c_str());
+
+    if (dialog->Create())
+        dialog->ShowWindow(SW_SHOWNORMAL);
+    else
+        delete dialog; // no window was made, so nothing else will release it
+    return 1;
+}

@@ -1,0 +1,79 @@
+#include "host/Options.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace host {
+
+const char kUsage[] =
+    "usage: devhost [--library PATH] [--root DIR] [--module NAME] [--extra TEXT]\n"
+    "               [--script FILE|-]\n"
+    "Opens the configuration window of the library on a driver tree (by default a copy of\n"
+    "the bundled sample tree). With --script, the user's actions come from the script and\n"
+    "every message box is written to standard output; without it, the window is shown in\n"
+    "this terminal.\n";
+
+std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            continue;
+        }
+        std::optional<std::string>* target = nullptr;
+        std::string* plain = nullptr;
+        if (option == "--library")
+            target = &options.library;
+        else if (option == "--root")
+            target = &options.root;
+        else if (option == "--script")
+            target = &options.script;
+        else if (option == "--module")
+            plain = &options.module;
+        else if (option == "--extra")
+            plain = &options.extra;
+        else
+            return "unknown option \"" + std::string(option) + "\"";
+        if (i + 1 >= argc)
+            return std::string(option) + " needs a value";
+        const char* value = argv[++i];
+        if (target)
+            *target = value;
+        else
+            *plain = value;
+    }
+    return options;
+}
+
+std::variant<std::string, std::string> PrepareSampleTree(const std::string& bundledTree) {
+    namespace fs = std::filesystem;
+    fs::path base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        base = data;
+    else if (const char* local = std::getenv("LOCALAPPDATA"); local && *local)
+        base = local;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = fs::path(home) / ".local" / "share";
+    else
+        return std::variant<std::string, std::string>(std::in_place_index<1>,
+                                                      "no per-user folder (set HOME)");
+    const fs::path work = base / "pci3916cfg" / "driver-tree";
+    std::error_code error;
+    if (!fs::exists(work, error)) {
+        fs::create_directories(work, error);
+        if (!error)
+            fs::copy(bundledTree, work, fs::copy_options::recursive, error);
+        if (error)
+            return std::variant<std::string, std::string>(
+                std::in_place_index<1>,
+                "cannot copy the sample tree to " + work.string() + ": " + error.message());
+    }
+    std::string root = work.string();
+    root += static_cast<char>(fs::path::preferred_separator);
+    return std::variant<std::string, std::string>(std::in_place_index<0>, root);
+}
+
+} // namespace host

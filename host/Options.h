@@ -1,0 +1,29 @@
+// Command-line options of the host program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace host {
+
+struct Options {
+    std::optional<std::string> library; // --library PATH
+    std::optional<std::string> root;    // --root DIR, used verbatim as argument 2
+    std::string module = "PCI3916Cfg.dll";
+    std::string extra;
+    std::optional<std::string> script;  // --script FILE, or "-" for standard input
+    bool help = false;
+};
+
+// The options, or a message saying what is wrong with the command line.
+std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv);
+
+extern const char kUsage[];
+
+// The bundled sample driver tree, copied on first use into the per-user working folder
+// so that the bundled copy never changes. Returns the root argument (ending with a
+// separator) or an error message.
+std::variant<std::string, std::string> PrepareSampleTree(const std::string& bundledTree);
+
+} // namespace host

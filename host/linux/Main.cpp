@@ -1,0 +1,115 @@
+// devhost: the device-management host for the configuration library on Linux.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "host/Options.h"
+#include "host/Script.h"
+#include "host/linux/LibraryHost.h"
+#include "host/linux/ScriptRunner.h"
+#include "platform/linux/Desktop.h"
+
+namespace {
+
+std::filesystem::path ProgramFolder() {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path(".") : self.parent_path();
+}
+
+// Ends the host at once, destroying no window, so that nothing more is written.
+[[noreturn]] void Abort(const std::string& message) {
+    std::cerr << message << '\n';
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(2);
+}
+
+int RunScript(host::LibraryHost& library, std::istream& script) {
+    host::ScriptRunner runner(library, std::cout);
+    std::string line;
+    int lineNumber = 0;
+    while (library.AnyWindowVisible() && std::getline(script, line)) {
+        ++lineNumber;
+        const auto parsed = host::ParseLine(line, lineNumber);
+        if (const auto* error = std::get_if<host::ScriptError>(&parsed))
+            Abort("script line " + std::to_string(error->line) + ": " + error->reason);
+        const auto* action = std::get_if<host::Action>(&parsed);
+        if (!action)
+            continue;
+        if (const auto reason = runner.Perform(*action))
+            Abort("script line " + std::to_string(lineNumber) + ": " + *reason);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = host::ParseOptions(argc, argv);
+    if (const auto* message = std::get_if<std::string>(&parsed)) {
+        std::cerr << "devhost: " << *message << '\n' << host::kUsage;
+        return 2;
+    }
+    const host::Options& options = std::get<host::Options>(parsed);
+    if (options.help) {
+        std::cout << host::kUsage;
+        return 0;
+    }
+
+    std::string root;
+    if (options.root) {
+        root = *options.root;
+    } else {
+        const auto prepared = host::PrepareSampleTree(PCI_SAMPLE_TREE);
+        if (prepared.index() == 1) {
+            std::cerr << "devhost: " << std::get<1>(prepared) << '\n';
+            return 2;
+        }
+        root = std::get<0>(prepared);
+        std::cerr << "devhost: using the driver tree in " << root << '\n';
+    }
+
+    std::ifstream scriptFile;
+    std::istream* script = nullptr;
+    if (options.script) {
+        if (*options.script == "-") {
+            script = &std::cin;
+        } else {
+            scriptFile.open(*options.script);
+            if (!scriptFile) {
+                std::cerr << "devhost: cannot read the script " << *options.script << '\n';
+                return 2;
+            }
+            script = &scriptFile;
+        }
+    } else {
+        std::cerr << "devhost: the terminal front end is not available yet; use --script\n";
+        return 2;
+    }
+
+    host::LibraryHost library(root, options.module, options.extra);
+    const std::string libraryPath =
+        options.library ? *options.library : (ProgramFolder() / "PCI3916Cfg.so").string();
+    if (!library.Load(libraryPath)) {
+        std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
+        return 2;
+    }
+
+    const ui::WindowHandle mainWindow =
+        ui::desktop::CreateFrameWindow("devhost", ui::Rect{0, 0, 640, 480});
+    ui::desktop::SetActiveWindow(mainWindow);
+    library.OpenWindow();
+
+    const int status = RunScript(library, *script);
+
+    // The user shuts the host: its main window takes the library's windows with it.
+    ui::desktop::DestroyWindow(mainWindow);
+    library.Unload();
+    return status;
+}

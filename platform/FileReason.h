@@ -1,0 +1,13 @@
+// A short reason for a file error that reads the same on every platform for the common
+// causes (missing, in use, access denied, disk full), else the system's own text.
+#pragma once
+
+#include <string>
+
+#include "platform/File.h"
+
+namespace platform {
+
+std::string FileReasonText(const FileErrorInfo& info);
+
+} // namespace platform
