@@ -3,6 +3,10 @@
 // One interface, two implementations (platform/linux/File.cpp over POSIX with an
 // exclusive flock, platform/windows/File.cpp over CreateFile with share mode 0).
 // A backslash in a path is a directory separator on every platform.
+//
+// Every call consults the fault hook first (see FaultHook), so a test can make any
+// single call fail with a chosen error code; platform/FileError.cpp holds the portable
+// half of this layer (the error type, the hook and the counters).
 #pragma once
 
 #include <cstddef>
@@ -17,6 +21,7 @@ namespace platform {
 // The operations a test can make fail one at a time (see FaultHook).
 enum class FileCall { Open, Create, Length, Seek, Read, Write, SetLength, Sync, Close, Remove };
 
+// The verb of the call as error messages use it: "open", "write", "set the length of".
 std::string_view FileCallName(FileCall call);
 
 // What went wrong with a file: filled by a failed open, carried by FileError.
@@ -28,6 +33,7 @@ struct FileErrorInfo {
 };
 
 // The platform's file error: raised by every failing call other than Open.
+// what() reads: Cannot write "D:\Drivers\PCI3916.reg": No space left on device
 class FileError : public std::runtime_error {
 public:
     explicit FileError(FileErrorInfo info);
@@ -46,13 +52,14 @@ enum class SeekOrigin { Begin, End };
 class File {
 public:
     File() = default;
+    // Closes a file still open, without raising.
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
     // Opens an existing file for reading and writing, never creating it, and holds it
     // exclusively until Close: a second opener in any process fails. Returns 0, or the
-    // operating system's error code with `error` filled.
+    // operating system's error code with `error` filled. A directory is refused.
     int Open(std::string_view path, FileErrorInfo& error);
     // Creates (or truncates) a file for reading and writing, held exclusively likewise.
     int Create(std::string_view path, FileErrorInfo& error);
@@ -60,19 +67,23 @@ public:
     bool IsOpen() const;
     std::uint64_t Length();
     void Seek(std::int64_t offset, SeekOrigin origin);
-    // Reads up to bytes.size() bytes at the current position; returns the count read.
+    // Reads up to bytes.size() bytes at the current position; returns the count read,
+    // which is smaller only at the end of the file.
     std::size_t Read(std::span<char> bytes);
     // Writes every byte at the current position, or raises.
     void Write(std::span<const char> bytes);
     void SetLength(std::uint64_t length);
-    // Makes the written bytes durable before the caller relies on them.
+    // Makes the written bytes durable before the caller relies on them (for a file made
+    // by Create, its directory entry too).
     void Sync();
+    // Releases the file even when the close itself fails (and then raises).
     void Close();
     const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
     std::intptr_t handle_ = -1;
+    bool created_ = false;
 };
 
 // Removes a file; raises FileError on failure other than "does not exist".
@@ -80,7 +91,8 @@ void RemoveFile(std::string_view path);
 bool FileExists(std::string_view path);
 
 // Test hook: called before every file call. Returning a non-zero code makes that call
-// fail with this operating-system error code instead of running.
+// fail with this operating-system error code instead of running. A hook that fails "the
+// n-th call" counts the calls it sees.
 class FaultHook {
 public:
     virtual ~FaultHook() = default;
@@ -96,5 +108,11 @@ struct FileCounters {
     std::uint64_t Calls = 0;
 };
 FileCounters& Counters();
+
+namespace detail {
+// Used by the implementations at the start of every call: counts it and asks the hook.
+// Returns the error code the call must fail with, or 0 to let it run.
+int BeforeFileCall(FileCall call, std::string_view path);
+} // namespace detail
 
 } // namespace platform

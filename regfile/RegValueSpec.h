@@ -12,10 +12,10 @@ inline constexpr std::int32_t REG_DWORD = 4;
 inline constexpr std::int32_t REG_MULTI_SZ = 7;
 
 struct RegValueSpec {
-    const char* Name;    // nullptr ends the list
-    std::int32_t Type;   // on reading, replaced by the type found
-    std::uint32_t Size;  // binary byte count on writing; capacity, then size found, on reading
-    void* Data;          // the caller's bytes
+    const char* Name;   // nullptr ends the list
+    std::int32_t Type;  // on reading, replaced by the type found
+    std::uint32_t Size; // binary byte count on writing; capacity, then size found, on reading
+    void* Data;         // the caller's bytes
 };
 
 } // namespace regfile

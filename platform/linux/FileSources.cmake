@@ -1,2 +1,2 @@
 # File access over POSIX.
-target_sources(platform PRIVATE)
+target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/File.cpp)

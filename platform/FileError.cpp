@@ -1,0 +1,72 @@
+// The portable half of the file layer: the error type, the call names, the fault hook
+// and the counters. Both implementations of File call detail::BeforeFileCall.
+#include "platform/File.h"
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+FaultHook* activeHook = nullptr;
+
+std::string FileErrorMessage(const FileErrorInfo& info) {
+    std::string message = "Cannot ";
+    message += info.Cause;
+    message += " \"";
+    message += info.FileName;
+    message += "\": ";
+    message += info.Text;
+    return message;
+}
+
+} // namespace
+
+std::string_view FileCallName(FileCall call) {
+    switch (call) {
+    case FileCall::Open:
+        return "open";
+    case FileCall::Create:
+        return "create";
+    case FileCall::Length:
+        return "get the length of";
+    case FileCall::Seek:
+        return "seek in";
+    case FileCall::Read:
+        return "read";
+    case FileCall::Write:
+        return "write";
+    case FileCall::SetLength:
+        return "set the length of";
+    case FileCall::Sync:
+        return "flush";
+    case FileCall::Close:
+        return "close";
+    case FileCall::Remove:
+        return "remove";
+    }
+    return "use";
+}
+
+FileError::FileError(FileErrorInfo info)
+    : std::runtime_error(FileErrorMessage(info)), info_(std::move(info)) {}
+
+FaultHook* SetFaultHook(FaultHook* hook) {
+    return std::exchange(activeHook, hook);
+}
+
+FileCounters& Counters() {
+    static FileCounters counters;
+    return counters;
+}
+
+namespace detail {
+
+int BeforeFileCall(FileCall call, std::string_view path) {
+    ++Counters().Calls;
+    return activeHook != nullptr ? activeHook->BeforeCall(call, path) : 0;
+}
+
+} // namespace detail
+
+} // namespace platform

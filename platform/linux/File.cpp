@@ -1,0 +1,256 @@
+// File access over POSIX. The file is held exclusively with a non-blocking flock taken
+// right after opening: flock locks belong to the open file description, so a second
+// opener fails with EWOULDBLOCK in this process as in any other.
+#include "platform/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string NativePath(std::string_view path) {
+    std::string native(path);
+    for (char& c : native) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return native;
+}
+
+[[noreturn]] void Raise(FileCall call, int code, std::string_view path) {
+    throw FileError(MakeFileErrorInfo(FileCallName(call), code, path));
+}
+
+// Runs the hook for a call on an open file; raises the injected or the "not open" error.
+void Enter(FileCall call, std::intptr_t handle, const std::string& path) {
+    if (int code = detail::BeforeFileCall(call, path)) {
+        Raise(call, code, path);
+    }
+    if (handle < 0) {
+        Raise(call, EBADF, path);
+    }
+}
+
+// Takes the exclusive lock and checks that the descriptor names a regular file.
+int Claim(int fd) {
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        return errno;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return EISDIR;
+    }
+    return S_ISREG(info.st_mode) ? 0 : EINVAL;
+}
+
+void SyncDirectoryOf(const std::string& nativePath) {
+    std::string::size_type slash = nativePath.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : nativePath.substr(0, slash + 1);
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    // Not every file system syncs directories; the file's own data is synced already.
+    (void)fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
+    FileErrorInfo info;
+    info.Cause = cause;
+    info.Code = code;
+    info.FileName = fileName;
+    info.Text = std::strerror(code);
+    return info;
+}
+
+File::~File() {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+    }
+}
+
+int File::Open(std::string_view path, FileErrorInfo& error) {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+        handle_ = -1;
+    }
+    int code = detail::BeforeFileCall(FileCall::Open, path);
+    int fd = -1;
+    if (code == 0) {
+        std::string native = NativePath(path);
+        do {
+            fd = ::open(native.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        } while (fd < 0 && errno == EINTR);
+        code = fd < 0 ? errno : Claim(fd);
+    }
+    if (code != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
+        return code;
+    }
+    path_ = path;
+    handle_ = fd;
+    created_ = false;
+    return 0;
+}
+
+int File::Create(std::string_view path, FileErrorInfo& error) {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+        handle_ = -1;
+    }
+    int code = detail::BeforeFileCall(FileCall::Create, path);
+    int fd = -1;
+    if (code == 0) {
+        std::string native = NativePath(path);
+        do {
+            fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        } while (fd < 0 && errno == EINTR);
+        code = fd < 0 ? errno : Claim(fd);
+        // Truncate only once the lock is ours, so a holder's content is never cut.
+        if (code == 0 && ftruncate(fd, 0) != 0) {
+            code = errno;
+        }
+    }
+    if (code != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        error = MakeFileErrorInfo(FileCallName(FileCall::Create), code, path);
+        return code;
+    }
+    path_ = path;
+    handle_ = fd;
+    created_ = true;
+    return 0;
+}
+
+bool File::IsOpen() const {
+    return handle_ >= 0;
+}
+
+std::uint64_t File::Length() {
+    Enter(FileCall::Length, handle_, path_);
+    struct stat info {};
+    if (fstat(static_cast<int>(handle_), &info) != 0) {
+        Raise(FileCall::Length, errno, path_);
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+void File::Seek(std::int64_t offset, SeekOrigin origin) {
+    Enter(FileCall::Seek, handle_, path_);
+    int whence = origin == SeekOrigin::Begin ? SEEK_SET : SEEK_END;
+    if (lseek(static_cast<int>(handle_), static_cast<off_t>(offset), whence) < 0) {
+        Raise(FileCall::Seek, errno, path_);
+    }
+}
+
+std::size_t File::Read(std::span<char> bytes) {
+    Enter(FileCall::Read, handle_, path_);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count = ::read(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            Raise(FileCall::Read, errno, path_);
+        }
+        if (count == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    Counters().BytesRead += done;
+    return done;
+}
+
+void File::Write(std::span<const char> bytes) {
+    Enter(FileCall::Write, handle_, path_);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count =
+            ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            Counters().BytesWritten += done;
+            Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    Counters().BytesWritten += done;
+}
+
+void File::SetLength(std::uint64_t length) {
+    Enter(FileCall::SetLength, handle_, path_);
+    if (ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) != 0) {
+        Raise(FileCall::SetLength, errno, path_);
+    }
+}
+
+void File::Sync() {
+    Enter(FileCall::Sync, handle_, path_);
+    if (fsync(static_cast<int>(handle_)) != 0) {
+        Raise(FileCall::Sync, errno, path_);
+    }
+    if (created_) {
+        SyncDirectoryOf(NativePath(path_));
+        created_ = false;
+    }
+}
+
+void File::Close() {
+    if (handle_ < 0) {
+        return;
+    }
+    int fd = static_cast<int>(handle_);
+    handle_ = -1;
+    int code = detail::BeforeFileCall(FileCall::Close, path_);
+    // The descriptor is released whatever the outcome, so the lock never outlives Close.
+    if (::close(fd) != 0 && code == 0 && errno != EINTR) {
+        code = errno;
+    }
+    if (code != 0) {
+        Raise(FileCall::Close, code, path_);
+    }
+}
+
+void RemoveFile(std::string_view path) {
+    if (int code = detail::BeforeFileCall(FileCall::Remove, path)) {
+        Raise(FileCall::Remove, code, path);
+    }
+    std::string native = NativePath(path);
+    if (::unlink(native.c_str()) != 0 && errno != ENOENT) {
+        Raise(FileCall::Remove, errno, path);
+    }
+}
+
+bool FileExists(std::string_view path) {
+    std::string native = NativePath(path);
+    struct stat info {};
+    return ::stat(native.c_str(), &info) == 0;
+}
+
+} // namespace platform
