@@ -1,0 +1,206 @@
+// The platform file layer: exclusive open, the calls on an open file, the file error and
+// the fault hook.
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/File.h"
+
+namespace platform {
+namespace {
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "file-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        path_ = folder_ + "/data.reg";
+        Put("0123456789");
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    void Put(const std::string& bytes) const {
+        std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string Get() const {
+        std::ifstream in(path_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // Exit status of a child process that tries to open the file.
+    int OpenInChild() const {
+        pid_t child = fork();
+        if (child == 0) {
+            File file;
+            FileErrorInfo info;
+            _exit(file.Open(path_, info));
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string folder_;
+    std::string path_;
+};
+
+// Fails the n-th call it sees with `code`, recording every call.
+class FailNth : public FaultHook {
+public:
+    FailNth(int n, int code) : n_(n), code_(code) { previous_ = SetFaultHook(this); }
+    ~FailNth() override { SetFaultHook(previous_); }
+    int BeforeCall(FileCall call, std::string_view) override {
+        calls.push_back(call);
+        return static_cast<int>(calls.size()) == n_ ? code_ : 0;
+    }
+    std::vector<FileCall> calls;
+
+private:
+    int n_;
+    int code_;
+    FaultHook* previous_ = nullptr;
+};
+
+TEST_F(FileTest, OpenNeverCreatesAndRefusesFolders) {
+    File file;
+    FileErrorInfo info;
+    const std::string missing = folder_ + "/missing.reg";
+    EXPECT_EQ(file.Open(missing, info), ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(info.Cause, "open");
+    EXPECT_EQ(info.Code, ENOENT);
+    EXPECT_EQ(info.FileName, missing);
+    EXPECT_EQ(info.Text, "No such file or directory");
+
+    EXPECT_EQ(file.Open(folder_, info), EISDIR);
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(FileTest, BackslashSeparatesFolders) {
+    File file;
+    FileErrorInfo info;
+    const std::string given = folder_ + "\\data.reg";
+    ASSERT_EQ(file.Open(given, info), 0);
+    EXPECT_EQ(file.Path(), given);
+    EXPECT_EQ(file.Length(), 10u);
+}
+
+TEST_F(FileTest, HeldExclusivelyUntilClose) {
+    File first;
+    FileErrorInfo info;
+    ASSERT_EQ(first.Open(path_, info), 0);
+    File second;
+    EXPECT_EQ(second.Open(path_, info), EWOULDBLOCK);
+    EXPECT_EQ(info.Code, EWOULDBLOCK);
+    EXPECT_EQ(OpenInChild(), EWOULDBLOCK);
+    first.Close();
+    EXPECT_FALSE(first.IsOpen());
+    EXPECT_EQ(OpenInChild(), 0);
+}
+
+TEST_F(FileTest, ReadWriteSeekAndLength) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Open(path_, info), 0);
+    file.Seek(-3, SeekOrigin::End);
+    std::string tail(5, '.');
+    EXPECT_EQ(file.Read(tail), 3u);
+    EXPECT_EQ(tail, "789..");
+    file.Seek(2, SeekOrigin::Begin);
+    file.Write(std::string_view("ab"));
+    file.Seek(0, SeekOrigin::End);
+    file.Write(std::string_view("XY"));
+    EXPECT_EQ(file.Length(), 12u);
+    file.SetLength(6);
+    file.Sync();
+    file.Close();
+    EXPECT_EQ(Get(), "01ab45");
+}
+
+TEST_F(FileTest, CreateTruncatesAndRemoveIgnoresMissingFiles) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Create(path_, info), 0);
+    EXPECT_EQ(file.Length(), 0u);
+    File other;
+    EXPECT_EQ(other.Create(path_, info), EWOULDBLOCK);
+    file.Close();
+    RemoveFile(path_);
+    EXPECT_FALSE(FileExists(path_));
+    EXPECT_NO_THROW(RemoveFile(path_));
+}
+
+TEST_F(FileTest, HookFailsTheChosenCallOnly) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Open(path_, info), 0);
+    FailNth hook(3, ENOSPC);
+    file.Seek(0, SeekOrigin::Begin);
+    file.Write(std::string_view("ab"));
+    try {
+        file.Write(std::string_view("cd"));
+        FAIL() << "the third call did not fail";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Code(), ENOSPC);
+        EXPECT_EQ(error.Info().Cause, "write");
+        EXPECT_EQ(error.Info().FileName, path_);
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot write \"" + path_ + "\": No space left on device");
+    }
+    file.Write(std::string_view("ef"));
+    file.Close();
+    EXPECT_EQ(Get(), "abef456789");
+    EXPECT_EQ(hook.calls, (std::vector<FileCall>{FileCall::Seek, FileCall::Write, FileCall::Write,
+                                                 FileCall::Write, FileCall::Close}));
+}
+
+TEST_F(FileTest, HookFailsOpenAndCloseToo) {
+    File file;
+    FileErrorInfo info;
+    {
+        FailNth hook(1, EACCES);
+        EXPECT_EQ(file.Open(path_, info), EACCES);
+        EXPECT_EQ(info.Text, "Permission denied");
+        EXPECT_FALSE(file.IsOpen());
+    }
+    ASSERT_EQ(file.Open(path_, info), 0);
+    {
+        FailNth hook(1, EIO);
+        EXPECT_THROW(file.Close(), FileError);
+    }
+    // A failed close still releases the file.
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(OpenInChild(), 0);
+}
+
+TEST_F(FileTest, CountersCountBytesAndCalls) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Open(path_, info), 0);
+    Counters() = {};
+    std::string bytes(4, '\0');
+    file.Read(bytes);
+    file.Write(std::string_view("abc"));
+    EXPECT_EQ(Counters().BytesRead, 4u);
+    EXPECT_EQ(Counters().BytesWritten, 3u);
+    EXPECT_EQ(Counters().Calls, 2u);
+}
+
+TEST_F(FileTest, CallsOnAClosedFileRaise) {
+    File file;
+    EXPECT_THROW(file.Length(), FileError);
+    EXPECT_THROW(file.Write(std::string_view("x")), FileError);
+    EXPECT_NO_THROW(file.Close());
+}
+
+} // namespace
+} // namespace platform

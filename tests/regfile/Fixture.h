@@ -1,0 +1,52 @@
+// Fixture files for the editor's tests: a temporary folder, whole-file reads and writes,
+// and the texts of the written format.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "regfile/RegFile.h"
+
+namespace regfile::test {
+
+// A fresh folder under the system's temporary directory, removed with its content.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string PathOf(std::string_view name) const;
+
+private:
+    std::string path_;
+};
+
+void WriteBytes(const std::string& path, std::string_view bytes);
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+
+// "[HKEY_LOCAL_MACHINE\Drivers\BuiltIn\PCI\Template\VKR3916S\Template<index>]"
+std::string Header(int index);
+// The bytes AppendSection adds: " \r\n", the header, " \r\n".
+std::string AppendedHeader(int index);
+
+inline constexpr std::string_view kModel = "PCI3916";
+inline constexpr std::string_view kKey = "VKR3916S";
+
+// A registration file in a temporary folder, opened through a fresh editor per task.
+class RegFileTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void Write(std::string_view bytes) const { WriteBytes(path_, bytes); }
+    std::string Read() const { return ReadBytes(path_); }
+    // Opens the file, asserting success.
+    void OpenEditor(RegFile& editor) const;
+
+    TempFolder folder_;
+    std::string path_;
+};
+
+} // namespace regfile::test
