@@ -40,6 +40,8 @@ public:
     // and shows an escaping exception in a message box with the stop icon (handled).
     bool Dispatch(const Event& event);
     int DispatchInitDialog();
+    // Entry point for the end of the window's life: runs PostNcDestroy.
+    void DispatchNcDestroy();
 
 protected:
     virtual bool ProcessMessage(const Event& event);

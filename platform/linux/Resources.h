@@ -22,5 +22,7 @@ struct ModuleResources {
 
 // Registers the resources of the module that contains `resources` (found by its address).
 void RegisterModuleResources(const ModuleResources* resources);
+// Forgets them again, when the module is unloaded; its bitmaps are released.
+void UnregisterModuleResources(const ModuleResources* resources);
 
 } // namespace ui
