@@ -162,7 +162,10 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
         if (data == nullptr) {
             return 1;
         }
-        std::memcpy(data, value.data(), std::min<std::size_t>(capacity, value.size()));
+        const std::size_t stored = std::min<std::size_t>(capacity, value.size());
+        if (stored > 0) {
+            std::memcpy(data, value.data(), stored);
+        }
         return 0;
     }
     }
