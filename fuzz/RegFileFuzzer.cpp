@@ -1,0 +1,224 @@
+// Fuzz target: the registration file editor over arbitrary file bytes.
+//
+// The input is the file's content; its last bytes choose the template index and the
+// record that is written. Each run performs the file tasks of the template table on a
+// real file and checks what must hold for any content:
+//   - the held block equals the file, and listing and testing leave it unchanged;
+//   - a located span lies inside the text and agrees with the existence test;
+//   - reading never stores more than the capacity it was given (the buffers have exactly
+//     that size, so the address sanitizer sees any overrun);
+//   - writing a template changes only its section's span (or appends to the file), the
+//     section exists afterwards and reads back the values written;
+//   - deleting a section removes exactly its span;
+//   - what Close commits is byte for byte the edited block, and no journal stays behind.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "regfile/Journal.h"
+#include "regfile/RegFile.h"
+
+namespace {
+
+using regfile::RegFile;
+using regfile::RegValueSpec;
+
+constexpr std::string_view kModel = "PCI3916";
+constexpr std::string_view kKey = "VKR3916S";
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "regfile fuzzer: %s\n", what);
+        std::abort();
+    }
+}
+
+std::string& FilePath() {
+    static std::string path = [] {
+        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        return std::string(base) + "/regfile-fuzz-" + std::to_string(getpid()) + ".reg";
+    }();
+    return path;
+}
+
+void WriteWhole(const std::string& path, std::string_view bytes) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    Require(fd >= 0, "cannot create the fixture file");
+    for (std::size_t done = 0; done < bytes.size();) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        Require(n > 0, "cannot write the fixture file");
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    Require(fd >= 0, "cannot read the file back");
+    char chunk[4096];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        Require(n >= 0, "cannot read the file back");
+        if (n == 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::string BlockOf(const RegFile& file) {
+    return std::string(file.Block(), file.Length());
+}
+
+void OpenOrDie(RegFile& file) {
+    Require(file.Open(FilePath(), kModel) == 0, "Open failed on a regular file");
+}
+
+void CloseAndCompare(RegFile& file) {
+    const std::string expected = BlockOf(file);
+    file.Close();
+    Require(ReadWhole(FilePath()) == expected, "the committed file differs from the edited block");
+    Require(access(regfile::JournalPath(FilePath()).c_str(), F_OK) != 0,
+            "a journal stayed behind after a commit");
+}
+
+// Reads one value into a heap buffer of exactly `capacity` bytes.
+void ReadInto(RegFile& file, int index, const char* name, std::uint32_t capacity) {
+    std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[capacity == 0 ? 1 : capacity]);
+    std::int32_t type = -1;
+    std::uint32_t size = capacity;
+    file.ReadValue(kKey, index, name, &type, capacity == 0 ? nullptr : data.get(), &size);
+    std::int32_t probeType = -1;
+    std::uint32_t probeSize = 0;
+    file.ReadValue(kKey, index, name, &probeType, nullptr, &probeSize);
+    Require(probeType == type, "the type of a value depends on the data buffer");
+}
+
+struct Template {
+    std::int32_t SwitchId = 0;
+    std::uint8_t TriggerMode[8] = {};
+    std::uint8_t LatchData[8] = {};
+};
+
+void CheckScans(const RegFile& file, const std::string& content) {
+    std::uint16_t mask = 0xFFFF;
+    Require(file.ListTemplates(mask) == 0, "ListTemplates failed");
+    Require(BlockOf(file) == content, "ListTemplates changed the block");
+    for (int i = 0; i < 16; ++i) {
+        const int exists = file.SectionExists(i, kKey);
+        std::uint32_t start = 0;
+        std::uint32_t end = 0;
+        file.LocateSection(kKey, i, start, end);
+        Require(exists == 0 || exists == 1, "SectionExists answered neither 0 nor 1");
+        Require(start <= end && end <= file.Length(), "a located span lies outside the file");
+        Require((exists == 1) == (start != end), "LocateSection and SectionExists disagree");
+    }
+    Require(BlockOf(file) == content, "SectionExists changed the block");
+}
+
+void WriteTemplateAndReadBack(const std::string& content, int index, Template wanted) {
+    RegFile file;
+    OpenOrDie(file);
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    file.LocateSection(kKey, index, start, end);
+    const bool existed = file.SectionExists(index, kKey) == 1;
+    if (!existed)
+        file.AppendSection(index);
+    RegValueSpec list[] = {{"SwitchID", regfile::REG_DWORD, 4, &wanted.SwitchId},
+                           {"TriggerMode", regfile::REG_BINARY, 8, wanted.TriggerMode},
+                           {"LatchData", regfile::REG_BINARY, 8, wanted.LatchData},
+                           {nullptr, 0, 0, nullptr}};
+    Require(file.ApplyValueList(kKey, index, list, 1) == 1, "writing the value list failed");
+
+    const std::string edited = BlockOf(file);
+    if (existed) {
+        const std::size_t tail = content.size() - end;
+        Require(edited.size() >= start + tail, "the edited file lost bytes outside the section");
+        Require(edited.compare(0, start, content, 0, start) == 0,
+                "a write changed bytes ahead of its section");
+        Require(edited.compare(edited.size() - tail, tail, content, end, tail) == 0,
+                "a write changed bytes after its section");
+    } else {
+        Require(edited.compare(0, content.size(), content) == 0,
+                "appending a template changed the bytes already in the file");
+    }
+    Require(file.SectionExists(index, kKey) == 1, "the written section is not found");
+
+    Template read;
+    read.SwitchId = ~wanted.SwitchId;
+    RegValueSpec readList[] = {{"SwitchID", 0, 4, &read.SwitchId},
+                               {"TriggerMode", 0, 8, read.TriggerMode},
+                               {"LatchData", 0, 8, read.LatchData},
+                               {nullptr, 0, 0, nullptr}};
+    Require(file.ApplyValueList(kKey, index, readList, 0) == 1, "the written values do not read");
+    Require(read.SwitchId == wanted.SwitchId, "SwitchID reads back differently");
+    Require(std::memcmp(read.TriggerMode, wanted.TriggerMode, 8) == 0,
+            "TriggerMode reads back differently");
+    Require(std::memcmp(read.LatchData, wanted.LatchData, 8) == 0,
+            "LatchData reads back differently");
+    CloseAndCompare(file);
+}
+
+void DeleteAndCompare(const std::string& content, int index) {
+    RegFile file;
+    OpenOrDie(file);
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    file.LocateSection(kKey, index, start, end);
+    Require(file.DeleteSection(index, kKey) == 0, "DeleteSection failed");
+    const std::string expected = content.substr(0, start) + content.substr(end);
+    Require(BlockOf(file) == expected, "DeleteSection removed other bytes than its span");
+    CloseAndCompare(file);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    const int index = provider.ConsumeIntegralInRange<int>(0, 15);
+    Template wanted;
+    wanted.SwitchId = provider.ConsumeIntegral<std::int32_t>();
+    for (auto& byte : wanted.TriggerMode)
+        byte = provider.ConsumeIntegral<std::uint8_t>();
+    for (auto& byte : wanted.LatchData)
+        byte = provider.ConsumeIntegral<std::uint8_t>();
+    const std::string content = provider.ConsumeRemainingBytesAsString();
+
+    WriteWhole(FilePath(), content);
+    {
+        RegFile file;
+        OpenOrDie(file);
+        Require(file.Length() == content.size() && BlockOf(file) == content,
+                "the held block differs from the file");
+        CheckScans(file, content);
+
+        // The file is held exclusively while the editor has it open.
+        RegFile second;
+        Require(second.Open(FilePath(), kModel) != 0, "a second editor opened a held file");
+
+        for (const char* name : {"SwitchID", "TriggerMode", "LatchData"}) {
+            for (std::uint32_t capacity : {0u, 1u, 3u, 4u, 8u})
+                ReadInto(file, index, name, capacity);
+        }
+        Require(BlockOf(file) == content, "reading values changed the block");
+        CloseAndCompare(file);
+        Require(ReadWhole(FilePath()) == content, "a task without edits changed the file");
+    }
+
+    WriteTemplateAndReadBack(content, index, wanted);
+    const std::string written = ReadWhole(FilePath());
+    DeleteAndCompare(written, index);
+    return 0;
+}
