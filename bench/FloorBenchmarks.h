@@ -1,0 +1,10 @@
+// The floor: what one plain read of the driver file, and one plain read plus write of it,
+// cost, through the file layer and through POSIX calls directly.
+#pragma once
+
+namespace bench {
+
+// Registers "Floor.<kind>/<size>" for every size of kSizes.
+void RegisterFloorBenchmarks();
+
+} // namespace bench

@@ -1,0 +1,10 @@
+// The template window's file work on generated driver files: opening its data, and Save
+// after no change, one switch ID change, every value changed, and Remove of a template.
+#pragma once
+
+namespace bench {
+
+// Registers "<operation>/<placement>/<size>" for both placements and every size.
+void RegisterTableBenchmarks();
+
+} // namespace bench

@@ -1,0 +1,19 @@
+// The benchmark suite: the template window's file work on generated driver files of four
+// sizes, and in the same run the floor it is measured against. Prints one table.
+#include <benchmark/benchmark.h>
+
+#include "bench/FloorBenchmarks.h"
+#include "bench/TableBenchmarks.h"
+#include "bench/TableReporter.h"
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    bench::RegisterFloorBenchmarks();
+    bench::RegisterTableBenchmarks();
+    bench::TableReporter reporter;
+    const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return ran > 0 ? 0 : 1;
+}
