@@ -66,6 +66,23 @@ std::string_view BaseName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// Control characters of the script shown as \xHH, so that a report stays one line.
+std::string Printable(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string printable;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            printable += c;
+            continue;
+        }
+        printable += "\\x";
+        printable += kHex[byte >> 4];
+        printable += kHex[byte & 0xF];
+    }
+    return printable;
+}
+
 // Reads the script and its includes into one token list, evaluating the preprocessor
 // lines on the way; also keeps the #define table for the parser.
 class Preprocessor {
@@ -78,7 +95,7 @@ public:
 
     [[noreturn]] void Fail(int file, int line, std::string_view reason) const {
         throw ScriptFailure{FileNames[static_cast<std::size_t>(file)] + ":" + std::to_string(line) +
-                            ": " + std::string(reason)};
+                            ": " + Printable(reason)};
     }
 
     void ProcessFile(std::string_view name, std::string_view text, int depth) {
@@ -86,9 +103,10 @@ public:
         FileNames.emplace_back(name);
         std::vector<Condition> conditions;
         bool inComment = false;
+        int commentLine = 0;
         int line = 0;
         std::size_t start = 0;
-        while (start <= text.size()) {
+        while (start < text.size() || line == 0) {
             std::size_t end = text.find('\n', start);
             if (end == std::string_view::npos)
                 end = text.size();
@@ -98,6 +116,7 @@ public:
             std::size_t first = 0;
             while (first < lineText.size() && IsSpace(lineText[first]))
                 ++first;
+            const bool wasInComment = inComment;
             if (!inComment && first < lineText.size() && lineText[first] == '#') {
                 Directive(file, line, lineText.substr(first + 1), conditions, depth);
             } else if (Active(conditions)) {
@@ -105,13 +124,15 @@ public:
             } else {
                 SkipComments(lineText, inComment);
             }
+            if (inComment && !wasInComment)
+                commentLine = line;
             if (end == text.size())
                 break;
         }
         if (!conditions.empty())
             Fail(file, conditions.back().Line, "#if without #endif");
         if (inComment)
-            Fail(file, line, "unterminated comment");
+            Fail(file, commentLine, "unterminated comment");
         lastLine_ = line;
         lastFile_ = file;
     }
@@ -778,7 +799,7 @@ private:
             defaults = style::BS_GROUPBOX;
         } else if (keyword == "COMBOBOX") {
             control.ClassName = "ComboBox";
-            defaults = style::CBS_SIMPLE | style::WS_TABSTOP;
+            defaults = style::WS_TABSTOP; // and CBS_SIMPLE unless the style names a type
         } else {
             Fail(statement, "unsupported control statement " + statement.Text);
         }
@@ -796,6 +817,8 @@ private:
             control.ExStyle = Style(0);
         if (extended && Accept(","))
             Expression(); // help id
+        if (keyword == "COMBOBOX" && (control.Style & style::CBS_TYPEMASK) == 0)
+            control.Style |= style::CBS_SIMPLE;
         control.Kind = Classify(control, statement, styleToken);
         return control;
     }

@@ -1,0 +1,80 @@
+// What the windowing layer's tests share: an application of this program (whose embedded
+// resources are tests/platform/resources/ui_tests.rc), a dialog that logs every message it
+// gets, and a fixture with a host frame window and a message box recorder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Dialog.h"
+#include "platform/linux/Desktop.h"
+#include "platform/linux/MessageBoxRecorder.h"
+#include "resources/ui_tests.h"
+
+namespace uitest {
+
+class TestApp : public ui::Application {
+public:
+    int Starts = 0;
+    bool InitInstance() override {
+        ++Starts;
+        return true;
+    }
+};
+
+// Logs "init", "destroy", "ncdestroy" and "command <code> <id>" / "notify <name> <id>".
+class LogDialog : public ui::Dialog {
+public:
+    LogDialog(int resourceId, const ui::Window* parent, std::vector<std::string>& log,
+              std::string name = "")
+        : Dialog(resourceId, parent), log_(log), name_(std::move(name)) {}
+
+    // Runs inside the handler of each logged message, after it is logged.
+    std::function<void(const ui::Event&)> Hook;
+    std::function<int()> InitHook;
+
+    void OnDestroyMessage(const ui::Event& event);
+    void OnAnyCommand(const ui::Event& event);
+    void OnAnyNotify(const ui::Event& event);
+    void OnCancel() override;
+
+protected:
+    bool ProcessMessage(const ui::Event& event) override;
+    int OnInitDialog() override;
+    void PostNcDestroy() override;
+
+private:
+    void Log(const std::string& text) { log_.push_back(name_.empty() ? text : name_ + " " + text); }
+
+    std::vector<std::string>& log_;
+    std::string name_;
+};
+
+std::string NotificationName(unsigned code);
+
+class LayerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A dialog of this program's resources, created; fails the test when Create fails.
+    std::unique_ptr<LogDialog> Make(int resourceId, const ui::Window* parent = nullptr,
+                                    std::string name = "");
+    ui::WindowHandle Control(const ui::Dialog& dialog, int id) const {
+        return dialog.GetDlgItem(id).Handle();
+    }
+
+    static std::optional<TestApp>& App();
+
+    ui::WindowHandle frame_ = nullptr;
+    std::vector<std::string> log_;
+    ui::desktop::MessageBoxRecorder boxes_;
+};
+
+} // namespace uitest
