@@ -182,25 +182,5 @@ TEST_F(FileTest, HookFailsOpenAndCloseToo) {
     EXPECT_EQ(OpenInChild(), 0);
 }
 
-TEST_F(FileTest, CountersCountBytesAndCalls) {
-    File file;
-    FileErrorInfo info;
-    ASSERT_EQ(file.Open(path_, info), 0);
-    Counters() = {};
-    std::string bytes(4, '\0');
-    file.Read(bytes);
-    file.Write(std::string_view("abc"));
-    EXPECT_EQ(Counters().BytesRead, 4u);
-    EXPECT_EQ(Counters().BytesWritten, 3u);
-    EXPECT_EQ(Counters().Calls, 2u);
-}
-
-TEST_F(FileTest, CallsOnAClosedFileRaise) {
-    File file;
-    EXPECT_THROW(file.Length(), FileError);
-    EXPECT_THROW(file.Write(std::string_view("x")), FileError);
-    EXPECT_NO_THROW(file.Close());
-}
-
 } // namespace
 } // namespace platform
