@@ -1,0 +1,211 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/File.h"
+
+namespace platform {
+namespace {
+
+HANDLE ToHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// Largest transfer of one ReadFile or WriteFile call.
+constexpr std::size_t kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
+
+[[noreturn]] void Raise(FileCall call, int code, std::string_view path) {
+    throw FileError(MakeFileErrorInfo(FileCallName(call), code, path));
+}
+
+[[noreturn]] void RaiseLastError(FileCall call, std::string_view path) {
+    Raise(call, static_cast<int>(GetLastError()), path);
+}
+
+// Runs the hook for a call on an open file; raises the injected or the "not open" error.
+void Enter(FileCall call, std::intptr_t handle, std::string_view path) {
+    if (const int code = detail::BeforeFileCall(call, path))
+        Raise(call, code, path);
+    if (ToHandle(handle) == INVALID_HANDLE_VALUE)
+        Raise(call, ERROR_INVALID_HANDLE, path);
+}
+
+// Opens without sharing, so that any other opener fails while the file is held; a
+// directory cannot be opened this way (the system refuses with "access denied").
+int OpenHandle(FileCall call, std::string_view path, DWORD disposition, std::intptr_t& handle) {
+    if (const int code = detail::BeforeFileCall(call, path))
+        return code;
+    const std::string terminated(path);
+    HANDLE opened = CreateFileA(terminated.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return static_cast<int>(GetLastError());
+    handle = reinterpret_cast<std::intptr_t>(opened);
+    return 0;
+}
+
+// Releases a handle that is still open, without raising.
+void CloseQuietly(std::intptr_t& handle) {
+    if (ToHandle(handle) != INVALID_HANDLE_VALUE)
+        CloseHandle(ToHandle(handle));
+    handle = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+}
+
+} // namespace
+
+File::~File() {
+    CloseQuietly(handle_);
+}
+
+int File::Open(std::string_view path, FileErrorInfo& error) {
+    CloseQuietly(handle_);
+    if (const int code = OpenHandle(FileCall::Open, path, OPEN_EXISTING, handle_)) {
+        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
+        return code;
+    }
+    path_ = std::string(path);
+    created_ = false;
+    return 0;
+}
+
+int File::Create(std::string_view path, FileErrorInfo& error) {
+    CloseQuietly(handle_);
+    if (const int code = OpenHandle(FileCall::Create, path, CREATE_ALWAYS, handle_)) {
+        error = MakeFileErrorInfo(FileCallName(FileCall::Create), code, path);
+        return code;
+    }
+    path_ = std::string(path);
+    created_ = true;
+    return 0;
+}
+
+bool File::IsOpen() const {
+    return ToHandle(handle_) != INVALID_HANDLE_VALUE;
+}
+
+std::uint64_t File::Length() {
+    Enter(FileCall::Length, handle_, path_);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(ToHandle(handle_), &size))
+        RaiseLastError(FileCall::Length, path_);
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+void File::Seek(std::int64_t offset, SeekOrigin origin) {
+    Enter(FileCall::Seek, handle_, path_);
+    LARGE_INTEGER distance{};
+    distance.QuadPart = offset;
+    const DWORD method = origin == SeekOrigin::Begin ? FILE_BEGIN : FILE_END;
+    if (!SetFilePointerEx(ToHandle(handle_), distance, nullptr, method))
+        RaiseLastError(FileCall::Seek, path_);
+}
+
+std::size_t File::Read(std::span<char> bytes) {
+    Enter(FileCall::Read, handle_, path_);
+    std::size_t total = 0;
+    while (total < bytes.size()) {
+        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - total, kMaxTransfer));
+        DWORD read = 0;
+        if (!ReadFile(ToHandle(handle_), bytes.data() + total, chunk, &read, nullptr))
+            RaiseLastError(FileCall::Read, path_);
+        if (read == 0)
+            break;
+        total += read;
+    }
+    Counters().BytesRead += total;
+    return total;
+}
+
+void File::Write(std::span<const char> bytes) {
+    Enter(FileCall::Write, handle_, path_);
+    std::size_t total = 0;
+    while (total < bytes.size()) {
+        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - total, kMaxTransfer));
+        DWORD written = 0;
+        if (!WriteFile(ToHandle(handle_), bytes.data() + total, chunk, &written, nullptr)) {
+            Counters().BytesWritten += total;
+            RaiseLastError(FileCall::Write, path_);
+        }
+        if (written == 0) {
+            Counters().BytesWritten += total;
+            Raise(FileCall::Write, ERROR_DISK_FULL, path_);
+        }
+        total += written;
+    }
+    Counters().BytesWritten += total;
+}
+
+void File::SetLength(std::uint64_t length) {
+    Enter(FileCall::SetLength, handle_, path_);
+    // SetEndOfFile cuts at the file pointer; the position is kept as it was, as when a
+    // file is truncated elsewhere.
+    HANDLE handle = ToHandle(handle_);
+    LARGE_INTEGER zero{};
+    LARGE_INTEGER position{};
+    if (!SetFilePointerEx(handle, zero, &position, FILE_CURRENT))
+        RaiseLastError(FileCall::SetLength, path_);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(length);
+    if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+        RaiseLastError(FileCall::SetLength, path_);
+    if (!SetFilePointerEx(handle, position, nullptr, FILE_BEGIN))
+        RaiseLastError(FileCall::SetLength, path_);
+}
+
+void File::Sync() {
+    Enter(FileCall::Sync, handle_, path_);
+    // The directory entry of a created file is made durable by the system with the file.
+    if (!FlushFileBuffers(ToHandle(handle_)))
+        RaiseLastError(FileCall::Sync, path_);
+    created_ = false;
+}
+
+void File::Close() {
+    if (!IsOpen())
+        return;
+    HANDLE handle = ToHandle(handle_);
+    handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    int code = detail::BeforeFileCall(FileCall::Close, path_);
+    // The handle is released whatever the outcome, so the file is never held after Close.
+    if (!CloseHandle(handle) && code == 0)
+        code = static_cast<int>(GetLastError());
+    if (code != 0)
+        Raise(FileCall::Close, code, path_);
+}
+
+void RemoveFile(std::string_view path) {
+    if (const int code = detail::BeforeFileCall(FileCall::Remove, path))
+        Raise(FileCall::Remove, code, path);
+    const std::string terminated(path);
+    if (DeleteFileA(terminated.c_str()))
+        return;
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+        Raise(FileCall::Remove, static_cast<int>(code), path);
+}
+bool FileExists(std::string_view path) {
+    const std::string terminated(path);
+    return GetFileAttributesA(terminated.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
+    FileErrorInfo info;
+    info.Cause = std::string(cause);
+    info.Code = code;
+    info.FileName = std::string(fileName);
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    if (length && text) {
+        info.Text.assign(text, length);
+        while (!info.Text.empty() &&
+               (info.Text.back() == '\n' || info.Text.back() == '\r' || info.Text.back() == ' '))
+            info.Text.pop_back();
+    }
+    LocalFree(text);
+    return info;
+}
+
+} // namespace platform

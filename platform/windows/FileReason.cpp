@@ -1,0 +1,33 @@
+#include "platform/FileReason.h"
+
+#include <windows.h>
+
+namespace platform {
+
+std::string FileReasonText(const FileErrorInfo& info) {
+    switch (info.Code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "the file does not exist";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "the file is in use by another program";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: {
+        // The system refuses a folder as "access denied"; say what it is.
+        const DWORD attributes = GetFileAttributesA(info.FileName.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return "the name belongs to a folder, not a file";
+        return "access is denied";
+    }
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "the disk is full";
+    case ERROR_FILE_TOO_LARGE:
+        return "the file is too large";
+    default:
+        return info.Text.empty() ? "unknown error" : info.Text;
+    }
+}
+
+} // namespace platform

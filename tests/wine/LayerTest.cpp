@@ -1,0 +1,354 @@
+// The Windows windowing layer over the real controls: run under Wine by .ci/windows.sh.
+// Each group states what the dialogs rely on; a failed check prints its line and the run
+// exits non-zero.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/windows/MessageBoxWatcher.h"
+#include "platform/Application.h"
+#include "platform/Button.h"
+#include "platform/ComboBox.h"
+#include "platform/Dialog.h"
+#include "platform/File.h"
+#include "platform/Static.h"
+#include "platform/TabControl.h"
+#include "platform/TreeView.h"
+#include "tests/wine/LayerTestResource.h"
+
+namespace {
+
+int checks = 0;
+int failures = 0;
+
+void Check(bool condition, const char* what, int line) {
+    ++checks;
+    if (!condition) {
+        ++failures;
+        std::printf("FAIL line %d: %s\n", line, what);
+    }
+}
+#define CHECK(condition) Check((condition), #condition, __LINE__)
+
+class TestApp : public ui::Application {};
+TestApp theApp;
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+class LayerDialog : public ui::Dialog {
+public:
+    explicit LayerDialog(const ui::Window* parent) : Dialog(IDD_LAYER_TEST, parent) {}
+
+    ui::TreeView Tree;
+    ui::TabControl Tabs;
+    ui::ComboBox Combo;
+    ui::Static Picture;
+    std::vector<ui::Event> Events;
+    int RadioAStateAtClick = -1;
+    bool BoundBeforeInit = false;
+    bool Throw = false;
+
+protected:
+    bool ProcessMessage(const ui::Event& event) override;
+    void BindControls() override {
+        BindControl(IDC_TREE, Tree);
+        BindControl(IDC_TABS, Tabs);
+        BindControl(IDC_COMBO, Combo);
+        BindControl(IDC_PICTURE, Picture);
+    }
+    int OnInitDialog() override {
+        const int result = Dialog::OnInitDialog();
+        BoundBeforeInit = static_cast<bool>(Tree) && static_cast<bool>(Combo);
+        return result;
+    }
+
+private:
+    void Record(const ui::Event& event) {
+        Events.push_back(event);
+        if (Throw)
+            throw std::runtime_error("handler failed");
+    }
+    void OnRadio(const ui::Event& event) {
+        RadioAStateAtClick = IsDlgButtonChecked(IDC_RADIO_A);
+        Record(event);
+    }
+    static const ui::MessageRoute<LayerDialog> kRoutes[];
+};
+
+const ui::MessageRoute<LayerDialog> LayerDialog::kRoutes[] = {
+    {WM_NOTIFY, TVN_SELCHANGED, IDC_TREE, IDC_TREE, &LayerDialog::Record},
+    {WM_NOTIFY, TCN_SELCHANGE, IDC_TABS, IDC_TABS, &LayerDialog::Record},
+    {WM_COMMAND, CBN_SELCHANGE, IDC_COMBO, IDC_COMBO, &LayerDialog::Record},
+    {WM_COMMAND, BN_CLICKED, IDC_RADIO_A, IDC_RADIO_B, &LayerDialog::OnRadio},
+    {WM_COMMAND, BN_CLICKED, IDC_PUSH, IDC_PUSH, &LayerDialog::Record},
+    {WM_DESTROY, 0, 0, 0, &LayerDialog::Record},
+};
+
+bool LayerDialog::ProcessMessage(const ui::Event& event) {
+    return ui::RouteMessage(*this, kRoutes, event);
+}
+
+class LayerPage : public ui::Dialog {
+public:
+    explicit LayerPage(const ui::Window* parent) : Dialog(IDD_LAYER_PAGE, parent) {}
+};
+
+std::size_t CountEvents(const LayerDialog& dialog, unsigned message, unsigned code) {
+    std::size_t count = 0;
+    for (const auto& event : dialog.Events)
+        count += event.Message == message && event.Code == code;
+    return count;
+}
+
+HWND MakeHostWindow() {
+    HWND host = CreateWindowA("Static", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(host, SW_SHOWNORMAL);
+    SetActiveWindow(host);
+    return host;
+}
+
+// Creation: the resource of the application's module, the active window as owner, the
+// controls bound before the initialisation's own steps; a child page inside its parent.
+void TestCreate(LayerDialog& dialog, HWND host) {
+    CHECK(dialog.Create() != 0);
+    CHECK(dialog.BoundBeforeInit);
+    CHECK(reinterpret_cast<HWND>(dialog.GetParent().Handle()) == host);
+    CHECK(GetWindow(reinterpret_cast<HWND>(dialog.Handle()), GW_OWNER) == host);
+    CHECK(!dialog.IsWindowVisible());
+
+    LayerPage page(&dialog);
+    CHECK(page.Create() != 0);
+    CHECK(page.GetParent().Handle() == dialog.Handle());
+    CHECK(!page.IsWindowVisible());
+    CHECK(dialog.GetDlgItem(IDC_PAGE_BUTTON).Handle() == nullptr);
+    CHECK(page.GetDlgItem(IDC_PAGE_BUTTON).GetDlgCtrlID() == IDC_PAGE_BUTTON);
+}
+
+void TestTree(LayerDialog& dialog) {
+    const ui::TreeView& tree = dialog.Tree;
+    ui::TreeItem root = tree.InsertItem("DeviceTemplate", nullptr);
+    ui::TreeItem model = tree.InsertItem("PCI-3916", tree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
+    ui::TreeItem first = tree.InsertItem("Template0", model);
+    ui::TreeItem second = tree.InsertItem("Template3", model);
+    CHECK(root && model && first && second);
+    CHECK(tree.GetRootItem() == root);
+    CHECK(tree.GetChildItem(root) == model);
+    CHECK(tree.GetNextSiblingItem(first) == second);
+    CHECK(tree.GetParentItem(first) == model);
+    CHECK(tree.GetParentItem(root) == nullptr);
+    CHECK(tree.GetItemText(second) == "Template3");
+    CHECK(tree.GetSelectedItem() == nullptr);
+    // Display order runs only through expanded nodes.
+    CHECK(tree.GetNextItem(root, TVGN_NEXTVISIBLE) == nullptr);
+    CHECK(!tree.IsExpanded(root));
+
+    // Selecting expands the ancestors and notifies before the call returns.
+    const std::size_t before = CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED);
+    CHECK(tree.SelectItem(second, TVGN_CARET));
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == before + 1);
+    CHECK(tree.GetSelectedItem() == second);
+    CHECK(tree.IsExpanded(root) && tree.IsExpanded(model));
+    CHECK(tree.GetNextItem(root, TVGN_NEXTVISIBLE) == model);
+    CHECK(tree.GetNextItem(model, TVGN_NEXTVISIBLE) == first);
+    CHECK(tree.GetNextItem(second, TVGN_NEXTVISIBLE) == nullptr);
+    // Programmatic expanding sends no notification of its own.
+    CHECK(tree.Expand(model, TVE_COLLAPSE));
+    CHECK(!tree.IsExpanded(model));
+    CHECK(tree.GetNextItem(model, TVGN_NEXTVISIBLE) == nullptr);
+    tree.Expand(model, TVE_EXPAND);
+
+    // Deleting removes the children too.
+    CHECK(tree.DeleteItem(model));
+    CHECK(tree.GetChildItem(root) == nullptr);
+    CHECK(tree.GetNextItem(root, TVGN_NEXTVISIBLE) == nullptr);
+}
+
+void TestTabsAndCombo(LayerDialog& dialog) {
+    CHECK(dialog.Tabs.InsertItem(0, "Device") == 0);
+    CHECK(dialog.Tabs.InsertItem(1, "DI") == 1);
+    CHECK(dialog.Tabs.GetItemCount() == 2);
+    CHECK(dialog.Tabs.GetItemText(1) == "DI");
+    CHECK(dialog.Tabs.GetCurSel() == 0);
+    CHECK(dialog.Tabs.SetCurSel(1) == 0);
+    CHECK(dialog.Tabs.GetCurSel() == 1);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TCN_SELCHANGE) == 0);
+
+    // Unsorted: "10" follows "9".
+    for (int id = 0; id < 16; ++id)
+        CHECK(dialog.Combo.AddString(std::to_string(id)) == id);
+    CHECK(dialog.Combo.GetCount() == 16);
+    CHECK(dialog.Combo.GetLBText(10) == "10");
+    CHECK(dialog.Combo.GetCurSel() == -1);
+    CHECK(dialog.Combo.SetCurSel(12) == 12);
+    CHECK(dialog.Combo.GetCurSel() == 12);
+    CHECK(dialog.Combo.GetWindowTextA() == "12");
+    CHECK(dialog.Combo.SetCurSel(-1) == -1);
+    CHECK(dialog.Combo.GetCurSel() == -1);
+    CHECK(CountEvents(dialog, WM_COMMAND, CBN_SELCHANGE) == 0);
+}
+
+// Radio pairs: the program checks without a notification; a click checks first.
+void TestRadios(LayerDialog& dialog) {
+    CHECK(dialog.CheckRadioButton(IDC_RADIO_A, IDC_RADIO_B, IDC_RADIO_A));
+    CHECK(dialog.IsDlgButtonChecked(IDC_RADIO_A) == 1);
+    CHECK(CountEvents(dialog, WM_COMMAND, BN_CLICKED) == 0);
+    ui::Button radioB(dialog.GetDlgItem(IDC_RADIO_B).Handle());
+    CHECK(radioB.GetCheck() == BST_UNCHECKED);
+    dialog.ShowWindow(SW_SHOWNORMAL);
+    SendMessageA(reinterpret_cast<HWND>(radioB.Handle()), BM_CLICK, 0, 0);
+    CHECK(CountEvents(dialog, WM_COMMAND, BN_CLICKED) == 1);
+    CHECK(dialog.RadioAStateAtClick == 0);
+    CHECK(radioB.GetCheck() == BST_CHECKED);
+    radioB.SetCheck(BST_UNCHECKED);
+    CHECK(dialog.IsDlgButtonChecked(IDC_RADIO_B) == 0);
+}
+
+void TestPicture(LayerDialog& dialog) {
+    ui::Bitmap bitmap = ui::LoadBitmapA(IDB_LAYER_PICTURE);
+    CHECK(bitmap != nullptr);
+    CHECK(ui::LoadBitmapA(999) == nullptr);
+    BITMAP info{};
+    GetObjectA(reinterpret_cast<HBITMAP>(bitmap), sizeof info, &info);
+    CHECK(info.bmWidth == 219 && info.bmHeight == 159);
+    CHECK(dialog.Picture.SetBitmap(bitmap) == nullptr);
+    CHECK(dialog.Picture.GetBitmap() == bitmap);
+}
+
+// Message boxes: the application's title for a missing caption, and an escaping
+// exception shown with the stop icon while the message counts as handled.
+void TestMessageBoxes(LayerDialog& dialog) {
+    std::FILE* transcript = std::tmpfile();
+    {
+        devhost::MessageBoxWatcher watcher(transcript);
+        watcher.QueueAnswer(false);
+        CHECK(dialog.MessageBoxA("Save?", "Note", MB_OKCANCEL) == IDCANCEL);
+        CHECK(ui::MessageBoxA(nullptr, "plain", nullptr, MB_OK) == IDOK);
+        dialog.Throw = true;
+        const bool handled = dialog.Dispatch(ui::Event{WM_COMMAND, BN_CLICKED, IDC_PUSH});
+        dialog.Throw = false;
+        CHECK(handled);
+    }
+    std::rewind(transcript);
+    char buffer[1024] = {};
+    const std::size_t length = std::fread(buffer, 1, sizeof buffer - 1, transcript);
+    std::fclose(transcript);
+    const std::string expected =
+        "messagebox caption=\"Note\" text=\"Save?\" buttons=OKCANCEL icon=none answer=cancel\n"
+        "messagebox caption=\"LayerTest\" text=\"plain\" buttons=OK icon=none answer=ok\n"
+        "messagebox caption=\"LayerTest\" text=\"handler failed\" buttons=OK icon=stop "
+        "answer=ok\n";
+    CHECK(std::string(buffer, length) == expected);
+    if (std::string(buffer, length) != expected)
+        std::printf("transcript was:\n%.*s", static_cast<int>(length), buffer);
+}
+
+// Cancel ends a modeless dialog by hiding it; destruction reaches the handler table and
+// the object lets go of the handle.
+void TestEndAndDestroy(LayerDialog& dialog) {
+    HWND hwnd = reinterpret_cast<HWND>(dialog.Handle());
+    CHECK(dialog.IsWindowVisible());
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Pump();
+    CHECK(IsWindow(hwnd));
+    CHECK(!dialog.IsWindowVisible());
+    DestroyWindow(hwnd);
+    CHECK(CountEvents(dialog, WM_DESTROY, 0) == 1);
+    CHECK(!dialog);
+}
+
+std::string TempPath(const char* name) {
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    return std::string(directory) + name;
+}
+
+class FailWrites : public platform::FaultHook {
+public:
+    int BeforeCall(platform::FileCall call, std::string_view) override {
+        return call == platform::FileCall::Write ? ERROR_ACCESS_DENIED : 0;
+    }
+};
+
+// Files: never created by Open, held without sharing, errors with the system's code
+// and text.
+void TestFiles() {
+    const std::string path = TempPath("layer-test.reg");
+    platform::RemoveFile(path);
+    platform::FileErrorInfo error;
+    platform::File missing;
+    CHECK(missing.Open(path, error) == ERROR_FILE_NOT_FOUND);
+    CHECK(error.Code == ERROR_FILE_NOT_FOUND && error.Cause == "open" && !error.Text.empty());
+    CHECK(error.FileName == path);
+    CHECK(!platform::FileExists(path));
+
+    platform::File file;
+    CHECK(file.Create(path, error) == 0);
+    const std::string content = "0123456789";
+    file.Write(content);
+    CHECK(file.Length() == 10);
+
+    platform::File second;
+    CHECK(second.Open(path, error) == ERROR_SHARING_VIOLATION);
+
+    // Cutting keeps the position; reading from the start sees the cut content.
+    file.Seek(8, platform::SeekOrigin::Begin);
+    file.SetLength(4);
+    CHECK(file.Length() == 4);
+    file.Seek(0, platform::SeekOrigin::End);
+    file.Write(std::string_view("ab"));
+    file.Seek(0, platform::SeekOrigin::Begin);
+    char bytes[16] = {};
+    CHECK(file.Read(bytes) == 6);
+    CHECK(std::string(bytes, 6) == "0123ab");
+
+    FailWrites failWrites;
+    platform::SetFaultHook(&failWrites);
+    bool raised = false;
+    try {
+        file.Write(std::string_view("x"));
+    } catch (const platform::FileError& fault) {
+        raised = fault.Code() == ERROR_ACCESS_DENIED && fault.Info().Cause == "write" &&
+                 !fault.Info().Text.empty();
+    }
+    platform::SetFaultHook(nullptr);
+    CHECK(raised);
+    file.Close();
+    CHECK(!file.IsOpen());
+    CHECK(second.Open(path, error) == 0);
+    second.Close();
+    platform::RemoveFile(path);
+    CHECK(!platform::FileExists(path));
+}
+
+} // namespace
+
+int main() {
+    HWND host = MakeHostWindow();
+    CHECK(theApp.Title() == "LayerTest");
+    {
+        LayerDialog dialog(nullptr);
+        TestCreate(dialog, host);
+        TestTree(dialog);
+        TestTabsAndCombo(dialog);
+        TestRadios(dialog);
+        TestPicture(dialog);
+        TestMessageBoxes(dialog);
+        TestEndAndDestroy(dialog);
+    }
+    TestFiles();
+    DestroyWindow(host);
+    std::printf("%d checks, %d failed\n", checks, failures);
+    return failures == 0 ? 0 : 1;
+}
