@@ -13,6 +13,7 @@
 #include "host/linux/LibraryHost.h"
 #include "host/linux/ScriptRunner.h"
 #include "platform/linux/Desktop.h"
+#include "platform/linux/terminal/FrontEnd.h"
 
 namespace {
 
@@ -30,6 +31,20 @@ std::filesystem::path ProgramFolder() {
     std::_Exit(2);
 }
 
+// The file that DriverConfig edits for these arguments, as a user reads a path here.
+std::string DriverFileOf(const std::string& root, const std::string& module) {
+    const std::size_t length = module.find("ICfg.dll") != std::string::npos ? 8 : 7;
+    const std::string model = module.substr(0, length);
+    std::string path = root + "Public\\Tarnwick\\Device_Drivers\\" + model + "\\" + model + ".reg";
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+constexpr char kTerminalHint[] =
+    "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
+
 int RunScript(host::LibraryHost& library, std::istream& script) {
     host::ScriptRunner runner(library, std::cout);
     std::string line;
@@ -45,6 +60,41 @@ int RunScript(host::LibraryHost& library, std::istream& script) {
         if (const auto reason = runner.Perform(*action))
             Abort("script line " + std::to_string(lineNumber) + ": " + *reason);
     }
+    return 0;
+}
+
+int RunScripted(host::LibraryHost& library, std::istream& script) {
+    const ui::WindowHandle mainWindow =
+        ui::desktop::CreateFrameWindow("devhost", ui::Rect{0, 0, 640, 480});
+    ui::desktop::SetActiveWindow(mainWindow);
+    library.OpenWindow();
+
+    const int status = RunScript(library, script);
+
+    // The user shuts the host: its main window takes the library's windows with it.
+    ui::desktop::DestroyWindow(mainWindow);
+    library.Unload();
+    return status;
+}
+
+int RunInTerminal(host::LibraryHost& library, const std::string& driverFile) {
+    terminal::FrontEnd frontEnd({kTerminalHint, driverFile});
+    if (const auto error = frontEnd.Start()) {
+        std::cerr << "devhost: " << *error << '\n';
+        return 2;
+    }
+    const ui::WindowHandle mainWindow =
+        ui::desktop::CreateFrameWindow("devhost", frontEnd.ScreenPixels());
+    ui::desktop::SetActiveWindow(mainWindow);
+    library.OpenWindow();
+
+    // Until no window of the library is visible, or the user interrupts with Ctrl-C.
+    frontEnd.Run(mainWindow, [&library] { return library.AnyWindowVisible(); });
+
+    // The same shutdown either way; a closing prompt is still answered in the terminal.
+    ui::desktop::DestroyWindow(mainWindow);
+    frontEnd.Stop();
+    library.Unload();
     return 0;
 }
 
@@ -88,8 +138,9 @@ int main(int argc, char** argv) {
             }
             script = &scriptFile;
         }
-    } else {
-        std::cerr << "devhost: the terminal front end is not available yet; use --script\n";
+    } else if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::cerr << "devhost: the window is shown in a terminal, and standard input and output "
+                     "are not one; run devhost in a terminal, or give it a script with --script\n";
         return 2;
     }
 
@@ -101,15 +152,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const ui::WindowHandle mainWindow =
-        ui::desktop::CreateFrameWindow("devhost", ui::Rect{0, 0, 640, 480});
-    ui::desktop::SetActiveWindow(mainWindow);
-    library.OpenWindow();
-
-    const int status = RunScript(library, *script);
-
-    // The user shuts the host: its main window takes the library's windows with it.
-    ui::desktop::DestroyWindow(mainWindow);
-    library.Unload();
-    return status;
+    if (script)
+        return RunScripted(library, *script);
+    return RunInTerminal(library, DriverFileOf(root, options.module));
 }
