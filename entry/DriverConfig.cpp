@@ -44,9 +44,9 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
         std::string(rootPath) + kDriverFolder + modelName + "\\" + modelName + ".reg";
     if (path.size() >= sizeof dialog->RegFilePath) {
         // A cut path could name another file: refuse instead.
-        const std::string text = "The path of the template file is too long (" +
-                                 std::to_string(path.size()) + " characters, at most " +
-                                 std::to_string(sizeof dialog->RegFilePath - 1) + "):\n" + path;
+        const std::string text =
+            "The path of the template file is longer than " +
+            std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" + path;
         ui::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
         delete dialog;
         return 0;

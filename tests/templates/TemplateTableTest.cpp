@@ -1,0 +1,197 @@
+// The template table over a real tree and real driver files.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "templates/TemplateNodes.h"
+#include "tests/templates/TableFixture.h"
+
+using templates::TemplateRecord;
+using testing_support::Section;
+using testing_support::TableFixture;
+
+namespace {
+
+const std::string kHead = "REGEDIT4\r\n\r\n; driver keys\r\n\"Dll\"=\"VKR3916S.dll\"\r\n";
+
+std::string Bytes(const std::uint8_t (&bytes)[8]) {
+    return std::string(bytes, bytes + 8);
+}
+
+TEST(TemplateTableLoad, ListsSectionsInIndexOrderAndKeepsDefaultsElsewhere) {
+    const std::string file = kHead +
+                             Section(12, 7, "04,00,00,00,00,00,00,00", "01,00,00,00,00,00,00,00") +
+                             Section(0, 2, "00,00,04,00,00,00,00,00", "00,00,00,00,00,00,01,00") +
+                             Section(3, 15, "FF,01,FF,02,FF,03,FF,04", "01,00,01,00,01,00,01,00");
+    TableFixture fixture(&file);
+    fixture.Load();
+
+    EXPECT_EQ(fixture.NodeTexts(), "Template0,Template3,Template12");
+    EXPECT_EQ(fixture.table.Records[0].SwitchId, 2);
+    EXPECT_EQ(fixture.table.Records[3].SwitchId, 15);
+    EXPECT_EQ(Bytes(fixture.table.Records[3].TriggerMode),
+              std::string("\xFF\x01\xFF\x02\xFF\x03\xFF\x04", 8));
+    EXPECT_EQ(fixture.table.Records[12].LatchData[0], 1);
+    EXPECT_EQ(fixture.table.UsedSwitchIds, (1u << 2) | (1u << 15) | (1u << 7));
+    for (int i : {1, 2, 4, 11, 13, 15}) {
+        const TemplateRecord& record = fixture.table.Records[i];
+        EXPECT_EQ(record.Tag, 123);
+        EXPECT_EQ(record.SwitchId, i);
+        EXPECT_EQ(Bytes(record.TriggerMode), std::string(8, '\0'));
+        EXPECT_EQ(Bytes(record.LatchData), std::string(8, '\0'));
+    }
+    EXPECT_EQ(fixture.table.CurrentRecord, &fixture.table.Records[0]);
+    EXPECT_TRUE(fixture.table.Loaded());
+    // The model node is scrolled into view, not selected or expanded.
+    EXPECT_EQ(fixture.host.Tree.GetSelectedItem(), nullptr);
+    EXPECT_FALSE(fixture.host.Tree.IsExpanded(templates::ModelNode(fixture.host.Tree)));
+}
+
+TEST(TemplateTableLoad, ShortHexValueFillsOnlyItsFirstBytes) {
+    const std::string file = kHead + Section(1, 4, "04,00,04,00", "01,00,00,00,00,00,00,00,01,01");
+    TableFixture fixture(&file);
+    fixture.Load();
+    EXPECT_EQ(Bytes(fixture.table.Records[1].TriggerMode), std::string("\x04\0\x04\0\0\0\0\0", 8));
+    EXPECT_EQ(Bytes(fixture.table.Records[1].LatchData), std::string("\x01\0\0\0\0\0\0\0", 8));
+}
+
+TEST(TemplateTableLoad, MissingFileGivesNoNodesAndRefusesToSave) {
+    TableFixture fixture(nullptr);
+    fixture.Load();
+    EXPECT_EQ(fixture.NodeTexts(), "");
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 0);
+    EXPECT_FALSE(fixture.table.Loaded());
+    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_EQ(fixture.table.LastError().Code, ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(fixture.Path())); // never created
+}
+
+// A switch ID is taken exactly while a template shown in the tree has it.
+TEST(TemplateTableSwitchIds, SectionWithoutLatchDataStillTakesItsSwitchId) {
+    const std::string file = kHead + " \r\n[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\"
+                                     "VKR3916S\\Template0] \r\n\n\"SwitchID\"=dword:0\r\n";
+    TableFixture fixture(&file);
+    fixture.Load();
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 1u);
+    fixture.host.Tree.SelectItem(templates::ModelNode(fixture.host.Tree), TVGN_CARET);
+    int index = -1;
+    fixture.table.LowestFreeTemplateIndex(fixture.host.Tree, fixture.host.Tree.GetSelectedItem(),
+                                          index);
+    EXPECT_EQ(index, 1);
+    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    EXPECT_EQ(fixture.table.Records[1].SwitchId, 1); // not 0, which template 0 has
+}
+
+TEST(TemplateTableSwitchIds, SharedSwitchIdStaysTakenUntilTheLastHolderGoes) {
+    const std::string file = kHead +
+                             Section(0, 6, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00") +
+                             Section(1, 6, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
+    TableFixture fixture(&file);
+    fixture.Load();
+    ASSERT_EQ(fixture.table.UsedSwitchIds, 1u << 6);
+    auto& tree = fixture.host.Tree;
+
+    fixture.table.ReleaseSwitchId(tree, 6, 0);
+    tree.DeleteItem(fixture.Node("Template0"));
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 1u << 6) << "template 1 still uses switch ID 6";
+
+    fixture.table.ReleaseSwitchId(tree, 6, 1);
+    tree.DeleteItem(fixture.Node("Template1"));
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
+}
+
+TEST(TemplateTableSwitchIds, AllTakenAssignsNothing) {
+    TableFixture fixture(nullptr);
+    fixture.table.UsedSwitchIds = 0xFFFF;
+    fixture.table.Records[4].SwitchId = 9;
+    EXPECT_FALSE(fixture.table.AssignFreeSwitchId(4));
+    EXPECT_EQ(fixture.table.Records[4].SwitchId, 9);
+}
+
+TEST(TemplateTableIndices, LowestFreeComesFromTheTreeAndIsSixteenWhenFull) {
+    TableFixture fixture(nullptr);
+    auto& tree = fixture.host.Tree;
+    const ui::TreeItem model = templates::ModelNode(tree);
+    for (int i = 0; i < 16; ++i)
+        if (i != 5)
+            tree.InsertItem(templates::TemplateNodeText(i), model);
+    tree.SelectItem(fixture.Node("Template12"), TVGN_CARET);
+    int index = -1;
+    fixture.table.LowestFreeTemplateIndex(tree, tree.GetSelectedItem(), index);
+    EXPECT_EQ(index, 5);
+    tree.InsertItem("Template5", model);
+    fixture.table.LowestFreeTemplateIndex(tree, model, index);
+    EXPECT_EQ(index, 16);
+}
+
+TEST(TemplateTableSave, WritesEveryTemplateAlsoUnderACollapsedModelNode) {
+    const std::string file =
+        kHead + Section(0, 1, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
+    TableFixture fixture(&file);
+    fixture.Load();
+    auto& tree = fixture.host.Tree;
+    ASSERT_FALSE(tree.IsExpanded(templates::ModelNode(tree)));
+    fixture.table.Records[0].SwitchId = 9;
+    fixture.table.Records[0].LatchData[6] = 1;
+
+    ASSERT_TRUE(fixture.table.Save(tree));
+    EXPECT_EQ(fixture.FileBytes(),
+              kHead + Section(0, 9, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,01,00"));
+}
+
+TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
+    auto plain = [](int index, int switchId) {
+        return Section(index, switchId, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
+    };
+    const std::string s3 = Section(3, 9, "04,00,00,00,00,00,00,00", "01,00,00,00,00,00,00,00");
+    const std::string file = kHead + plain(0, 0) + plain(1, 1) + plain(2, 2) + s3 + plain(5, 5);
+    TableFixture fixture(&file);
+    fixture.Load();
+    auto& tree = fixture.host.Tree;
+
+    // Remove template 3, then add: index 3 again, the lowest free switch ID (3, now that 9
+    // is released), and the removed template's trigger and latch settings.
+    fixture.table.PendingDeletes |= 1u << 3;
+    fixture.table.ReleaseSwitchId(tree, fixture.table.Records[3].SwitchId, 3);
+    tree.DeleteItem(fixture.Node("Template3"));
+    int index = -1;
+    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    ASSERT_EQ(index, 3);
+    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    EXPECT_EQ(fixture.table.Records[3].SwitchId, 3);
+    tree.InsertItem("Template3", templates::ModelNode(tree));
+
+    ASSERT_TRUE(fixture.table.Save(tree));
+    EXPECT_EQ(fixture.table.PendingDeletes, 0);
+    EXPECT_EQ(fixture.FileBytes(),
+              kHead + plain(0, 0) + plain(1, 1) + plain(2, 2) + plain(5, 5) +
+                  Section(3, 3, "04,00,00,00,00,00,00,00", "01,00,00,00,00,00,00,00"));
+}
+
+TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
+    const std::string file =
+        kHead + Section(2, 2, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
+    TableFixture fixture(&file);
+    fixture.Load();
+    fixture.table.PendingDeletes = 1u << 2;
+    fixture.host.Tree.DeleteItem(fixture.Node("Template2"));
+
+    const int held = open(fixture.Path().c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_EQ(fixture.table.LastError().Code, EWOULDBLOCK);
+    EXPECT_EQ(fixture.table.PendingDeletes, 1u << 2);
+    close(held);
+
+    EXPECT_EQ(fixture.FileBytes(), file);
+    ASSERT_TRUE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_EQ(fixture.FileBytes(), kHead + " \r\n");
+}
+
+} // namespace
