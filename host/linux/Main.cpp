@@ -45,8 +45,7 @@ std::string DriverFileOf(const std::string& root, const std::string& module) {
 constexpr char kTerminalHint[] =
     "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
 
-int RunScript(host::LibraryHost& library, std::istream& script) {
-    host::ScriptRunner runner(library, std::cout);
+int RunScript(host::LibraryHost& library, host::ScriptRunner& runner, std::istream& script) {
     std::string line;
     int lineNumber = 0;
     while (library.AnyWindowVisible() && std::getline(script, line)) {
@@ -64,12 +63,15 @@ int RunScript(host::LibraryHost& library, std::istream& script) {
 }
 
 int RunScripted(host::LibraryHost& library, std::istream& script) {
+    // The runner answers every message box from here to the end, the closing prompts of
+    // the shutdown included.
+    host::ScriptRunner runner(library, std::cout);
     const ui::WindowHandle mainWindow =
         ui::desktop::CreateFrameWindow("devhost", ui::Rect{0, 0, 640, 480});
     ui::desktop::SetActiveWindow(mainWindow);
     library.OpenWindow();
 
-    const int status = RunScript(library, script);
+    const int status = RunScript(library, runner, script);
 
     // The user shuts the host: its main window takes the library's windows with it.
     ui::desktop::DestroyWindow(mainWindow);
