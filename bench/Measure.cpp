@@ -1,5 +1,7 @@
 #include "bench/Measure.h"
 
+#include <ctime>
+
 namespace bench {
 
 std::string SizeLabel(std::size_t size) {
@@ -10,8 +12,15 @@ std::string SizeLabel(std::size_t size) {
     return std::to_string(size) + "B";
 }
 
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 void OperationTotals::Add(const TrafficTotals& traffic, std::size_t heapPeak,
-                          bool modificationTimeChanged) {
+                          bool modificationTimeChanged, double cpuSeconds) {
+    cpuSeconds_ += cpuSeconds;
     traffic_.BytesRead += traffic.BytesRead;
     traffic_.InPlaceWritten += traffic.InPlaceWritten;
     traffic_.JournalWritten += traffic.JournalWritten;
@@ -36,6 +45,7 @@ void OperationTotals::Report(benchmark::State& state, std::size_t fileSize) cons
     state.counters["file_calls"] = perOperation(traffic_.Calls);
     state.counters["opens"] = perOperation(traffic_.Opens);
     state.counters["syncs"] = perOperation(traffic_.Syncs);
+    state.counters["cpu_seconds"] = Counter(cpuSeconds_, Counter::kAvgIterations);
     state.counters["heap_peak"] = Counter(static_cast<double>(heapPeak_));
     state.counters["file_size"] = Counter(static_cast<double>(fileSize));
     state.counters["mtime_changes"] = Counter(static_cast<double>(modificationTimeChanges_));

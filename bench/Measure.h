@@ -21,17 +21,25 @@ std::string SizeLabel(std::size_t size);
 // Totals over the iterations of one benchmark, turned into per-operation counters.
 class OperationTotals {
 public:
-    void Add(const TrafficTotals& traffic, std::size_t heapPeak, bool modificationTimeChanged);
+    void Add(const TrafficTotals& traffic, std::size_t heapPeak, bool modificationTimeChanged,
+             double cpuSeconds);
     // Sets the counters the table reads: bytes read and written (in place, journal) per
-    // operation, file opens and syncs per operation, the heap peak, the file size and how
-    // many operations changed the file's modification time.
+    // operation, file opens and syncs per operation, processor seconds per operation, the
+    // heap peak, the file size and how many operations changed the file's modification
+    // time.
     void Report(benchmark::State& state, std::size_t fileSize) const;
 
 private:
     TrafficTotals traffic_;
     std::size_t heapPeak_ = 0;
     std::size_t modificationTimeChanges_ = 0;
+    double cpuSeconds_ = 0;
 };
+
+// Processor time of the calling thread, user and system, in seconds: unlike the wall
+// clock it leaves out the time other processes of a busy machine take, and the waits for
+// the disk.
+double ThreadCpuSeconds();
 
 // `prepare()` returns the operation's subject, built untimed; `operation(subject)` is
 // timed; `check(subject)` runs untimed after it and returns an error text, empty when the
@@ -47,13 +55,15 @@ void Measure(benchmark::State& state, std::size_t fileSize, Prepare prepare, Ope
         const long long before = modificationTime();
         HeapPeak::Mark();
         traffic.Start();
+        const double cpuStart = ThreadCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         operation(*subject);
         const auto stop = std::chrono::steady_clock::now();
+        const double cpu = ThreadCpuSeconds() - cpuStart;
         const TrafficTotals moved = traffic.Stop();
         const std::size_t peak = HeapPeak::PeakSinceMark();
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-        totals.Add(moved, peak, modificationTime() != before);
+        totals.Add(moved, peak, modificationTime() != before, cpu);
         if (const std::string error = check(*subject); !error.empty()) {
             state.SkipWithError(error.c_str());
             break;

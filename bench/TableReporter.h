@@ -38,6 +38,8 @@ public:
     bool ReportContext(const Context& context) override;
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
+    // True when a benchmark failed the check of its operation's result.
+    bool Failed() const;
 
 private:
     std::vector<MeasuredRow> rows_;

@@ -15,5 +15,5 @@ int main(int argc, char** argv) {
     bench::TableReporter reporter;
     const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return ran > 0 ? 0 : 1;
+    return ran > 0 && !reporter.Failed() ? 0 : 1;
 }
