@@ -221,16 +221,17 @@ RegFile::SectionSpan RegFile::Locate(std::string_view driverKey, int index) cons
         std::size_t bracket = text.substr(line.Begin, at - line.Begin + 1).rfind('[');
         span.Start = bracket == kNotFound ? line.Begin : line.Begin + bracket;
         span.HeaderEnd = at + search.size();
+        // The last section ends with the text: bytes behind a zero byte belong to none.
         std::size_t next = text.find('[', span.HeaderEnd);
-        span.End = next == kNotFound ? Length_ : next;
+        span.End = next == kNotFound ? TextEnd_ : next;
         span.Found = true;
         return span;
     }
 }
 
 std::size_t RegFile::EndOfSectionLines(const SectionSpan& span) const {
-    if (span.End >= Length_) {
-        return Length_;
+    if (span.End >= TextEnd_) {
+        return TextEnd_;
     }
     // The section ends at a "[" that may stand inside a line (a comment): the new line goes
     // ahead of that line, but never ahead of the header's own line.
@@ -255,7 +256,8 @@ int RegFile::AppendSection(int index) {
     bytes += SectionPrefix_;
     bytes += std::to_string(index);
     bytes += "] \r\n";
-    Splice(Length_, Length_, bytes);
+    // At the end of the text: behind a zero byte no scan would ever find the section again.
+    Splice(TextEnd_, TextEnd_, bytes);
     LastIndex_ = -1;
     return 0;
 }

@@ -18,6 +18,29 @@ bool HasLineBreak(std::string_view text) {
     return ContainsByte(text, '\r') || ContainsByte(text, '\n');
 }
 
+// The value line of `name` in `section` from `from` on (just after the header text): the
+// first place where the name stands in quotes that open a line (or the rest of the header's
+// line), blanks ahead allowed, followed by its closing quote or the end of the line. The
+// name elsewhere (in a comment, inside another value's text) is not a value line: writing
+// there would overwrite that other text, and reading there would load it.
+std::size_t FindValueName(std::string_view section, std::string_view name, std::size_t from) {
+    for (std::size_t at = section.find(name, from); at != kNotFound;
+         at = section.find(name, at + 1)) {
+        const std::size_t after = at + name.size();
+        if (at <= from || section[at - 1] != '"')
+            continue;
+        if (after < section.size() && section[after] != '"' && section[after] != '\r' &&
+            section[after] != '\n')
+            continue;
+        std::size_t begin = at - 1;
+        while (begin > from && (section[begin - 1] == ' ' || section[begin - 1] == '\t'))
+            --begin;
+        if (begin == from || section[begin - 1] == '\r' || section[begin - 1] == '\n')
+            return at;
+    }
+    return kNotFound;
+}
+
 // The byte count the list driver passes for an entry. Strings are single-byte text: a
 // string is its characters and its zero, a multi-string every string with its zero plus
 // the zero of the empty string that ends it.
@@ -64,7 +87,7 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
             return 1;
         }
         if (!span.Found) {
-            Splice(Length_, Length_, *line);
+            Splice(TextEnd_, TextEnd_, *line);
             return 0;
         }
 
@@ -72,7 +95,7 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
         const std::string_view text = Text();
         const std::string_view section = text.substr(0, std::min(span.End, text.size()));
         // The header's own text is never a value line, whatever the name.
-        const std::size_t at = section.find(nameText, span.HeaderEnd);
+        const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
         if (at == kNotFound) {
             line->insert(0, 1, '\n');
             std::size_t insertAt = EndOfSectionLines(span);
@@ -119,7 +142,7 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     }
     const std::string_view text = Text();
     const std::string_view section = text.substr(0, std::min(span.End, text.size()));
-    const std::size_t at = section.find(nameText, span.HeaderEnd);
+    const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
     if (at == kNotFound) {
         return 1;
     }
