@@ -104,7 +104,7 @@ TEST_F(DialogTest, DestroyCascadeOwnedWindowsFirstThenParentsBeforeChildren) {
     ASSERT_EQ(desktop::Inspect(owned->Handle()).owner, main->Handle());
     const ui::WindowHandle mainHandle = main->Handle();
     const ui::WindowHandle pageHandle = page->Handle();
-    main->Hook = [&](const ui::Event&) {
+    main->DestroyHook = [&] {
         // The children still exist while the parent's handler runs.
         log_.push_back(desktop::IsWindow(pageHandle) && main->GetDlgItem(IDC_TREE)
                            ? "children alive"

@@ -41,10 +41,10 @@ int LogDialog::OnInitDialog() {
     return InitHook ? InitHook() : 1;
 }
 
-void LogDialog::OnDestroyMessage(const ui::Event& event) {
+void LogDialog::OnDestroyMessage(const ui::Event&) {
     Log("destroy");
-    if (Hook)
-        Hook(event);
+    if (DestroyHook)
+        DestroyHook();
 }
 
 void LogDialog::OnAnyCommand(const ui::Event& event) {

@@ -35,8 +35,10 @@ public:
               std::string name = "")
         : Dialog(resourceId, parent), log_(log), name_(std::move(name)) {}
 
-    // Runs inside the handler of each logged message, after it is logged.
+    // Run inside the handlers of commands and notifications, and of WM_DESTROY, after the
+    // message is logged.
     std::function<void(const ui::Event&)> Hook;
+    std::function<void()> DestroyHook;
     std::function<int()> InitHook;
 
     void OnDestroyMessage(const ui::Event& event);
