@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The Windows side of CI: installs the cross toolchains and Wine when they are missing,
+# builds PCI3916Cfg.dll for 64-bit and 32-bit Windows and devhost.exe, checks the DLLs'
+# export and import tables, and runs the layer checks and every end-to-end scenario
+# under Wine in Xvfb (64-bit only: this machine runs no 32-bit programs). Prints a
+# summary and exits non-zero on any failure.
+set -u
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "windows: installing ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" = 0 ] || sudo_cmd=sudo
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" > /dev/null || { echo "windows: FAIL cannot install ${missing[*]}"; exit 1; }
+fi
+export PATH="/usr/lib/wine:$PATH"
+
+status=0
+summary=()
+note() { summary+=("$1"); echo "windows: $1"; }
+fail() { note "FAIL $1"; status=1; }
+
+# --- Builds -----------------------------------------------------------------------------
+for arch in x86_64:build-win64 i686:build-win32; do
+    triplet=${arch%%:*}
+    dir=${arch#*:}
+    mkdir -p "$dir"
+    if cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchains/mingw-$triplet.cmake" > "$dir/ci-build.log" 2>&1 &&
+        cmake --build "$dir" -j2 >> "$dir/ci-build.log" 2>&1; then
+        note "built $dir"
+    else
+        tail -40 "$dir/ci-build.log"
+        fail "build $dir (log: $dir/ci-build.log)"
+    fi
+done
+
+# --- Export and import tables -------------------------------------------------------------
+# Windows' own libraries: the only ones the outputs may import.
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|msvcrt|ntdll)\.dll$'
+check_tables() { # TRIPLET FILE
+    local dump
+    dump=$("$1-objdump" -p "$2") || { fail "objdump $2"; return; }
+    local imports bad
+    imports=$(printf '%s\n' "$dump" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+    bad=$(printf '%s\n' "$imports" | grep -Ev "$system_dlls")
+    if [ -n "$bad" ]; then fail "$2 imports $(echo $bad)"; else note "$2 imports only $(echo $imports)"; fi
+    case "$2" in *.exe) return ;; esac
+    local names base count
+    names=$(printf '%s\n' "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+        sed -n 's/^\t\[ *\([0-9]*\)\] \(.*\)$/\1 \2/p')
+    base=$(printf '%s\n' "$dump" | sed -n 's/^Ordinal Base[ \t]*//p')
+    count=$(printf '%s\n' "$dump" | sed -n '/^Export Address Table -- Ordinal Base/,/^$/p' |
+        grep -c 'Export RVA')
+    if [ "$names" = "0 DriverConfig" ] && [ "$base" = 1 ] && [ "$count" = 1 ]; then
+        note "$2 exports DriverConfig at ordinal 1 and nothing else"
+    else
+        fail "$2 exports: base ${base:-none}, $count entries, names: $(echo $names)"
+    fi
+}
+for arch in x86_64:build-win64 i686:build-win32; do
+    for file in PCI3916Cfg.dll devhost.exe; do
+        path="${arch#*:}/bin/$file"
+        if [ -f "$path" ]; then check_tables "${arch%%:*}-w64-mingw32" "$path"; else fail "$path missing"; fi
+    done
+done
+
+# --- Under Wine ---------------------------------------------------------------------------
+if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/wine/LayerTest.exe ]; then
+    prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-prefix.XXXXXX")
+    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    started=$(date +%s)
+    if wine64 wineboot -i > "$prefix.boot.log" 2>&1; then
+        wineserver -w
+        note "fresh Wine prefix in $(( $(date +%s) - started )) s"
+        # One X server for all; the server's depth is that of the screenshots.
+        xvfb-run -a -s "-screen 0 1024x768x24" tests/wine/run-scenarios build-win64 \
+            > build-win64/wine-scenarios.log 2>&1
+        wine_status=$?
+        cat build-win64/wine-scenarios.log
+        result=$(grep '^wine: ' build-win64/wine-scenarios.log | tail -1)
+        if [ "$wine_status" = 0 ]; then note "${result:-wine: no result}"; else fail "${result:-wine: no result}"; fi
+    else
+        cat "$prefix.boot.log"
+        fail "wineboot"
+    fi
+    wineserver -k 2> /dev/null
+    rm -rf "$prefix" "$prefix.boot.log"
+else
+    fail "nothing to run under Wine"
+fi
+
+echo
+echo "=== Windows summary"
+for line in "${summary[@]}"; do echo "  $line"; done
+if [ "$status" = 0 ]; then echo "=== Windows: all passed"; else echo "=== Windows: FAILED"; fi
+exit "$status"
