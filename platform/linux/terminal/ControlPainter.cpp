@@ -143,7 +143,7 @@ CellRect ComboListCells(const CellRect& comboCells, int itemCount, int screenRow
     int height = wanted;
     bool down = true;
     if (wanted > below) {
-        down = wanted <= above || above > below;
+        down = wanted > above && below >= above;
         height = std::min(wanted, down ? below : above);
     }
     const int top = down ? comboCells.top + 1 : comboCells.top - height;

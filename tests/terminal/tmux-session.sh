@@ -1,0 +1,133 @@
+# Helpers for the terminal tests: devhost runs in a tmux server of its own, the test sends
+# keys or mouse presses and waits for the screen to show a state (never for a fixed time).
+#
+#   . tmux-session.sh; start_devhost HOST [COLUMNS ROWS]; ...; finish
+#
+# Every helper that waits fails the test with the screen printed when the state does not
+# come within $WAIT_SECONDS (default 20).
+
+set -u
+WAIT_SECONDS=${WAIT_SECONDS:-20}
+SOCKET="pci-term-$$-$RANDOM"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/terminal-test.XXXXXX")
+ROOT="$WORK/driver-tree/"
+REG="${ROOT}Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg"
+STATUS_FILE="$WORK/status"
+TEST_NAME=$(basename "$0" .sh)
+
+tm() { tmux -L "$SOCKET" "$@"; }
+
+cleanup() {
+    tm kill-server 2> /dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL $TEST_NAME: $*"
+    echo "--- screen:"
+    tm capture-pane -p 2> /dev/null
+    [ -s "$WORK/err" ] && { echo "--- standard error of the host:"; cat "$WORK/err"; }
+    exit 1
+}
+
+# start_devhost HOST [COLUMNS ROWS]: on a fresh copy of the sample tree. The pane's shell
+# records the host's exit status and then stays, so that the screen can still be read.
+start_devhost() {
+    local host=$1 columns=${2:-120} rows=${3:-40}
+    cp -r "$SAMPLE_TREE" "$WORK/driver-tree"
+    cat > "$WORK/run" << RUN
+#!/bin/sh
+"$host" --root "$ROOT" 2> "$WORK/err"
+echo \$? > "$STATUS_FILE"
+exec sleep 600
+RUN
+    chmod +x "$WORK/run"
+    tm -f /dev/null new-session -d -x "$columns" -y "$rows" \
+        -e LANG=C.UTF-8 -e LC_ALL=C.UTF-8 "$WORK/run" ||
+        fail "cannot start tmux"
+    tm set-option -g default-terminal tmux-256color > /dev/null
+    wait_for "PCI-3916 device setting templates"
+}
+
+screen() { tm capture-pane -p; }
+screen_with_attributes() { tm capture-pane -p -e; }
+
+# wait_until COMMAND...: polls until the command succeeds.
+wait_until() {
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+shows() { screen | grep -qF -- "$1"; }
+shows_regex() { screen | grep -qE -- "$1"; }
+not_shows() { ! shows "$1"; }
+wait_for() { wait_until shows "$1" || fail "the screen never showed \"$1\""; }
+wait_for_regex() { wait_until shows_regex "$1" || fail "the screen never matched /$1/"; }
+wait_gone() { wait_until not_shows "$1" || fail "the screen still shows \"$1\""; }
+expect() { shows "$1" || fail "the screen does not show \"$1\""; }
+expect_not() { ! shows "$1" || fail "the screen shows \"$1\""; }
+expect_regex() { shows_regex "$1" || fail "the screen does not match /$1/"; }
+
+keys() { tm send-keys "$@"; }
+
+# The attributes (SGR parameters) that the text starts with on the screen, "" for none.
+attributes_of() {
+    screen_with_attributes | grep -oaP "\x1b\[[0-9;]*m(?=\Q$1\E)" | head -1 | tr -dc '0-9;'
+}
+is_dimmed() { [[ ";$(attributes_of "$1");" == *";2;"* ]]; }
+not_dimmed() { ! is_dimmed "$1"; }
+expect_dimmed() { wait_until is_dimmed "$1" || fail "\"$1\" is not dimmed"; }
+expect_not_dimmed() { wait_until not_dimmed "$1" || fail "\"$1\" is dimmed"; }
+
+# The cell (column row, from 0) where the text first appears, after `skip` matches.
+cell_of() {
+    screen | python3 -c '
+import sys
+text, skip = sys.argv[1], int(sys.argv[2])
+for row, line in enumerate(sys.stdin.read().split("\n")):
+    at = line.find(text)
+    while at >= 0:
+        if skip == 0:
+            print(at, row); sys.exit(0)
+        skip -= 1
+        at = line.find(text, at + 1)
+sys.exit(1)' "$1" "${2:-0}"
+}
+
+# click_at COLUMN ROW: a press of the first mouse button, as the terminal reports it.
+click_at() {
+    tm send-keys -H 1b 5b 4d 20 "$(printf '%x' $((33 + $1)))" "$(printf '%x' $((33 + $2)))"
+}
+# click_text TEXT [OFFSET [SKIP]]: a press on the cell OFFSET characters into the text.
+click_text() {
+    local cell
+    cell=$(cell_of "$1" "${3:-0}") || fail "no \"$1\" on the screen to click"
+    set -- $cell "${2:-0}"
+    click_at $(($1 + $3)) "$2"
+}
+
+# The screen row that holds the text, for checks on one row.
+row_with() { screen | grep -F -- "$1" | head -1; }
+expect_row() {
+    row_with "$1" | grep -qE -- "$2" || fail "the row of \"$1\" does not match /$2/: $(row_with "$1")"
+}
+
+wait_exit() {
+    wait_until test -s "$STATUS_FILE" || fail "devhost did not end"
+    local status
+    status=$(cat "$STATUS_FILE")
+    [ "$status" = "${1:-0}" ] || fail "devhost ended with status $status, expected ${1:-0}"
+}
+
+expect_file() {
+    cmp -s "$REG" "$1" || {
+        diff <(od -c "$1") <(od -c "$REG") | head -20
+        fail "the driver file differs from $(basename "$1")"
+    }
+}
+
+finish() { echo "ok $TEST_NAME"; }
