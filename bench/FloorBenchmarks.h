@@ -1,5 +1,6 @@
 // The floor: what one plain read of the driver file, and one plain read plus write of it,
-// cost, through the file layer and through POSIX calls directly.
+// cost, through the file layer and through POSIX calls directly; for reference also a
+// read that searches the text once, and a read plus write made durable with a sync.
 #pragma once
 
 namespace bench {

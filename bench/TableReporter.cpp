@@ -227,7 +227,8 @@ MeasuredRow RowFromName(const std::string& name) {
 }
 
 std::string FloorOf(const std::string& operation) {
-    if (operation == "Open" || operation == "Floor.Read" || operation == "Floor.PosixRead")
+    if (operation == "Open" || operation == "Floor.Read" || operation == "Floor.PosixRead" ||
+        operation == "Floor.ReadFind")
         return "Floor.Read";
     if (IsSave(operation) || IsFloor(operation))
         return "Floor.ReadWrite";
@@ -271,7 +272,7 @@ void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
     table.Print(out);
     out << "\ntime: wall clock per operation; cpu: processor time of the thread (user and\n"
            "system), which leaves out other processes and waits for the disk. x floor: over\n"
-           "Floor.Read (Open, Floor.PosixRead) or Floor.ReadWrite (every Save, the other floors)\n"
+           "Floor.Read (Open, the other reads) or Floor.ReadWrite (every Save, the other floors)\n"
            "of the same size, by the same clock. Bytes per operation as the file layer counts\n"
            "them; in place: written to the driver file, journal: to its \".undo\" file.\n";
     PrintGoals(out, rows);

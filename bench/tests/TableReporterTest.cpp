@@ -44,6 +44,7 @@ TEST(RowFromName, SplitsOperationPlacementAndSize) {
 TEST(FloorOf, ComparesOpeningWithReadsAndSavingWithReadPlusWrites) {
     EXPECT_EQ(FloorOf("Open"), "Floor.Read");
     EXPECT_EQ(FloorOf("Floor.PosixRead"), "Floor.Read");
+    EXPECT_EQ(FloorOf("Floor.ReadFind"), "Floor.Read");
     EXPECT_EQ(FloorOf("Save.Unchanged"), "Floor.ReadWrite");
     EXPECT_EQ(FloorOf("RemoveAndSave"), "Floor.ReadWrite");
     EXPECT_EQ(FloorOf("Floor.PosixReadWrite"), "Floor.ReadWrite");
