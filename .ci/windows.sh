@@ -66,6 +66,16 @@ check_tables() { # TRIPLET FILE
         fail "$2 exports: base ${base:-none}, $count entries, names: $(echo $names)"
     fi
 }
+# cdecl in the 32-bit build: the caller removes the arguments, so DriverConfig returns
+# with a plain "ret" (a callee that removes them ends with "ret $0x10").
+check_cdecl() { # FILE
+    local rets
+    rets=$(i686-w64-mingw32-objdump -d --disassemble=_DriverConfig "$1" | grep -E '\bret')
+    if [ -z "$rets" ]; then fail "$1: no code for _DriverConfig"
+    elif printf '%s\n' "$rets" | grep -q 'ret *\$'; then fail "$1: DriverConfig removes its arguments"
+    else note "$1: DriverConfig is cdecl"; fi
+}
+[ -f build-win32/bin/PCI3916Cfg.dll ] && check_cdecl build-win32/bin/PCI3916Cfg.dll
 for arch in x86_64:build-win64 i686:build-win32; do
     for file in PCI3916Cfg.dll devhost.exe; do
         path="${arch#*:}/bin/$file"
