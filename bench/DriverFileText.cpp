@@ -15,7 +15,8 @@ constexpr std::size_t kCommentWidth = 80;
 // Room kept free at the end of a body for the padding comment ("; " + CR LF at least).
 constexpr std::size_t kMinimumPad = 4;
 
-// A small, fully specified generator, so that the files are the same on every machine.
+// A small generator written out in full here, so that the files are the same on every
+// machine and with every standard library.
 class SplitMix64 {
 public:
     explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
