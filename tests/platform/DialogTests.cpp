@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "LayerFixture.h"
 #include "platform/Static.h"
@@ -67,6 +68,9 @@ TEST_F(DialogTest, OwnerIsTheActiveWindowAndFollowsActivation) {
     EXPECT_EQ(ui::GetActiveWindow().Handle(), main->Handle()) << "shown, so activated";
     auto second = Make(IDD_PLAIN);
     EXPECT_EQ(desktop::Inspect(second->Handle()).owner, main->Handle());
+    ui::WindowHandle activeElsewhere = frame_;
+    std::thread([&activeElsewhere] { activeElsewhere = ui::GetActiveWindow().Handle(); }).join();
+    EXPECT_EQ(activeElsewhere, nullptr) << "each thread has its own active window";
 
     // Hiding the active window hands activation to its owner.
     ASSERT_TRUE(desktop::PressCancel(main->Handle()));
