@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
             script = &scriptFile;
         }
     } else if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::cerr << "devhost: the window is shown in a terminal, and standard input and output "
-                     "are not one; run devhost in a terminal, or give it a script with --script\n";
+        std::cerr << "devhost: no terminal to show the window in (standard input and output "
+                     "must be a terminal); run it in one, or give it a script with --script\n";
         return 2;
     }
 

@@ -31,23 +31,28 @@ fail() {
     exit 1
 }
 
-# start_devhost HOST [COLUMNS ROWS]: on a fresh copy of the sample tree. The pane's shell
-# records the host's exit status and then stays, so that the screen can still be read.
+# start_devhost HOST [COLUMNS ROWS [FIRST_TEXT]]: on a fresh copy of the sample tree,
+# waiting until the screen shows FIRST_TEXT (the template window's caption). The pane's
+# shell records the host's exit status and the terminal's modes, and then stays, so that
+# the screen can still be read.
 start_devhost() {
-    local host=$1 columns=${2:-120} rows=${3:-40}
+    local host=$1 columns=${2:-120} rows=${3:-40} first=${4:-PCI-3916 device setting templates}
     cp -r "$SAMPLE_TREE" "$WORK/driver-tree"
     cat > "$WORK/run" << RUN
 #!/bin/sh
 "$host" --root "$ROOT" 2> "$WORK/err"
-echo \$? > "$STATUS_FILE"
+status=\$?
+stty -a > "$WORK/stty" 2>&1
+echo \$status > "$STATUS_FILE"
 exec sleep 600
 RUN
     chmod +x "$WORK/run"
-    tm -f /dev/null new-session -d -x "$columns" -y "$rows" \
+    # The terminal that tmux emulates, whatever the user's tmux configuration says.
+    echo "set -g default-terminal tmux-256color" > "$WORK/tmux.conf"
+    tm -f "$WORK/tmux.conf" new-session -d -x "$columns" -y "$rows" \
         -e LANG=C.UTF-8 -e LC_ALL=C.UTF-8 "$WORK/run" ||
         fail "cannot start tmux"
-    tm set-option -g default-terminal tmux-256color > /dev/null
-    wait_for "PCI-3916 device setting templates"
+    wait_for "$first"
 }
 
 screen() { tm capture-pane -p; }
@@ -98,9 +103,13 @@ for row, line in enumerate(sys.stdin.read().split("\n")):
 sys.exit(1)' "$1" "${2:-0}"
 }
 
-# click_at COLUMN ROW: a press of the first mouse button, as the terminal reports it.
+# click_at COLUMN ROW: a press and release of the first mouse button, as the terminal
+# reports them (the X10 encoding that the terminal description names).
 click_at() {
-    tm send-keys -H 1b 5b 4d 20 "$(printf '%x' $((33 + $1)))" "$(printf '%x' $((33 + $2)))"
+    local x y
+    x=$(printf '%x' $((33 + $1)))
+    y=$(printf '%x' $((33 + $2)))
+    tm send-keys -H 1b 5b 4d 20 "$x" "$y" 1b 5b 4d 23 "$x" "$y"
 }
 # click_text TEXT [OFFSET [SKIP]]: a press on the cell OFFSET characters into the text.
 click_text() {
@@ -108,6 +117,34 @@ click_text() {
     cell=$(cell_of "$1" "${3:-0}") || fail "no \"$1\" on the screen to click"
     set -- $cell "${2:-0}"
     click_at $(($1 + $3)) "$2"
+}
+
+# click_in_row LABEL TEXT [SKIP]: a press on the first character of the SKIP-th TEXT in the
+# row that holds LABEL.
+click_in_row() {
+    local cell
+    cell=$(screen | python3 -c '
+import sys
+label, text, skip = sys.argv[1], sys.argv[2], int(sys.argv[3])
+for row, line in enumerate(sys.stdin.read().split("\n")):
+    if label not in line:
+        continue
+    at = line.find(text)
+    for _ in range(skip):
+        at = line.find(text, at + 1) if at >= 0 else -1
+    if at >= 0:
+        print(at, row); sys.exit(0)
+    break
+sys.exit(1)' "$1" "$2" "${3:-0}") || fail "no \"$2\" in the row of \"$1\" to click"
+    click_at $cell
+}
+
+# The terminal is as the shell left it before devhost: out of the alternate screen, and
+# the line discipline back in its normal modes.
+expect_terminal_restored() {
+    [ "$(tm display-message -p '#{alternate_on}')" = 0 ] || fail "the alternate screen is still on"
+    grep -qE '(^| )icanon( |$)' "$WORK/stty" && grep -qE '(^| )echo( |$)' "$WORK/stty" ||
+        fail "the terminal modes were not restored: $(cat "$WORK/stty")"
 }
 
 # The screen row that holds the text, for checks on one row.
