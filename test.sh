@@ -17,6 +17,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPCI_SANITIZE=ON -DPCI_BUILD_
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
 
+echo "== Benchmarks, once on the smallest files (a smoke check, no timing judged)"
+PCI_BENCH_BUILD_DIR=build bench/run --smoke || status=1
+
 if [ -f .ci/windows.sh ]; then
     echo "== Windows library under Wine"
     bash .ci/windows.sh || status=1
