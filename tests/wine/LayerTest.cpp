@@ -163,12 +163,28 @@ void TestTree(LayerDialog& dialog) {
     CHECK(tree.GetNextItem(root, TVGN_NEXTVISIBLE) == model);
     CHECK(tree.GetNextItem(model, TVGN_NEXTVISIBLE) == first);
     CHECK(tree.GetNextItem(second, TVGN_NEXTVISIBLE) == nullptr);
-    // Programmatic expanding sends no notification of its own.
+    // Programmatic expanding sends no notification of its own; collapsing the parent of
+    // the selected node moves the selection to that parent, silently (the Linux layer
+    // does the same).
+    const std::size_t selections = CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED);
     CHECK(tree.Expand(model, TVE_COLLAPSE));
     CHECK(!tree.IsExpanded(model));
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == selections);
     CHECK(tree.GetNextItem(model, TVGN_NEXTVISIBLE) == nullptr);
     tree.Expand(model, TVE_EXPAND);
 
+    // Deleting the selected node selects its next sibling, else its parent, and notifies.
+    tree.SelectItem(first, TVGN_CARET);
+    const std::size_t beforeDelete = CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED);
+    ui::TreeItem third = tree.InsertItem("Template5", model);
+    CHECK(tree.DeleteItem(first));
+    CHECK(tree.GetSelectedItem() == second);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == beforeDelete + 1);
+    tree.SelectItem(third, TVGN_CARET);
+    CHECK(tree.DeleteItem(third));
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == beforeDelete + 3);
     // Deleting removes the children too.
     CHECK(tree.DeleteItem(model));
     CHECK(tree.GetChildItem(root) == nullptr);
