@@ -1,7 +1,8 @@
 # The terminal front end over ncurses, part of the Linux windowing layer (devhost uses it
 # when it runs on a terminal without a script).
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(NCURSESW REQUIRED IMPORTED_TARGET ncursesw)
+set(CURSES_NEED_NCURSES TRUE)
+set(CURSES_NEED_WIDE TRUE)
+find_package(Curses REQUIRED)
 target_sources(platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/terminal/CellBuffer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/terminal/ComboListControl.cpp
@@ -22,4 +23,5 @@ target_sources(platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/terminal/TreePainter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/terminal/WindowPainter.cpp
 )
-target_link_libraries(platform PRIVATE PkgConfig::NCURSESW)
+target_include_directories(platform PRIVATE ${CURSES_INCLUDE_DIRS})
+target_link_libraries(platform PRIVATE ${CURSES_LIBRARIES})
