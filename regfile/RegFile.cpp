@@ -174,12 +174,13 @@ int RegFile::ListTemplates(std::uint16_t& mask) const {
     }
     std::transform(lowerPrefix.begin(), lowerPrefix.end(), lowerPrefix.begin(), LowerAscii);
 
-    // Lines split at LF alone: a CR before the LF stays part of its line.
+    // Lines split at CR and at LF, as every other scan splits them: split at LF alone, a
+    // file with CR line ends would be one line, listing at most one template (none when a
+    // comment is anywhere), and the templates not listed would be overwritten by Add.
     const std::string_view text = Text();
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t lf = text.find('\n', pos);
-        std::size_t lineEnd = lf == kNotFound ? text.size() : lf;
+        std::size_t lineEnd = FindLineEnd(text, pos);
         std::string_view line = text.substr(pos, lineEnd - pos);
         pos = lineEnd + 1;
         if (line.empty() || ContainsByte(line, ';')) {

@@ -80,13 +80,13 @@ TEST_F(SectionTest, ListTemplatesSkipsCommentsAndIgnoresLetterCase) {
         "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template3]";
     Write(AppendedHeader(0) + "; " + Header(2) + "\r\n" + Header(5) + " ;old\r\n" + lowerThree +
           "\r\n" + Header(16) + "\r\n" + Header(7).replace(Header(7).size() - 2, 1, "X") + "\r\n" +
-          // Listing splits at LF alone, so this ";" shares a line with the header of 9.
+          // A lone CR ends the comment's line: the header of 9 after it is listed.
           "; note\r" + Header(9) + "\r\n");
     RegFile editor;
     OpenEditor(editor);
     std::uint16_t mask = 0;
     editor.ListTemplates(mask);
-    EXPECT_EQ(mask, 0x0009);
+    EXPECT_EQ(mask, 0x0209);
     EXPECT_EQ(editor.SectionExists(9, kKey), 1);
     EXPECT_EQ(editor.SectionExists(3, kKey), 0);
     EXPECT_EQ(editor.SectionExists(5, kKey), 0);

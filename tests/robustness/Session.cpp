@@ -104,6 +104,11 @@ ui::WindowHandle Session::Tree() const {
 
 void Session::ExpandModel() const {
     for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
+        if (row.text == "DeviceTemplate" && !row.expanded) {
+            EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.item));
+        }
+    }
+    for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
         if (row.text == "PCI-3916" && row.hasChildren && !row.expanded) {
             EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.item));
         }

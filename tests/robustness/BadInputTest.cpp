@@ -1,0 +1,311 @@
+// Bad input: hand-edited, damaged or missing driver files opened in the template window.
+// Each case states what the window shows and what a Save leaves in the file; the table in
+// docs/robustness.md lists them.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/robustness/Session.h"
+
+namespace robustness {
+namespace {
+
+const std::string kRising = "04,00,04,00,04,00,04,00";
+const std::string kLatch = "01,00,00,00,01,00,00,00";
+const std::string kZeros = "00,00,00,00,00,00,00,00";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Ch0 of the selected template to Falling: TriggerMode byte 0 loses bit 0x04.
+void FallingCh0(Session& session, const char* node) {
+    session.Select(node);
+    session.Tab(1);
+    session.Click(2101);
+}
+
+TEST(BadInput, ZeroLengthFile) {
+    DriverTree tree;
+    tree.Write("");
+    Session session(tree.Root());
+    session.Open();
+    EXPECT_EQ(session.TemplateNodes(), "");
+    EXPECT_TRUE(session.Boxes().empty());
+    session.Select("PCI-3916");
+    session.Click(104);
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(), Section(0, 0, kZeros, kZeros));
+}
+
+TEST(BadInput, NulBytesInside) {
+    const std::string hidden = std::string("\0", 1) + Section(5, 5, kRising, kLatch);
+    const std::string start = DriverFile({0}) + hidden;
+    DriverTree tree;
+    tree.Write(start);
+    {
+        Session session(tree.Root());
+        session.Open();
+        EXPECT_EQ(session.TemplateNodes(), "Template0");
+        FallingCh0(session, "Template0");
+        session.Select("PCI-3916");
+        session.Click(104);
+        session.Click(1006);
+    }
+    const std::string after = tree.Read();
+    EXPECT_EQ(after, Replace(DriverFile({0}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
+                         Section(1, 1, kZeros, kZeros) + hidden);
+    Session again(tree.Root());
+    again.Open();
+    EXPECT_EQ(again.TemplateNodes(), "Template0,Template1");
+}
+
+TEST(BadInput, NoLineEndsAtAll) {
+    const std::string start = Header(0) + "\"SwitchID\"=dword:7";
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    EXPECT_EQ(session.TemplateNodes(), "Template0");
+    FallingCh0(session, "Template0");
+    session.Click(1006);
+    // The one line is kept (its value rewritten alike, now with its line end); the missing
+    // values follow on lines of their own.
+    EXPECT_EQ(tree.Read(), Header(0) + "\"SwitchID\"=dword:7\r\n\n\"TriggerMode\"=hex:" + kZeros +
+                               "\r\n\n\"LatchData\"=hex:" + kZeros + "\r\n");
+}
+
+TEST(BadInput, CarriageReturnOnlyLineEnds) {
+    std::string start = DriverFile({0, 3});
+    for (std::size_t at = start.find("\r\n"); at != std::string::npos; at = start.find("\r\n", at))
+        start.erase(at + 1, 1);
+    DriverTree tree;
+    tree.Write(start);
+    {
+        Session session(tree.Root());
+        session.Open();
+        EXPECT_EQ(session.TemplateNodes(), "Template0,Template3");
+        FallingCh0(session, "Template3");
+        session.Click(1006);
+    }
+    const std::string after = tree.Read();
+    const std::size_t firstHeader = start.find(Header(0));
+    EXPECT_EQ(after.substr(0, firstHeader), start.substr(0, firstHeader));
+    EXPECT_NE(after.find("\"TriggerMode\"=hex:00,00,04,00,04,00,04,00\r\n"), std::string::npos);
+    Session again(tree.Root());
+    again.Open();
+    EXPECT_EQ(again.TemplateNodes(), "Template0,Template3");
+}
+
+TEST(BadInput, LineOf64KiB) {
+    const std::string comment = "; " + std::string(64 * 1024, 'x') + "\r\n";
+    std::string longHex = "04";
+    while (longHex.size() < 64 * 1024)
+        longHex += ",00";
+    const std::string start = DriverFile({0}) + comment + Section(3, 3, longHex, kLatch);
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    EXPECT_EQ(session.TemplateNodes(), "Template0,Template3");
+    FallingCh0(session, "Template0");
+    session.Click(1006);
+    // The comment stays byte for byte; the long value was read as its first eight bytes and
+    // is written back as those.
+    EXPECT_EQ(tree.Read(),
+              Replace(DriverFile({0}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") + comment +
+                  Section(3, 3, "04,00,00,00,00,00,00,00", kLatch));
+}
+
+TEST(BadInput, TenThousandUnrelatedSections) {
+    std::string start = "REGEDIT4\r\n";
+    for (int i = 0; i < 10000; ++i) {
+        start += "[HKEY_LOCAL_MACHINE\\Software\\Vendor\\Key" + std::to_string(i) +
+                 "]\r\n\"Value\"=dword:" + std::to_string(i % 10) + "\r\n";
+        if (i == 5000)
+            start += Section(5, 5, kRising, kLatch);
+    }
+    start += Section(9, 9, kRising, kLatch);
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    EXPECT_EQ(session.TemplateNodes(), "Template5,Template9");
+    FallingCh0(session, "Template5");
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00"));
+}
+
+TEST(BadInput, DuplicateTemplateHeaders) {
+    const std::string second = Section(2, 9, kZeros, kZeros);
+    const std::string start = DriverFile({2}) + second;
+    DriverTree tree;
+    tree.Write(start);
+    {
+        Session session(tree.Root());
+        session.Open();
+        EXPECT_EQ(session.TemplateNodes(), "Template2");
+        // The first section is the template; the second is kept as it is.
+        FallingCh0(session, "Template2");
+        session.Click(1006);
+        EXPECT_EQ(tree.Read(),
+                  Replace(DriverFile({2}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
+                      second);
+        // Remove deletes the first; the second then stands for template 2.
+        session.Select("Template2");
+        session.Click(103);
+        session.Click(1006);
+    }
+    EXPECT_EQ(tree.Read(), DriverFile({}) + " \r\n" + second.substr(3));
+    Session again(tree.Root());
+    again.Open();
+    EXPECT_EQ(again.TemplateNodes(), "Template2");
+}
+
+TEST(BadInput, HeaderWithoutClosingBracket) {
+    const std::string broken =
+        " \r\n" + Header(2).substr(0, Header(2).size() - 1) + "\r\n\"SwitchID\"=dword:6\r\n";
+    const std::string start = DriverFile({0}) + broken;
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    // Listed by its number, but not found as a section: its values are not read, and a
+    // Save adds a proper section for it, leaving the broken one as it was.
+    EXPECT_EQ(session.TemplateNodes(), "Template0,Template2");
+    FallingCh0(session, "Template0");
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
+                               Section(2, 2, kZeros, kZeros));
+}
+
+TEST(BadInput, HexWithOddDigitCounts) {
+    const std::string start =
+        Replace(Replace(DriverFile({0}), "hex:" + kRising, "hex:041"), "hex:" + kLatch, "hex:1,0");
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    // "041" is one byte, 04; "1,0" is one byte, 1 (two digits that are not separators).
+    session.Select("Template0");
+    session.Choose(1002, 7);
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(), Replace(Replace(Replace(DriverFile({0}), "\"SwitchID\"=dword:0",
+                                                   "\"SwitchID\"=dword:7"),
+                                           "hex:" + kRising, "hex:04,00,00,00,00,00,00,00"),
+                                   "hex:" + kLatch, "hex:01,00,00,00,00,00,00,00"));
+}
+
+TEST(BadInput, DwordOfTwentyDigits) {
+    const std::string start =
+        Replace(DriverFile({3}), "\"SwitchID\"=dword:3", "\"SwitchID\"=dword:12345678901234567890");
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    // Too large for 32 bits: not read; the template keeps its index as its switch ID, which
+    // is what a Save writes.
+    FallingCh0(session, "Template3");
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(),
+              Replace(DriverFile({3}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00"));
+}
+
+TEST(BadInput, SwitchIdOutsideZeroToFifteen) {
+    const std::string start =
+        Replace(DriverFile({0, 1}), "\"SwitchID\"=dword:1\r\n", "\"SwitchID\"=dword:14\r\n");
+    DriverTree tree;
+    tree.Write(start);
+    Session session(tree.Root());
+    session.Open();
+    // Kept as it is and written back unchanged; it takes no switch ID from the others.
+    FallingCh0(session, "Template0");
+    session.Select("PCI-3916");
+    session.Click(104);
+    session.Click(1006);
+    EXPECT_EQ(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
+                               Section(2, 1, kZeros, kZeros));
+}
+
+TEST(BadInput, RegFilePathOf300Characters) {
+    DriverTree tree;
+    const std::string root = tree.Folder() + "/" + std::string(300, 'r') + "/";
+    Session session(root);
+    EXPECT_EQ(session.Open(), 0);
+    EXPECT_EQ(session.Window(), nullptr);
+    ASSERT_EQ(session.Boxes().size(), 1u);
+    EXPECT_EQ(session.StopBoxesSince(0), 1);
+    EXPECT_NE(session.Boxes()[0].text.find("longer than 255 characters"), std::string::npos)
+        << session.Boxes()[0].text;
+}
+
+// The file cannot be opened: the window shows no templates and says nothing (as for a
+// missing file), and a Save is refused with a message instead of writing anything.
+void ExpectUnopenable(const std::string& root) {
+    Session session(root);
+    EXPECT_EQ(session.Open(), 1);
+    EXPECT_EQ(session.TemplateNodes(), "");
+    EXPECT_TRUE(session.Boxes().empty());
+    session.Select("PCI-3916");
+    session.Click(104);
+    session.Click(1006);
+    EXPECT_EQ(session.StopBoxesSince(0), 1);
+    EXPECT_TRUE(session.Enabled(1006));
+}
+
+TEST(BadInput, RootThatDoesNotExist) {
+    DriverTree tree;
+    const std::string root = tree.Folder() + "/absent/";
+    ExpectUnopenable(root);
+    EXPECT_FALSE(std::filesystem::exists(tree.Folder() + "/absent"));
+}
+
+TEST(BadInput, DirectoryWhereTheFileShouldBe) {
+    DriverTree tree;
+    std::filesystem::create_directory(tree.RegPath());
+    ExpectUnopenable(tree.Root());
+    EXPECT_TRUE(std::filesystem::is_directory(tree.RegPath()));
+    EXPECT_TRUE(std::filesystem::is_empty(tree.RegPath()));
+}
+
+TEST(BadInput, DanglingSymbolicLink) {
+    DriverTree tree;
+    const std::string target = tree.Folder() + "/gone.reg";
+    std::filesystem::create_symlink(target, tree.RegPath());
+    ExpectUnopenable(tree.Root());
+    EXPECT_TRUE(std::filesystem::is_symlink(tree.RegPath()));
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// A read-only file, in a host of its own: run as an unprivileged user when the tests run
+// as root, for whom no file is read-only.
+TEST(BadInput, ReadOnlyFile) {
+    DriverTree tree;
+    const std::string start = DriverFile({0});
+    tree.Write(start);
+    ASSERT_EQ(chmod(tree.RegPath().c_str(), 0444), 0);
+    std::optional<uid_t> user;
+    if (geteuid() == 0) {
+        user = 65534;
+        std::filesystem::permissions(tree.Folder(), std::filesystem::perms::all);
+    }
+    const std::string script = tree.Folder() + "/script";
+    testing_support::WriteBytes(script, "click 104\nclick 1006\n");
+    const HostRun run = StartHost(tree.Root(), script, tree.Folder(), user);
+    EXPECT_EQ(WaitHost(run), 0) << ReadText(run.Err);
+    const std::string transcript = ReadText(run.Out);
+    EXPECT_NE(transcript.find("icon=stop"), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find("access is denied"), std::string::npos) << transcript;
+    EXPECT_EQ(tree.Read(), start);
+    EXPECT_FALSE(tree.JournalLeft());
+}
+
+} // namespace
+} // namespace robustness
