@@ -120,48 +120,48 @@ bool TemplateTable::ReadTemplate(const char* modelText, TemplateRecord& record, 
     return result == 1;
 }
 
-bool TemplateTable::WriteTemplate(const char* modelText, const TemplateRecord& record, int index) {
-    RegFile file;
-    if (file.Open(regFilePath_, modelText) != 0) {
-        Fail(file.FileError());
+// One writing file task: open, `work` on the editor, close (which commits the edits).
+// A failure anywhere, a file error included, leaves the file as it was and is recorded.
+template <class Work>
+bool RunWriteTask(const char* path, const char* modelText, platform::FileErrorInfo& failure,
+                  Work&& work) {
+    try {
+        RegFile file;
+        if (file.Open(path, modelText) != 0) {
+            failure = file.FileError();
+            return false;
+        }
+        if (!work(file)) // the editor drops its edits when it is destroyed
+            return false;
+        file.Close();
+        return true;
+    } catch (const platform::FileError& error) {
+        failure = error.Info();
         return false;
     }
-    const std::string driverKey = DriverKeyOf(modelText);
-    if (file.SectionExists(index, driverKey) == 0)
-        file.AppendSection(index);
-    TemplateRecord copy = record;
-    ValueList list(copy);
-    if (file.ApplyValueList(driverKey, index, list.entries, 1) != 1) {
-        // Nothing reaches the file: the editor drops its edits when it is destroyed.
+}
+
+bool TemplateTable::WriteTemplate(const char* modelText, const TemplateRecord& record, int index) {
+    return RunWriteTask(regFilePath_, modelText, lastError_, [&](RegFile& file) {
+        const std::string driverKey = DriverKeyOf(modelText);
+        if (file.SectionExists(index, driverKey) == 0)
+            file.AppendSection(index);
+        TemplateRecord copy = record;
+        ValueList list(copy);
+        if (file.ApplyValueList(driverKey, index, list.entries, 1) == 1)
+            return true;
         Fail(ValueWriteFailure(regFilePath_));
         return false;
-    }
-    try {
-        file.Close();
-    } catch (const platform::FileError& error) {
-        Fail(error.Info());
-        return false;
-    }
-    return true;
+    });
 }
 
 bool TemplateTable::DeleteTemplate(int index) {
-    RegFile file;
-    if (file.Open(regFilePath_, kModelText) != 0) {
-        Fail(file.FileError());
-        return false;
-    }
-    if (file.DeleteSection(index, kDriverKey) != 0) {
+    return RunWriteTask(regFilePath_, kModelText, lastError_, [&](RegFile& file) {
+        if (file.DeleteSection(index, kDriverKey) == 0)
+            return true;
         Fail(platform::FileErrorInfo{"delete", 0, regFilePath_, "out of memory"});
         return false;
-    }
-    try {
-        file.Close();
-    } catch (const platform::FileError& error) {
-        Fail(error.Info());
-        return false;
-    }
-    return true;
+    });
 }
 
 bool TemplateTable::Save(const ui::TreeView& tree) {
