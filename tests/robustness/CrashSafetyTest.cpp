@@ -1,0 +1,90 @@
+// Crash safety: devhost saves over and over and is killed with SIGKILL at seeded random
+// moments. After every kill the file, as the next opener sees it (an interrupted commit is
+// rolled back on open), is one of the states that completed file tasks produce.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include <chrono>
+#include <iostream>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "regfile/RegFile.h"
+#include "tests/robustness/SaveLoop.h"
+#include "tests/robustness/Session.h"
+
+namespace robustness {
+namespace {
+
+TEST(CrashSafety, KilledWhileSavingLeavesACompletedState) {
+    constexpr int kKills = 40;
+    // On a memory file system a sync costs next to nothing, so the kills spread over every
+    // step of a commit instead of falling mostly into the waits for the disk.
+    if (access("/dev/shm", W_OK) == 0)
+        setenv("TMPDIR", "/dev/shm", 1);
+    DriverTree tree;
+    tree.Write(SaveLoop::Start());
+    const std::string script = tree.Folder() + "/script";
+    testing_support::WriteBytes(script, SaveLoop::Script(2));
+    const std::set<std::string> valid = SaveLoop::ValidStates();
+
+    // A run that only opens and closes the window, and one to the end, give the span in
+    // which the Saves happen; the run to the end must leave a valid state.
+    const auto timeOf = [&](const std::string& scriptPath) {
+        const auto begin = std::chrono::steady_clock::now();
+        const HostRun run = StartHost(tree.Root(), scriptPath, tree.Folder());
+        EXPECT_EQ(WaitHost(run), 0) << ReadText(run.Err);
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now() - begin)
+            .count();
+    };
+    const std::string openOnly = tree.Folder() + "/open-only";
+    testing_support::WriteBytes(openOnly, "expand PCI-3916\n");
+    const long loadTime = timeOf(openOnly);
+    const long runTime = timeOf(script);
+    ASSERT_TRUE(valid.count(tree.Read()));
+
+    std::mt19937 random(3916);
+    std::uniform_int_distribution<long> moment(loadTime * 8 / 10, runTime * 95 / 100);
+    int survived = 0;
+    int insideCommit = 0;
+    int partial = 0;
+    for (int attempt = 0; attempt < 3 * kKills && survived < kKills; ++attempt) {
+        // Each run starts from the same file, so the states it can leave are known.
+        tree.Write(SaveLoop::Start());
+        const HostRun run = StartHost(tree.Root(), script, tree.Folder());
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        kill(run.Pid, SIGKILL);
+        if (WaitHost(run) != 128 + SIGKILL)
+            continue; // it ended before the kill
+        ++survived;
+        SCOPED_TRACE("kill " + std::to_string(survived));
+        const bool journal = tree.JournalLeft();
+        const bool partialBefore = !valid.count(tree.Read());
+        EXPECT_FALSE(partialBefore && !journal) << "a partial file without a journal";
+        regfile::RegFile file;
+        ASSERT_EQ(file.Open(tree.RegPath(), "PCI3916"), 0);
+        EXPECT_TRUE(valid.count(std::string(file.Block(), file.Length())))
+            << "the file after recovery is not a completed state";
+        file.Close();
+        EXPECT_FALSE(tree.JournalLeft());
+        EXPECT_TRUE(valid.count(tree.Read()));
+        insideCommit += journal ? 1 : 0;
+        partial += partialBefore ? 1 : 0;
+        if (::testing::Test::HasFailure())
+            break;
+    }
+    EXPECT_EQ(survived, kKills);
+    std::cout << "kills survived: " << survived << " (" << insideCommit << " inside a commit, "
+              << partial << " of them with a partly written file, all recovered on open)"
+              << std::endl;
+}
+
+} // namespace
+} // namespace robustness
