@@ -121,5 +121,20 @@ TEST_F(FuzzRegressionTest, ValueNamesCountOnlyWhereTheyOpenALine) {
     EXPECT_EQ(ReadTemplate(6, found).SwitchId, 4u);
 }
 
+// A string value without "=" has no text at all; copying it passed a null pointer to
+// memcpy (undefined behaviour, reported by the sanitizer build).
+TEST_F(FuzzRegressionTest, StringValueWithoutEqualsSignStoresNothing) {
+    Write(AppendedHeader(2) + "\"SwitchID\"\r\n");
+    RegFile editor;
+    OpenEditor(editor);
+    std::int32_t type = 0;
+    std::uint32_t size = 4;
+    std::uint32_t value = 0xEEEEEEEE;
+    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 0);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(value, 0xEEEEEEEEu);
+}
+
 } // namespace
 } // namespace regfile::test
