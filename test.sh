@@ -20,6 +20,10 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$
 echo "== Benchmarks, once on the smallest files (a smoke check, no timing judged)"
 PCI_BENCH_BUILD_DIR=build bench/run --smoke || status=1
 
+# Robustness steps outside the suite (tests/robustness/run.sh; see docs/robustness.md).
+echo "== Robustness: end-to-end scenarios under valgrind, fuzzing (60 s per target)"
+bash tests/robustness/run.sh build 60 || status=1
+
 if [ -f .ci/windows.sh ]; then
     echo "== Windows library under Wine"
     bash .ci/windows.sh || status=1
