@@ -8,24 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "regfile/RegFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace regfile::test {
 
-// A fresh folder under the system's temporary directory, removed with its content.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string PathOf(std::string_view name) const;
-
-private:
-    std::string path_;
-};
-
-void WriteBytes(const std::string& path, std::string_view bytes);
-std::string ReadBytes(const std::string& path);
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
 bool Exists(const std::string& path);
 
 // "[HKEY_LOCAL_MACHINE\Drivers\BuiltIn\PCI\Template\VKR3916S\Template<index>]"

@@ -15,7 +15,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string File(std::string_view name) const { return (path_ / name).string(); }
+    std::string PathOf(std::string_view name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;

@@ -32,7 +32,7 @@ std::string Section(int index, int switchId, std::string_view trigger, std::stri
 
 TableFixture::TableFixture(const std::string* content) {
     TestApplication();
-    path_ = folder.File("PCI3916.reg");
+    path_ = folder.PathOf("PCI3916.reg");
     std::strncpy(pathField, path_.c_str(), sizeof pathField - 1);
     if (content)
         WriteBytes(path_, *content);
