@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <istream>
 
 namespace host {
 namespace {
@@ -114,6 +115,25 @@ std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view lin
         return action;
     }
     return Error(lineNumber, "unknown action \"" + std::string(word) + "\"");
+}
+
+std::optional<std::string>
+RunScriptLines(std::istream& script, const std::function<bool()>& keepGoing,
+               const std::function<std::optional<std::string>(const Action&)>& perform) {
+    std::string line;
+    int lineNumber = 0;
+    while (keepGoing() && std::getline(script, line)) {
+        ++lineNumber;
+        const auto parsed = ParseLine(line, lineNumber);
+        if (const auto* error = std::get_if<ScriptError>(&parsed))
+            return "script line " + std::to_string(error->line) + ": " + error->reason;
+        const auto* action = std::get_if<Action>(&parsed);
+        if (!action)
+            continue;
+        if (const auto reason = perform(*action))
+            return "script line " + std::to_string(lineNumber) + ": " + *reason;
+    }
+    return std::nullopt;
 }
 
 std::string EscapeText(std::string_view text) {

@@ -2,6 +2,8 @@
 // for every message box. Shared by the Linux and the Windows host.
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,10 +16,10 @@ enum class ActionKind { Expand, Collapse, Select, Click, Tab, Choose, Type, Answ
 struct Action {
     ActionKind kind = ActionKind::Click;
     int line = 0;
-    int id = 0;        // click, choose, type: the control id
-    int number = 0;    // tab: the tab index; choose: the item index
-    bool ok = true;    // answer: ok or cancel
-    std::string text;  // expand, collapse, select, type: the rest of the line
+    int id = 0;       // click, choose, type: the control id
+    int number = 0;   // tab: the tab index; choose: the item index
+    bool ok = true;   // answer: ok or cancel
+    std::string text; // expand, collapse, select, type: the rest of the line
 };
 
 struct ScriptError {
@@ -28,6 +30,12 @@ struct ScriptError {
 // One line of a script: nothing for a blank or comment line, the action, or why a user
 // could not perform it ("unknown action \"jump\"").
 std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view line, int lineNumber);
+
+// Runs a script: reads it line by line while `keepGoing()` holds and performs each action.
+// Returns "script line N: REASON" for the first line a user could not perform, else nothing.
+std::optional<std::string>
+RunScriptLines(std::istream& script, const std::function<bool()>& keepGoing,
+               const std::function<std::optional<std::string>(const Action&)>& perform);
 
 // Escapes a text for the transcript: `"`, `\` and control characters as \", \\, \n, \r,
 // \t or \xHH.

@@ -46,19 +46,11 @@ constexpr char kTerminalHint[] =
     "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
 
 int RunScript(host::LibraryHost& library, host::ScriptRunner& runner, std::istream& script) {
-    std::string line;
-    int lineNumber = 0;
-    while (library.AnyWindowVisible() && std::getline(script, line)) {
-        ++lineNumber;
-        const auto parsed = host::ParseLine(line, lineNumber);
-        if (const auto* error = std::get_if<host::ScriptError>(&parsed))
-            Abort("script line " + std::to_string(error->line) + ": " + error->reason);
-        const auto* action = std::get_if<host::Action>(&parsed);
-        if (!action)
-            continue;
-        if (const auto reason = runner.Perform(*action))
-            Abort("script line " + std::to_string(lineNumber) + ": " + *reason);
-    }
+    const auto failure = host::RunScriptLines(
+        script, [&] { return library.AnyWindowVisible(); },
+        [&](const host::Action& action) { return runner.Perform(action); });
+    if (failure)
+        Abort(*failure);
     return 0;
 }
 

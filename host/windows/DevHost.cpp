@@ -65,19 +65,11 @@ HWND CreateMainWindow() {
 void RunScript(devhost::LibraryWindows& library, devhost::MessageBoxWatcher& watcher,
                std::istream& script) {
     devhost::ScriptRunner runner(library, watcher);
-    std::string line;
-    int lineNumber = 0;
-    while (library.AnyWindowVisible() && std::getline(script, line)) {
-        ++lineNumber;
-        const auto parsed = host::ParseLine(line, lineNumber);
-        if (const auto* error = std::get_if<host::ScriptError>(&parsed))
-            Abort("script line " + std::to_string(error->line) + ": " + error->reason);
-        const auto* action = std::get_if<host::Action>(&parsed);
-        if (!action)
-            continue;
-        if (const auto reason = runner.Perform(*action))
-            Abort("script line " + std::to_string(lineNumber) + ": " + *reason);
-    }
+    const auto failure = host::RunScriptLines(
+        script, [&] { return library.AnyWindowVisible(); },
+        [&](const host::Action& action) { return runner.Perform(action); });
+    if (failure)
+        Abort(*failure);
 }
 
 // Without a script the user works in the windows until the main window is closed.
