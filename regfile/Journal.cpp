@@ -120,18 +120,23 @@ std::size_t CommonSuffix(const char* a, const char* b, std::size_t n) {
     return i;
 }
 
-std::optional<Change> FindChange(std::string_view original, std::string_view updated) {
-    std::size_t common = std::min(original.size(), updated.size());
-    std::size_t offset = CommonPrefix(original.data(), updated.data(), common);
+std::optional<Change> FindChange(std::string_view original, std::string_view updated,
+                                 KnownSame known) {
+    const std::size_t common = std::min(original.size(), updated.size());
+    const std::size_t head = std::min(known.Head, common);
+    const std::size_t offset =
+        head + CommonPrefix(original.data() + head, updated.data() + head, common - head);
     if (original.size() != updated.size()) {
         return Change{offset, original.size(), updated.size()};
     }
     if (offset == common) {
         return std::nullopt;
     }
-    std::size_t rest = common - offset;
-    std::size_t end =
-        common - CommonSuffix(original.data() + offset, updated.data() + offset, rest);
+    const std::size_t rest = common - offset;
+    const std::size_t tail = std::min(known.Tail, rest);
+    const std::size_t end =
+        common - tail -
+        CommonSuffix(original.data() + offset, updated.data() + offset, rest - tail);
     return Change{offset, end, end};
 }
 
@@ -260,8 +265,9 @@ std::string JournalPath(std::string_view path) {
     return journal;
 }
 
-void CommitChange(File& file, std::string_view original, std::string_view updated) {
-    std::optional<Change> change = FindChange(original, updated);
+void CommitChange(File& file, std::string_view original, std::string_view updated,
+                  KnownSame known) {
+    std::optional<Change> change = FindChange(original, updated, known);
     if (!change) {
         return;
     }
