@@ -120,23 +120,18 @@ std::size_t CommonSuffix(const char* a, const char* b, std::size_t n) {
     return i;
 }
 
-std::optional<Change> FindChange(std::string_view original, std::string_view updated,
-                                 KnownSame known) {
-    const std::size_t common = std::min(original.size(), updated.size());
-    const std::size_t head = std::min(known.Head, common);
-    const std::size_t offset =
-        head + CommonPrefix(original.data() + head, updated.data() + head, common - head);
+std::optional<Change> FindChange(std::string_view original, std::string_view updated) {
+    std::size_t common = std::min(original.size(), updated.size());
+    std::size_t offset = CommonPrefix(original.data(), updated.data(), common);
     if (original.size() != updated.size()) {
         return Change{offset, original.size(), updated.size()};
     }
     if (offset == common) {
         return std::nullopt;
     }
-    const std::size_t rest = common - offset;
-    const std::size_t tail = std::min(known.Tail, rest);
-    const std::size_t end =
-        common - tail -
-        CommonSuffix(original.data() + offset, updated.data() + offset, rest - tail);
+    std::size_t rest = common - offset;
+    std::size_t end =
+        common - CommonSuffix(original.data() + offset, updated.data() + offset, rest);
     return Change{offset, end, end};
 }
 
@@ -265,9 +260,8 @@ std::string JournalPath(std::string_view path) {
     return journal;
 }
 
-void CommitChange(File& file, std::string_view original, std::string_view updated,
-                  KnownSame known) {
-    std::optional<Change> change = FindChange(original, updated, known);
+void CommitChange(File& file, std::string_view original, std::string_view updated) {
+    std::optional<Change> change = FindChange(original, updated);
     if (!change) {
         return;
     }
