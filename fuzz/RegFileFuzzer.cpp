@@ -43,12 +43,20 @@ void Require(bool condition, const char* what) {
     }
 }
 
+void RemoveFixture();
+
 std::string& FilePath() {
     static std::string path = [] {
         const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::atexit(RemoveFixture);
         return std::string(base) + "/regfile-fuzz-" + std::to_string(getpid()) + ".reg";
     }();
     return path;
+}
+
+void RemoveFixture() {
+    ::unlink(FilePath().c_str());
+    ::unlink(regfile::JournalPath(FilePath()).c_str());
 }
 
 void WriteWhole(const std::string& path, std::string_view bytes) {

@@ -1,12 +1,13 @@
 #include "tests/robustness/Session.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -165,6 +166,23 @@ int Session::StopBoxesSince(std::size_t from) const {
     return count;
 }
 
+::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected) {
+    if (actual == expected)
+        return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    const std::size_t from = at > 40 ? at - 40 : 0;
+    auto around = [&](std::string_view bytes) {
+        return ::testing::PrintToString(
+            std::string(bytes.substr(std::min(from, bytes.size()), 80)));
+    };
+    return ::testing::AssertionFailure()
+           << "the bytes differ: " << actual.size() << " bytes, expected " << expected.size()
+           << ", first difference at offset " << at << "\n  actual:   " << around(actual)
+           << "\n  expected: " << around(expected);
+}
+
 int OpenDescriptors() {
     int count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
@@ -178,6 +196,10 @@ HostRun StartHost(const std::string& root, const std::string& script, const std:
     run.Out = outDir + "/host.out";
     run.Err = outDir + "/host.err";
     const pid_t pid = fork();
+    if (pid < 0) {
+        ADD_FAILURE() << "cannot start devhost: " << std::strerror(errno);
+        return run;
+    }
     if (pid == 0) {
         const int out = ::open(run.Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         const int err = ::open(run.Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -194,11 +216,40 @@ HostRun StartHost(const std::string& root, const std::string& script, const std:
 }
 
 int WaitHost(const HostRun& run) {
+    if (run.Pid <= 0)
+        return -1;
     int status = 0;
     while (waitpid(run.Pid, &status, 0) < 0)
         if (errno != EINTR)
             return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool StopHost(const HostRun& run, int& status) {
+    if (run.Pid <= 0 || kill(run.Pid, SIGSTOP) != 0)
+        return false;
+    // The signal takes effect when the host next leaves the kernel: wait for the stop.
+    int raw = 0;
+    while (waitpid(run.Pid, &raw, WUNTRACED) < 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    if (WIFSTOPPED(raw))
+        return true;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return false;
+}
+
+void ContinueHost(const HostRun& run) {
+    if (run.Pid > 0)
+        kill(run.Pid, SIGCONT);
+}
+
+int KillHost(const HostRun& run) {
+    if (run.Pid <= 0)
+        return -1;
+    kill(run.Pid, SIGKILL);
+    return WaitHost(run);
 }
 
 std::string ReadText(const std::string& path) {

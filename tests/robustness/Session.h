@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,10 +85,15 @@ private:
     ui::desktop::MessageBoxRecorder boxes_;
 };
 
+// Compares file contents without printing them (a test's files reach megabytes, and a
+// failed string comparison would print and diff them whole): on a difference it gives the
+// sizes and the first differing offset with a few bytes around it.
+::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected);
+
 // Open file descriptors of this process, to check that no task leaves one behind.
 int OpenDescriptors();
 
-// devhost, started with its output in files.
+// devhost, started with its output in files. Pid is -1 when the process could not be made.
 struct HostRun {
     pid_t Pid = -1;
     std::string Out;
@@ -95,8 +102,14 @@ struct HostRun {
 // Starts devhost --root ROOT --script SCRIPT; `asUser` runs it under that user id.
 HostRun StartHost(const std::string& root, const std::string& script, const std::string& outDir,
                   std::optional<uid_t> asUser = std::nullopt);
-// Waits for the host; its exit status, or 128 + the signal that ended it.
+// Waits for the host; its exit status, or 128 + the signal that ended it (-1: no host).
 int WaitHost(const HostRun& run);
+// Stops the host and returns once it is stopped, so that it changes nothing any more; false
+// when it ended meanwhile (then it has been waited for, and `status` holds its status).
+bool StopHost(const HostRun& run, int& status);
+void ContinueHost(const HostRun& run);
+// SIGKILL, then waits; the status as WaitHost gives it.
+int KillHost(const HostRun& run);
 std::string ReadText(const std::string& path);
 
 } // namespace robustness
