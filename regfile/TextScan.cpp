@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace regfile {
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
@@ -37,85 +33,37 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::size_t FindLineStart(const char* text, std::size_t pos) {
-    while (pos > 0 && text[pos - 1] != '\n' && text[pos - 1] != '\r') {
-        --pos;
+std::size_t FindNoCase(std::string_view text, std::string_view lowerNeedle) {
+    if (lowerNeedle.empty()) {
+        return 0;
     }
-    return pos;
-}
-
-std::size_t FindLineEndInText(const char* text, std::size_t from) {
-    return from + std::strcspn(text + from, "\r\n");
-}
-
-std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c) {
-    std::size_t i = from;
-#if defined(__SSE2__)
-    // 64 bytes a step, all of them inside the buffer (its zero byte included), so no read
-    // passes its end.
-    const __m128i wanted = _mm_set1_epi8(c);
-    const __m128i zero = _mm_setzero_si128();
-    const auto hits = [&](std::size_t at) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-        return _mm_or_si128(_mm_cmpeq_epi8(chunk, wanted), _mm_cmpeq_epi8(chunk, zero));
-    };
-    for (; i + 64 <= length + 1; i += 64) {
-        const __m128i any = _mm_or_si128(_mm_or_si128(hits(i), hits(i + 16)),
-                                         _mm_or_si128(hits(i + 32), hits(i + 48)));
-        if (_mm_movemask_epi8(any) != 0) {
-            break;
-        }
+    if (text.size() < lowerNeedle.size()) {
+        return kNotFound;
     }
-    for (; i + 16 <= length + 1; i += 16) {
-        if (const int mask = _mm_movemask_epi8(hits(i)); mask != 0) {
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-        }
-    }
-#else
-    (void)length;
-#endif
-    while (text[i] != c && text[i] != '\0') {
-        ++i;
-    }
-    return i;
-}
-
-std::size_t FindNoCaseInText(const char* text, std::size_t length, std::size_t from,
-                             std::string_view lowerNeedle) {
     const char first = lowerNeedle.front();
     const char firstUpper =
         first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-    const char firstForms[] = {first, firstUpper, '\0'};
-    const std::size_t size = lowerNeedle.size();
-    const char* candidate = text + from;
-    for (;; ++candidate) {
-        // The next possible first byte; the scans stop at the zero byte as the text does.
+    const std::size_t last = text.size() - lowerNeedle.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        // Jump to the next candidate first byte with memchr when it has no letter case.
         if (first == firstUpper) {
-            candidate = text + FindByteOrZero(text, length,
-                                              static_cast<std::size_t>(candidate - text), first);
-            if (*candidate == '\0') {
+            const void* hit = std::memchr(text.data() + i, first, last - i + 1);
+            if (hit == nullptr) {
                 return kNotFound;
             }
-        } else {
-            candidate += std::strcspn(candidate, firstForms);
-            if (*candidate == '\0') {
-                return kNotFound;
-            }
+            i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        } else if (text[i] != first && text[i] != firstUpper) {
+            continue;
         }
-        const std::size_t at = static_cast<std::size_t>(candidate - text);
-        if (at + size > length) {
-            return kNotFound;
+        std::size_t k = 1;
+        while (k < lowerNeedle.size() && LowerAscii(text[i + k]) == lowerNeedle[k]) {
+            ++k;
         }
-        // Compared from the far end, where texts that share the needle's start differ
-        // first. A zero byte differs from every needle byte, so a match lies in the text.
-        std::size_t k = size;
-        while (k > 1 && LowerAscii(candidate[k - 1]) == lowerNeedle[k - 1]) {
-            --k;
-        }
-        if (k == 1) {
-            return at;
+        if (k == lowerNeedle.size()) {
+            return i;
         }
     }
+    return kNotFound;
 }
 
 } // namespace regfile
