@@ -45,13 +45,17 @@ void Require(bool condition, const char* what) {
 
 void RemoveFixture();
 
-std::string& FilePath() {
-    static std::string path = [] {
+// Never destroyed: RemoveFixture runs at exit, after the destructors of function-local
+// statics constructed later than its registration.
+const std::string& FilePath() {
+    static const std::string* path = [] {
         const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        auto* made = new std::string(std::string(base) + "/regfile-fuzz-" +
+                                     std::to_string(getpid()) + ".reg");
         std::atexit(RemoveFixture);
-        return std::string(base) + "/regfile-fuzz-" + std::to_string(getpid()) + ".reg";
+        return made;
     }();
-    return path;
+    return *path;
 }
 
 void RemoveFixture() {
