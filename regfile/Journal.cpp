@@ -25,6 +25,17 @@
 // yet) and is removed; a sound one whose new bytes and length are in the file marks a
 // finished commit and is removed; otherwise the old bytes and length are put back first.
 // Every call goes through platform::File, so the fault hook sees each of them.
+//
+// Syncs. A task that changes no byte makes none. A commit makes three, and each one keeps
+// a crash (of the process or of the machine) from leaving a cut file that cannot be put
+// right: the journal's bytes, and its directory entry, must be on disk before the first
+// in-place write, or the cut file would have no old bytes to go back to; the file's new
+// bytes must be on disk before the journal is removed, or the cut file would have no
+// journal. The folder is synced only when the journal file was newly created (File::Sync
+// does so on the first sync of a file made by Create); it is newly created by every commit
+// because no journal may stay beside the file between tasks: no journal means the file
+// is complete. The removal is not synced: a journal that outlives a crash after the file's
+// sync records a finished commit, which the next opener recognises and removes.
 #include "regfile/Journal.h"
 
 #include <algorithm>
@@ -120,18 +131,23 @@ std::size_t CommonSuffix(const char* a, const char* b, std::size_t n) {
     return i;
 }
 
-std::optional<Change> FindChange(std::string_view original, std::string_view updated) {
-    std::size_t common = std::min(original.size(), updated.size());
-    std::size_t offset = CommonPrefix(original.data(), updated.data(), common);
+std::optional<Change> FindChange(std::string_view original, std::string_view updated,
+                                 KnownSame known) {
+    const std::size_t common = std::min(original.size(), updated.size());
+    const std::size_t head = std::min(known.Head, common);
+    const std::size_t offset =
+        head + CommonPrefix(original.data() + head, updated.data() + head, common - head);
     if (original.size() != updated.size()) {
         return Change{offset, original.size(), updated.size()};
     }
     if (offset == common) {
         return std::nullopt;
     }
-    std::size_t rest = common - offset;
-    std::size_t end =
-        common - CommonSuffix(original.data() + offset, updated.data() + offset, rest);
+    const std::size_t rest = common - offset;
+    const std::size_t tail = std::min(known.Tail, rest);
+    const std::size_t end =
+        common - tail -
+        CommonSuffix(original.data() + offset, updated.data() + offset, rest - tail);
     return Change{offset, end, end};
 }
 
@@ -260,8 +276,9 @@ std::string JournalPath(std::string_view path) {
     return journal;
 }
 
-void CommitChange(File& file, std::string_view original, std::string_view updated) {
-    std::optional<Change> change = FindChange(original, updated);
+void CommitChange(File& file, std::string_view original, std::string_view updated,
+                  KnownSame known) {
+    std::optional<Change> change = FindChange(original, updated, known);
     if (!change) {
         return;
     }

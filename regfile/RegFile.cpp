@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "regfile/Journal.h"
@@ -106,18 +108,16 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
 }
 
 int RegFile::Close() {
-    if (File_.IsOpen()) {
+    if (File_.IsOpen() && Original_) {
         try {
-            CommitChange(File_, Original_, Block_);
+            CommitChange(File_, std::string_view(Original_.get(), OriginalLength_),
+                         std::string_view(Block(), Length_), KnownSame{SameHead_, SameTail_});
         } catch (...) {
             Discard();
             throw;
         }
     }
-    std::string().swap(Block_);
-    std::string().swap(Original_);
-    Length_ = 0;
-    TextEnd_ = 0;
+    DropText();
     File_.Close();
     return 0;
 }
@@ -133,14 +133,31 @@ void RegFile::ReadWholeFile() {
         throw platform::FileError(platform::MakeFileErrorInfo(
             platform::FileCallName(platform::FileCall::Read), EFBIG, File_.Path()));
     }
-    std::string content(static_cast<std::size_t>(length), '\0');
+    // The edits are dropped first, so that only the one new buffer is held. It is not
+    // cleared ahead of the read: the read fills it.
+    DropText();
+    const std::size_t size = static_cast<std::size_t>(length);
+    auto block = std::make_unique_for_overwrite<char[]>(size + 1);
     File_.Seek(0, platform::SeekOrigin::Begin);
-    content.resize(File_.Read(content));
-    // Original first, so the old copies are released one at a time (peak: three copies).
-    Original_ = std::move(content);
-    Block_.assign(Original_);
-    Length_ = static_cast<std::uint32_t>(Block_.size());
-    TextEnd_ = std::min(std::strlen(Block_.c_str()), Block_.size());
+    const std::size_t got = File_.Read(std::span<char>(block.get(), size));
+    block[got] = '\0';
+    Block_ = std::move(block);
+    Capacity_ = size + 1;
+    Length_ = static_cast<std::uint32_t>(got);
+}
+
+void RegFile::DropText() noexcept {
+    Block_.reset();
+    Original_.reset();
+    Capacity_ = 0;
+    Length_ = 0;
+    OriginalLength_ = 0;
+    SameHead_ = 0;
+    SameTail_ = 0;
+    TextEnd_ = 0;
+    TextEndKnown_ = false;
+    ZeroFree_ = 0;
+    SpanKept_ = false;
 }
 
 void RegFile::Discard() noexcept {
@@ -149,95 +166,212 @@ void RegFile::Discard() noexcept {
     } catch (...) {
         // The handle is released all the same; dropping the edits is all that is asked.
     }
-    std::string().swap(Block_);
-    std::string().swap(Original_);
-    Length_ = 0;
-    TextEnd_ = 0;
+    DropText();
+}
+
+std::size_t RegFile::TextEnd() const {
+    if (!TextEndKnown_) {
+        const char* block = Block();
+        const void* zero = std::memchr(block + ZeroFree_, '\0', Length_ - ZeroFree_);
+        TextEnd_ = zero != nullptr
+                       ? static_cast<std::size_t>(static_cast<const char*>(zero) - block)
+                       : Length_;
+        TextEndKnown_ = true;
+    }
+    return TextEnd_;
 }
 
 void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes) {
-    Block_.replace(start, end - start, bytes);
-    Length_ = static_cast<std::uint32_t>(Block_.size());
-    if (TextEnd_ >= start) {
-        const void* zero = std::memchr(Block_.data() + start, '\0', Block_.size() - start);
-        TextEnd_ = zero != nullptr
-                       ? static_cast<std::size_t>(static_cast<const char*>(zero) - Block_.data())
-                       : Block_.size();
+    const std::size_t removed = end - start;
+    if (removed == bytes.size() &&
+        (bytes.empty() || std::memcmp(Block() + start, bytes.data(), bytes.size()) == 0)) {
+        return;
     }
+    TrackTextEnd(start, end, bytes);
+    TrackSection(start, end, bytes);
+    const std::size_t length = Length_ - removed + bytes.size();
+    if (!Original_ || length + 1 > Capacity_) {
+        // The first change keeps the buffer as read for Close and builds the edited text in
+        // a new one; a text outgrowing its buffer moves to a larger one. The room left is
+        // more than a template task adds (a header and three value lines of at most 255
+        // bytes each), so such a task moves the text once.
+        const std::size_t capacity = length + 1 + length / 64 + 1024;
+        auto block = std::make_unique_for_overwrite<char[]>(capacity);
+        const char* old = Block();
+        std::memcpy(block.get(), old, start);
+        if (!bytes.empty()) {
+            std::memcpy(block.get() + start, bytes.data(), bytes.size());
+        }
+        std::memcpy(block.get() + start + bytes.size(), old + end, Length_ - end + 1);
+        if (!Original_) {
+            Original_ = Block_ ? std::move(Block_) : std::make_unique<char[]>(1);
+            OriginalLength_ = Length_;
+            SameHead_ = Length_;
+            SameTail_ = Length_;
+        }
+        Block_ = std::move(block);
+        Capacity_ = capacity;
+    } else {
+        char* block = Block_.get();
+        std::memmove(block + start + bytes.size(), block + end, Length_ - end + 1);
+        if (!bytes.empty()) {
+            std::memcpy(block + start, bytes.data(), bytes.size());
+        }
+    }
+    // The bytes ahead of the splice and those behind it stay as they were.
+    SameHead_ = std::min(SameHead_, start);
+    SameTail_ = std::min(SameTail_, static_cast<std::size_t>(Length_) - end);
+    Length_ = static_cast<std::uint32_t>(length);
+}
+
+void RegFile::TrackTextEnd(std::size_t start, std::size_t end, std::string_view bytes) {
+    const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size());
+    const std::size_t zeroAt =
+        zero != nullptr
+            ? start + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data())
+            : 0;
+    if (TextEndKnown_) {
+        if (start > TextEnd_) {
+            return; // behind the text: the text is untouched
+        }
+        if (zero != nullptr) {
+            TextEnd_ = zeroAt;
+        } else if (end <= TextEnd_) {
+            TextEnd_ = TextEnd_ - (end - start) + bytes.size();
+        } else {
+            // The zero byte that ended the text is gone; the next one is found when needed.
+            TextEndKnown_ = false;
+            ZeroFree_ = start + bytes.size();
+        }
+        return;
+    }
+    if (zero != nullptr && start <= ZeroFree_) {
+        TextEnd_ = zeroAt;
+        TextEndKnown_ = true;
+    } else if (zero == nullptr && end <= ZeroFree_) {
+        ZeroFree_ = ZeroFree_ - (end - start) + bytes.size();
+    } else {
+        ZeroFree_ = std::min(ZeroFree_, start);
+    }
+}
+
+void RegFile::TrackSection(std::size_t start, std::size_t end, std::string_view bytes) {
+    // A splice inside the kept section behind its header's line, bringing no "[" and no
+    // zero byte, leaves the header where it was and moves the section's end by the change
+    // in length: a new search would find what the kept span says. Anything else can move
+    // or hide the header, so the section is searched for again.
+    if (SpanKept_ && KeptSpan_.Found && start > KeptSpan_.HeaderLineEnd && end <= KeptSpan_.End &&
+        !ContainsByte(bytes, '[') && !ContainsByte(bytes, '\0')) {
+        KeptSpan_.End = KeptSpan_.End - (end - start) + bytes.size();
+        return;
+    }
+    SpanKept_ = false;
 }
 
 int RegFile::ListTemplates(std::uint16_t& mask) const {
     mask = 0;
     std::string lowerPrefix(SectionPrefix_);
-    if (lowerPrefix.empty()) {
+    // Lines split at CR and at LF, as every other scan splits them: split at LF alone, a
+    // file with CR line ends would be one line, listing at most one template (none when a
+    // comment is anywhere), and the templates not listed would be overwritten by Add. A
+    // prefix holding a line end never lies on one line.
+    if (lowerPrefix.empty() || ContainsByte(lowerPrefix, '\r') || ContainsByte(lowerPrefix, '\n')) {
         return 0;
     }
     std::transform(lowerPrefix.begin(), lowerPrefix.end(), lowerPrefix.begin(), LowerAscii);
 
-    // Lines split at CR and at LF, as every other scan splits them: split at LF alone, a
-    // file with CR line ends would be one line, listing at most one template (none when a
-    // comment is anywhere), and the templates not listed would be overwritten by Add.
-    const std::string_view text = Text();
+    // Every line whose first match of the prefix is followed by an index and that holds no
+    // ";". The search jumps from match to match; after one, it goes on at that line's end,
+    // so each match found is the first of its line.
+    const char* text = Block();
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t lineEnd = FindLineEnd(text, pos);
-        std::string_view line = text.substr(pos, lineEnd - pos);
-        pos = lineEnd + 1;
-        if (line.empty() || ContainsByte(line, ';')) {
-            continue;
-        }
-        std::size_t at = FindNoCase(line, lowerPrefix);
+    for (;;) {
+        const std::size_t at = FindNoCaseInText(text, Length_, pos, lowerPrefix);
         if (at == kNotFound) {
-            continue;
+            return 0;
         }
-        std::optional<int> index = IndexAfterPrefix(line.substr(at + lowerPrefix.size(), 2));
-        if (index && *index >= 0 && *index <= 15) {
-            mask = static_cast<std::uint16_t>(mask | (1u << *index));
+        const std::size_t indexAt = at + lowerPrefix.size();
+        const std::size_t lineEnd = FindLineEndInText(text, indexAt);
+        const std::size_t lineStart = FindLineStart(text, at);
+        if (std::memchr(text + lineStart, ';', lineEnd - lineStart) == nullptr) {
+            std::optional<int> index = IndexAfterPrefix(
+                std::string_view(text + indexAt, std::min<std::size_t>(lineEnd - indexAt, 2)));
+            if (index && *index >= 0 && *index <= 15) {
+                mask = static_cast<std::uint16_t>(mask | (1u << *index));
+            }
         }
+        pos = lineEnd;
     }
-    return 0;
 }
 
 RegFile::SectionSpan RegFile::Locate(std::string_view driverKey, int index) const {
-    SectionSpan span{Length_, Length_, Length_, false};
-    const std::string search = HeaderSearchText(driverKey, index);
+    std::string search = HeaderSearchText(driverKey, index);
+    if (!SpanKept_ || search != KeptSearch_) {
+        KeptSpan_ = Search(search);
+        KeptSearch_ = std::move(search);
+        SpanKept_ = true;
+    }
+    return KeptSpan_;
+}
+
+RegFile::SectionSpan RegFile::Search(const std::string& search) const {
+    SectionSpan span{Length_, Length_, Length_, Length_, false};
     // Lines split at CR and LF: a search text holding a line end never lies on one line.
     if (ContainsByte(search, '\r') || ContainsByte(search, '\n')) {
         return span;
     }
-    const std::string_view text = Text();
+    // The search runs from candidate to candidate (the search text's first byte) and stops
+    // at the zero byte that ends the text, which it thereby finds when the header is absent.
+    const char* text = Block();
+    const std::size_t size = search.size();
     std::size_t from = 0;
     for (;;) {
-        std::size_t at = text.find(search, from);
-        if (at == kNotFound) {
+        const std::size_t at = FindByteOrZero(text, Length_, from, search.front());
+        if (text[at] == '\0') {
+            TextEnd_ = at;
+            TextEndKnown_ = true;
             return span;
         }
-        LineSpan line = LineAround(text, at);
-        if (ContainsByte(text.substr(line.Begin, line.End - line.Begin), ';')) {
-            from = line.End;
+        if (at + size > Length_ || std::memcmp(text + at, search.data(), size) != 0) {
+            from = at + 1;
+            continue;
+        }
+        const std::size_t headerEnd = at + size;
+        const std::size_t lineStart = FindLineStart(text, at);
+        const std::size_t lineEnd = FindLineEndInText(text, headerEnd);
+        if (std::memchr(text + lineStart, ';', lineEnd - lineStart) != nullptr) {
+            from = lineEnd;
             continue;
         }
         // The header opens at the last "[" before the match on its own line, which keeps
         // the span inside Block and inside this header's line.
-        std::size_t bracket = text.substr(line.Begin, at - line.Begin + 1).rfind('[');
-        span.Start = bracket == kNotFound ? line.Begin : line.Begin + bracket;
-        span.HeaderEnd = at + search.size();
+        std::size_t bracket = std::string_view(text + lineStart, at - lineStart + 1).rfind('[');
+        span.Start = bracket == kNotFound ? lineStart : lineStart + bracket;
+        span.HeaderEnd = headerEnd;
+        span.HeaderLineEnd = lineEnd;
         // The last section ends with the text: bytes behind a zero byte belong to none.
-        std::size_t next = text.find('[', span.HeaderEnd);
-        span.End = next == kNotFound ? TextEnd_ : next;
+        span.End = FindByteOrZero(text, Length_, headerEnd, '[');
+        if (text[span.End] == '\0') {
+            TextEnd_ = span.End;
+            TextEndKnown_ = true;
+        } else if (!TextEndKnown_) {
+            // No zero byte lies ahead of the section's end.
+            ZeroFree_ = std::max(ZeroFree_, span.End);
+        }
         span.Found = true;
         return span;
     }
 }
 
 std::size_t RegFile::EndOfSectionLines(const SectionSpan& span) const {
-    if (span.End >= TextEnd_) {
-        return TextEnd_;
+    // A section ends at a "[" or at the text's end.
+    if (Block()[span.End] != '[') {
+        return span.End;
     }
     // The section ends at a "[" that may stand inside a line (a comment): the new line goes
     // ahead of that line, but never ahead of the header's own line.
-    LineSpan line = LineAround(Text(), span.End);
-    return line.Begin >= span.HeaderEnd ? line.Begin : span.End;
+    const std::size_t lineStart = FindLineStart(Block(), span.End);
+    return lineStart >= span.HeaderEnd ? lineStart : span.End;
 }
 
 int RegFile::SectionExists(int index, std::string_view driverKey) const {
@@ -258,7 +392,8 @@ int RegFile::AppendSection(int index) {
     bytes += std::to_string(index);
     bytes += "] \r\n";
     // At the end of the text: behind a zero byte no scan would ever find the section again.
-    Splice(TextEnd_, TextEnd_, bytes);
+    const std::size_t textEnd = TextEnd();
+    Splice(textEnd, textEnd, bytes);
     LastIndex_ = -1;
     return 0;
 }

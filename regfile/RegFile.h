@@ -3,10 +3,17 @@
 // The whole file is held in one zero-terminated block. Edits are splices of that block;
 // Close writes them back as one crash-safe change (see Journal.h), so the file on disk is
 // always either as it was before the task or as it is after it.
+//
+// A task costs about one read of the file: the block is read into an uninitialised
+// buffer, a copy of the bytes as read is taken only when an edit first changes them (a
+// task without a change compares nothing at Close), the scanners stop at the text's zero
+// byte themselves instead of measuring the text first, and a located section is kept until
+// the next edit.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -52,28 +59,37 @@ public:
     const char* SectionPrefix() const { return SectionPrefix_; }
     std::uint32_t Length() const { return Length_; }
     // The held text: Length() bytes followed by a zero byte.
-    const char* Block() const { return Block_.c_str(); }
+    const char* Block() const { return Block_ ? Block_.get() : ""; }
     int LastIndex() const { return LastIndex_; }
 
     // Largest file accepted by Open.
     static constexpr std::uint32_t kMaxLength = 256u * 1024u * 1024u;
 
 private:
-    // The text the scanners see: Block up to its first zero byte.
-    std::string_view Text() const { return std::string_view(Block_.data(), TextEnd_); }
     struct SectionSpan {
         std::size_t Start = 0;
         std::size_t End = 0;
-        std::size_t HeaderEnd = 0; // just after the matched header text
+        std::size_t HeaderEnd = 0;     // just after the matched header text
+        std::size_t HeaderLineEnd = 0; // the CR, LF or text end that ends the header's line
         bool Found = false;
     };
-    // The first match of "<driverKey>\Template<index>]" on a line without ";".
+    // Where the text that the scanners see ends: Block's first zero byte, found when
+    // first needed.
+    std::size_t TextEnd() const;
+    // The first match of "<driverKey>\Template<index>]" on a line without ";", kept until
+    // the next edit.
     SectionSpan Locate(std::string_view driverKey, int index) const;
+    SectionSpan Search(const std::string& search) const;
     // Where a value line that the section lacks is inserted.
     std::size_t EndOfSectionLines(const SectionSpan& span) const;
-    // Replaces [start, end) of Block by `bytes`, keeping Length and the text end in step.
+    // Replaces [start, end) of Block by `bytes` (which never lie inside Block), keeping
+    // Length, the text end and the kept section in step. Identical bytes change nothing.
     void Splice(std::size_t start, std::size_t end, std::string_view bytes);
+    void TrackTextEnd(std::size_t start, std::size_t end, std::string_view bytes);
+    void TrackSection(std::size_t start, std::size_t end, std::string_view bytes);
     void ReadWholeFile();
+    // Releases the block and the original copy: an empty, unchanged text.
+    void DropText() noexcept;
     void Discard() noexcept;
 
     char ModelText_[20] = {};
@@ -82,13 +98,27 @@ private:
     platform::File File_;
     platform::FileErrorInfo fileError_;
     std::uint32_t Length_ = 0;
-    std::string Block_;
+    // Length_ bytes and a zero byte, in Capacity_ bytes (null: the empty text).
+    std::unique_ptr<char[]> Block_;
+    std::size_t Capacity_ = 0;
     std::int32_t LastIndex_ = -1;
     std::uint32_t SpanStart_ = 0;
     std::uint32_t SpanEnd_ = 0;
-    // The file's content as last read: what Close compares the edited Block with.
-    std::string Original_;
-    std::size_t TextEnd_ = 0;
+    // The file's content as read, taken by the first splice that changes Block (null
+    // until then): what Close compares the edited Block with. Of the two, the first
+    // SameHead_ and the last SameTail_ bytes are known to be equal.
+    std::unique_ptr<char[]> Original_;
+    std::size_t OriginalLength_ = 0;
+    std::size_t SameHead_ = 0;
+    std::size_t SameTail_ = 0;
+    // The text end once known; until then, ZeroFree_ bytes from the start hold no zero.
+    mutable std::size_t TextEnd_ = 0;
+    mutable bool TextEndKnown_ = false;
+    mutable std::size_t ZeroFree_ = 0;
+    // The last section searched for (by its header search text) and what was found.
+    mutable std::string KeptSearch_;
+    mutable SectionSpan KeptSpan_;
+    mutable bool SpanKept_ = false;
 };
 
 } // namespace regfile

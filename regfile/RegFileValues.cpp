@@ -87,13 +87,15 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
             return 1;
         }
         if (!span.Found) {
-            Splice(TextEnd_, TextEnd_, *line);
+            const std::size_t textEnd = TextEnd();
+            Splice(textEnd, textEnd, *line);
             return 0;
         }
 
         const std::string_view nameText(name);
-        const std::string_view text = Text();
-        const std::string_view section = text.substr(0, std::min(span.End, text.size()));
+        // A section lies inside the text: it ends at a "[" or at the text's end.
+        const char* text = Block();
+        const std::string_view section(text, span.End);
         // The header's own text is never a value line, whatever the name.
         const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
         if (at == kNotFound) {
@@ -113,8 +115,9 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
         if (semicolon != kNotFound) {
             restStart = nameEnd + semicolon - 1;
         } else if (lineEnd < section.size()) {
-            bool crlf =
-                section[lineEnd] == '\r' && lineEnd + 1 < text.size() && text[lineEnd + 1] == '\n';
+            // The byte behind the section's last byte is a "[" or the zero that ends the
+            // text (or Block), never an LF beyond the text.
+            bool crlf = section[lineEnd] == '\r' && text[lineEnd + 1] == '\n';
             restStart = lineEnd + (crlf ? 2 : 1);
         }
         Splice(lineStart, restStart, *line);
@@ -140,8 +143,7 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     if (nameText.empty() || HasLineBreak(nameText)) {
         return 1;
     }
-    const std::string_view text = Text();
-    const std::string_view section = text.substr(0, std::min(span.End, text.size()));
+    const std::string_view section(Block(), span.End);
     const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
     if (at == kNotFound) {
         return 1;

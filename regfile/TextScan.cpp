@@ -1,6 +1,11 @@
 #include "regfile/TextScan.h"
 
+#include <cstdint>
 #include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
 
 namespace regfile {
 
@@ -33,37 +38,135 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::size_t FindNoCase(std::string_view text, std::string_view lowerNeedle) {
-    if (lowerNeedle.empty()) {
-        return 0;
+std::size_t FindLineStart(const char* text, std::size_t pos) {
+    while (pos > 0 && text[pos - 1] != '\n' && text[pos - 1] != '\r') {
+        --pos;
     }
-    if (text.size() < lowerNeedle.size()) {
-        return kNotFound;
+    return pos;
+}
+
+std::size_t FindLineEndInText(const char* text, std::size_t from) {
+    return from + std::strcspn(text + from, "\r\n");
+}
+
+namespace {
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Each step reads 64 (or 16) bytes that all lie in the buffer (its zero byte included),
+// so no read passes its end. A byte is `c` or zero exactly where min(byte ^ c, byte) is
+// zero. Returns the position of the first such byte, or where the steps end.
+
+__attribute__((target("avx2"))) std::size_t StepsAvx2(const char* text, std::size_t limit,
+                                                      std::size_t i, char c) {
+    const __m256i wanted = _mm256_set1_epi8(c);
+    const __m256i zero = _mm256_setzero_si256();
+    for (; i + 64 <= limit; i += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 32));
+        const __m256i markA = _mm256_min_epu8(_mm256_xor_si256(a, wanted), a);
+        const __m256i markB = _mm256_min_epu8(_mm256_xor_si256(b, wanted), b);
+        const __m256i both = _mm256_min_epu8(markA, markB);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(both, zero)) != 0) {
+            const auto low =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(markA, zero)));
+            const auto high =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(markB, zero)));
+            const std::uint64_t hits = (std::uint64_t{high} << 32) | low;
+            return i + static_cast<std::size_t>(__builtin_ctzll(hits));
+        }
     }
+    return i;
+}
+
+__attribute__((target("sse2"))) std::size_t StepsSse2(const char* text, std::size_t limit,
+                                                      std::size_t i, char c) {
+    const __m128i wanted = _mm_set1_epi8(c);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= limit; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i mark = _mm_min_epu8(_mm_xor_si128(chunk, wanted), chunk);
+        if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(mark, zero)); hits != 0) {
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+        }
+    }
+    return i;
+}
+
+bool HasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+bool HasSse2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
+    return has;
+}
+#endif
+
+} // namespace
+
+std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c) {
+    std::size_t i = from;
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    // Whole steps with the widest vectors the processor has; the bytes behind the last
+    // step one at a time.
+    const std::size_t limit = length + 1;
+    if (HasAvx2()) {
+        i = StepsAvx2(text, limit, i, c);
+    } else if (HasSse2()) {
+        i = StepsSse2(text, limit, i, c);
+    }
+#else
+    (void)length;
+#endif
+    while (text[i] != c && text[i] != '\0') {
+        ++i;
+    }
+    return i;
+}
+
+std::size_t FindNoCaseInText(const char* text, std::size_t length, std::size_t from,
+                             std::string_view lowerNeedle) {
     const char first = lowerNeedle.front();
     const char firstUpper =
         first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-    const std::size_t last = text.size() - lowerNeedle.size();
-    for (std::size_t i = 0; i <= last; ++i) {
-        // Jump to the next candidate first byte with memchr when it has no letter case.
+    const char firstForms[] = {first, firstUpper, '\0'};
+    const std::size_t size = lowerNeedle.size();
+    const char* candidate = text + from;
+    for (;; ++candidate) {
+        // The next possible first byte; the scans stop at the zero byte as the text does.
         if (first == firstUpper) {
-            const void* hit = std::memchr(text.data() + i, first, last - i + 1);
-            if (hit == nullptr) {
+            candidate = text + FindByteOrZero(text, length,
+                                              static_cast<std::size_t>(candidate - text), first);
+            if (*candidate == '\0') {
                 return kNotFound;
             }
-            i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        } else if (text[i] != first && text[i] != firstUpper) {
-            continue;
+        } else {
+            candidate += std::strcspn(candidate, firstForms);
+            if (*candidate == '\0') {
+                return kNotFound;
+            }
         }
-        std::size_t k = 1;
-        while (k < lowerNeedle.size() && LowerAscii(text[i + k]) == lowerNeedle[k]) {
-            ++k;
+        const std::size_t at = static_cast<std::size_t>(candidate - text);
+        if (at + size > length) {
+            return kNotFound;
         }
-        if (k == lowerNeedle.size()) {
-            return i;
+        // Compared from the far end, where texts that share the needle's start differ
+        // first. A zero byte differs from every needle byte, so a match lies in the text.
+        std::size_t k = size;
+        while (k > 1 && LowerAscii(candidate[k - 1]) == lowerNeedle[k - 1]) {
+            --k;
+        }
+        if (k == 1) {
+            return at;
         }
     }
-    return kNotFound;
 }
 
 } // namespace regfile

@@ -22,9 +22,26 @@ LineSpan LineAround(std::string_view text, std::size_t pos);
 
 bool ContainsByte(std::string_view text, char c);
 
-// First occurrence of `lowerNeedle` (already lower case) in `text` compared without regard
-// to ASCII letter case, or kNotFound.
-std::size_t FindNoCase(std::string_view text, std::string_view lowerNeedle);
+// The start of the line (split at CR and at LF alike) that holds the byte at `pos`.
+std::size_t FindLineStart(const char* text, std::size_t pos);
+
+// The scans below run over a zero-terminated text, whose first zero byte ends them: they
+// need not know where that is, and read no byte behind it.
+
+// First CR, LF or zero byte at or after `from`.
+std::size_t FindLineEndInText(const char* text, std::size_t from);
+
+// First byte `c` or zero byte at or after `from`, where text[length] is a zero byte that
+// ends the buffer and `from` <= `length`: one pass that finds a byte and the text end
+// alike, at the speed of the C library's byte search.
+std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c);
+
+// First occurrence at or after `from` (which lies in the text) of `lowerNeedle` (lower
+// case, not empty, without a zero byte), compared without regard to ASCII letter case;
+// kNotFound when there is none ahead of the first zero byte. `length` is where the
+// zero-terminated buffer ends: no byte beyond text[length] is read.
+std::size_t FindNoCaseInText(const char* text, std::size_t length, std::size_t from,
+                             std::string_view lowerNeedle);
 
 char LowerAscii(char c);
 
