@@ -1,7 +1,9 @@
 #include "host/Options.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string_view>
 #include <system_error>
 
@@ -74,6 +76,31 @@ std::variant<std::string, std::string> PrepareSampleTree(const std::string& bund
     std::string root = work.string();
     root += static_cast<char>(fs::path::preferred_separator);
     return std::variant<std::string, std::string>(std::in_place_index<0>, root);
+}
+
+std::variant<std::string, std::string> ResolveRoot(const Options& options,
+                                                   const std::string& bundledTree) {
+    if (options.root)
+        return std::variant<std::string, std::string>(std::in_place_index<0>, *options.root);
+    auto prepared = PrepareSampleTree(bundledTree);
+    if (prepared.index() == 0)
+        std::fprintf(stderr, "devhost: using the driver tree in %s\n",
+                     std::get<0>(prepared).c_str());
+    return prepared;
+}
+
+std::optional<std::string> ScriptInput::Open(const Options& options) {
+    if (!options.script)
+        return std::nullopt;
+    if (*options.script == "-") {
+        stream_ = &std::cin;
+        return std::nullopt;
+    }
+    file_.open(*options.script);
+    if (!file_)
+        return "cannot read the script " + *options.script;
+    stream_ = &file_;
+    return std::nullopt;
 }
 
 } // namespace host

@@ -1,6 +1,8 @@
 // Command-line options of the host program.
 #pragma once
 
+#include <fstream>
+#include <istream>
 #include <optional>
 #include <string>
 #include <variant>
@@ -12,7 +14,7 @@ struct Options {
     std::optional<std::string> root;    // --root DIR, used verbatim as argument 2
     std::string module = "PCI3916Cfg.dll";
     std::string extra;
-    std::optional<std::string> script;  // --script FILE, or "-" for standard input
+    std::optional<std::string> script; // --script FILE, or "-" for standard input
     bool help = false;
 };
 
@@ -25,5 +27,23 @@ extern const char kUsage[];
 // so that the bundled copy never changes. Returns the root argument (ending with a
 // separator) or an error message.
 std::variant<std::string, std::string> PrepareSampleTree(const std::string& bundledTree);
+
+// The root argument: --root verbatim, or else the prepared sample tree, whose folder is
+// said on standard error. Returns the root or an error message.
+std::variant<std::string, std::string> ResolveRoot(const Options& options,
+                                                   const std::string& bundledTree);
+
+// The script named by --script: standard input for "-", else the file, held open.
+class ScriptInput {
+public:
+    // An error message when the script file cannot be read; none without --script.
+    std::optional<std::string> Open(const Options& options);
+    // The script's stream, or nullptr without --script.
+    std::istream* Stream() const { return stream_; }
+
+private:
+    std::ifstream file_;
+    std::istream* stream_ = nullptr;
+};
 
 } // namespace host

@@ -106,33 +106,17 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::string root;
-    if (options.root) {
-        root = *options.root;
-    } else {
-        const auto prepared = host::PrepareSampleTree(PCI_SAMPLE_TREE);
-        if (prepared.index() == 1) {
-            std::cerr << "devhost: " << std::get<1>(prepared) << '\n';
-            return 2;
-        }
-        root = std::get<0>(prepared);
-        std::cerr << "devhost: using the driver tree in " << root << '\n';
+    const auto resolved = host::ResolveRoot(options, PCI_SAMPLE_TREE);
+    host::ScriptInput scriptInput;
+    std::optional<std::string> problem =
+        resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
+    if (problem) {
+        std::cerr << "devhost: " << *problem << '\n';
+        return 2;
     }
-
-    std::ifstream scriptFile;
-    std::istream* script = nullptr;
-    if (options.script) {
-        if (*options.script == "-") {
-            script = &std::cin;
-        } else {
-            scriptFile.open(*options.script);
-            if (!scriptFile) {
-                std::cerr << "devhost: cannot read the script " << *options.script << '\n';
-                return 2;
-            }
-            script = &scriptFile;
-        }
-    } else if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    const std::string& root = std::get<0>(resolved);
+    std::istream* script = scriptInput.Stream();
+    if (!script && (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))) {
         std::cerr << "devhost: no terminal to show the window in (standard input and output "
                      "must be a terminal); run it in one, or give it a script with --script\n";
         return 2;

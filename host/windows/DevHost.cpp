@@ -104,34 +104,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::string root;
-    if (options.root) {
-        root = *options.root;
-    } else {
-        const auto prepared = host::PrepareSampleTree(ProgramFolder() + "samples\\driver-tree");
-        if (prepared.index() == 1) {
-            std::fprintf(stderr, "devhost: %s\n", std::get<1>(prepared).c_str());
-            return 2;
-        }
-        root = std::get<0>(prepared);
-        std::fprintf(stderr, "devhost: using the driver tree in %s\n", root.c_str());
+    const auto resolved = host::ResolveRoot(options, ProgramFolder() + "samples\\driver-tree");
+    host::ScriptInput scriptInput;
+    std::optional<std::string> problem =
+        resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
+    if (problem) {
+        std::fprintf(stderr, "devhost: %s\n", problem->c_str());
+        return 2;
     }
-
-    std::ifstream scriptFile;
-    std::istream* script = nullptr;
-    if (options.script) {
-        if (*options.script == "-") {
-            script = &std::cin;
-        } else {
-            scriptFile.open(*options.script);
-            if (!scriptFile) {
-                std::fprintf(stderr, "devhost: cannot read the script %s\n",
-                             options.script->c_str());
-                return 2;
-            }
-            script = &scriptFile;
-        }
-    }
+    const std::string& root = std::get<0>(resolved);
+    std::istream* script = scriptInput.Stream();
 
     devhost::LibraryWindows library(root, options.module, options.extra);
     const std::string libraryPath =

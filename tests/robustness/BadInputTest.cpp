@@ -25,6 +25,11 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
+// The text as it is after FallingCh0 on the template whose trigger bytes come first.
+std::string Ch0Falling(const std::string& text) {
+    return Replace(text, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00");
+}
+
 // Ch0 of the selected template to Falling: TriggerMode byte 0 loses bit 0x04.
 void FallingCh0(Session& session, const char* node) {
     session.Select(node);
@@ -61,8 +66,7 @@ TEST(BadInput, NulBytesInside) {
     }
     const std::string after = tree.Read();
     EXPECT_TRUE(
-        SameBytes(after, Replace(DriverFile({0}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
-                             Section(1, 1, kZeros, kZeros) + hidden));
+        SameBytes(after, Ch0Falling(DriverFile({0})) + Section(1, 1, kZeros, kZeros) + hidden));
     Session again(tree.Root());
     again.Open();
     EXPECT_EQ(again.TemplateNodes(), "Template0,Template1");
@@ -121,9 +125,8 @@ TEST(BadInput, LineOf64KiB) {
     session.Click(1006);
     // The comment stays byte for byte; the long value was read as its first eight bytes and
     // is written back as those.
-    EXPECT_TRUE(SameBytes(
-        tree.Read(), Replace(DriverFile({0}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
-                         comment + Section(3, 3, "04,00,00,00,00,00,00,00", kLatch)));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(DriverFile({0})) + comment +
+                                           Section(3, 3, "04,00,00,00,00,00,00,00", kLatch)));
 }
 
 TEST(BadInput, TenThousandUnrelatedSections) {
@@ -142,8 +145,7 @@ TEST(BadInput, TenThousandUnrelatedSections) {
     EXPECT_EQ(session.TemplateNodes(), "Template5,Template9");
     FallingCh0(session, "Template5");
     session.Click(1006);
-    EXPECT_TRUE(
-        SameBytes(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00")));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(start)));
 }
 
 TEST(BadInput, DuplicateTemplateHeaders) {
@@ -158,9 +160,7 @@ TEST(BadInput, DuplicateTemplateHeaders) {
         // The first section is the template; the second is kept as it is.
         FallingCh0(session, "Template2");
         session.Click(1006);
-        EXPECT_TRUE(SameBytes(
-            tree.Read(),
-            Replace(DriverFile({2}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") + second));
+        EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(DriverFile({2})) + second));
         // Remove deletes the first; the second then stands for template 2.
         session.Select("Template2");
         session.Click(103);
@@ -185,9 +185,7 @@ TEST(BadInput, HeaderWithoutClosingBracket) {
     EXPECT_EQ(session.TemplateNodes(), "Template0,Template2");
     FallingCh0(session, "Template0");
     session.Click(1006);
-    EXPECT_TRUE(
-        SameBytes(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
-                                   Section(2, 2, kZeros, kZeros)));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(start) + Section(2, 2, kZeros, kZeros)));
 }
 
 TEST(BadInput, HexWithOddDigitCounts) {
@@ -219,8 +217,7 @@ TEST(BadInput, DwordOfTwentyDigits) {
     // is what a Save writes.
     FallingCh0(session, "Template3");
     session.Click(1006);
-    EXPECT_TRUE(SameBytes(
-        tree.Read(), Replace(DriverFile({3}), "hex:" + kRising, "hex:00,00,04,00,04,00,04,00")));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(DriverFile({3}))));
 }
 
 TEST(BadInput, SwitchIdOutsideZeroToFifteen) {
@@ -235,9 +232,7 @@ TEST(BadInput, SwitchIdOutsideZeroToFifteen) {
     session.Select("PCI-3916");
     session.Click(104);
     session.Click(1006);
-    EXPECT_TRUE(
-        SameBytes(tree.Read(), Replace(start, "hex:" + kRising, "hex:00,00,04,00,04,00,04,00") +
-                                   Section(2, 1, kZeros, kZeros)));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(start) + Section(2, 1, kZeros, kZeros)));
 }
 
 TEST(BadInput, RegFilePathOf300Characters) {
