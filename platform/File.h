@@ -47,6 +47,11 @@ private:
 // Builds the record for an operating-system error code, with the platform's text for it.
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName);
 
+// The operating system's own codes, with its texts, for the refusals that the layers above
+// make themselves: a file too large to edit, and an argument out of range.
+extern const int kFileTooLargeCode;
+extern const int kInvalidArgumentCode;
+
 enum class SeekOrigin { Begin, End };
 
 class File {

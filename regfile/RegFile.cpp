@@ -2,7 +2,6 @@
 #include "regfile/RegFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -71,8 +70,8 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
     Discard();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
         fileError_ = platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
-                                                 EINVAL, path);
-        return EINVAL;
+                                                 platform::kInvalidArgumentCode, path);
+        return platform::kInvalidArgumentCode;
     }
     if (int code = File_.Open(path, fileError_)) {
         return code;
@@ -83,10 +82,11 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
             return code;
         }
         if (File_.Length() > kMaxLength) {
-            fileError_ = platform::MakeFileErrorInfo(
-                platform::FileCallName(platform::FileCall::Open), EFBIG, path);
+            fileError_ =
+                platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
+                                            platform::kFileTooLargeCode, path);
             Discard();
-            return EFBIG;
+            return platform::kFileTooLargeCode;
         }
         ReadWholeFile();
     } catch (...) {
@@ -130,8 +130,9 @@ void RegFile::Reload() {
 void RegFile::ReadWholeFile() {
     std::uint64_t length = File_.Length();
     if (length > kMaxLength) {
-        throw platform::FileError(platform::MakeFileErrorInfo(
-            platform::FileCallName(platform::FileCall::Read), EFBIG, File_.Path()));
+        throw platform::FileError(
+            platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
+                                        platform::kFileTooLargeCode, File_.Path()));
     }
     // The edits are dropped first, so that only the one new buffer is held. It is not
     // cleared ahead of the read: the read fills it.
@@ -320,20 +321,24 @@ RegFile::SectionSpan RegFile::Search(const std::string& search) const {
     if (ContainsByte(search, '\r') || ContainsByte(search, '\n')) {
         return span;
     }
-    // The search runs from candidate to candidate (the search text's first byte) and stops
-    // at the zero byte that ends the text, which it thereby finds when the header is absent.
+    // The search runs from candidate to candidate and stops at the zero byte that ends the
+    // text, which it thereby finds when the header is absent. A candidate is the search
+    // text's last byte, "]", which stands once on a header line, where its first byte is
+    // a letter that many names and values hold. Matches all have the search text's
+    // length, so they come in the order of their starts.
     const char* text = Block();
     const std::size_t size = search.size();
     std::size_t from = 0;
     for (;;) {
-        const std::size_t at = FindByteOrZero(text, Length_, from, search.front());
-        if (text[at] == '\0') {
-            TextEnd_ = at;
+        const std::size_t last = FindByteOrZero(text, Length_, from, search.back());
+        if (text[last] == '\0') {
+            TextEnd_ = last;
             TextEndKnown_ = true;
             return span;
         }
-        if (at + size > Length_ || std::memcmp(text + at, search.data(), size) != 0) {
-            from = at + 1;
+        const std::size_t at = last + 1 - std::min(size, last + 1);
+        if (last + 1 < size || std::memcmp(text + at, search.data(), size) != 0) {
+            from = last + 1;
             continue;
         }
         const std::size_t headerEnd = at + size;

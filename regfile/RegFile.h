@@ -31,8 +31,9 @@ public:
     RegFile& operator=(const RegFile&) = delete;
 
     // 0, or the operating system's error code of the failed open (FileError() tells more).
-    // Also refused: a model text outside 3 to 12 characters (EINVAL), a file longer than
-    // kMaxLength (EFBIG). A change cut short by a crash is completed or undone first.
+    // Also refused, with the platform's codes for them: a model text outside 3 to 12
+    // characters (kInvalidArgumentCode), a file longer than kMaxLength (kFileTooLargeCode).
+    // A change cut short by a crash is completed or undone first.
     int Open(std::string_view path, std::string_view modelText);
     // Writes the task's edits back, then closes. Raises platform::FileError when the edits
     // cannot be written; the file then holds its content from before the task.

@@ -71,6 +71,9 @@ void SyncDirectoryOf(const std::string& nativePath) {
 
 } // namespace
 
+const int kFileTooLargeCode = EFBIG;
+const int kInvalidArgumentCode = EINVAL;
+
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
     FileErrorInfo info;
     info.Cause = cause;

@@ -189,6 +189,9 @@ bool FileExists(std::string_view path) {
     return GetFileAttributesA(terminated.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+const int kFileTooLargeCode = ERROR_FILE_TOO_LARGE;
+const int kInvalidArgumentCode = ERROR_INVALID_PARAMETER;
+
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
     FileErrorInfo info;
     info.Cause = std::string(cause);
