@@ -223,6 +223,20 @@ TEST_F(SectionTest, DeletingAnAbsentSectionWritesNothing) {
     EXPECT_EQ(platform::Counters().BytesWritten, 0u);
 }
 
+TEST_F(SectionTest, TextShorterThanTheHeaderEndsAtItsZeroByte) {
+    // A "]" and a zero byte within the first bytes, ahead of where a header could end: the
+    // section is absent, and a missing section goes ahead of that zero byte.
+    const std::string bytes = std::string("]\0", 2) + Header(1) + "\r\n";
+    Write(bytes);
+    RegFile editor;
+    OpenEditor(editor);
+    EXPECT_EQ(editor.SectionExists(1, kKey), 0);
+    std::uint32_t value = 5;
+    EXPECT_EQ(editor.WriteValue(kKey, 1, "SwitchID", REG_DWORD, &value, 4), 0);
+    editor.Close();
+    EXPECT_EQ(Read(), "]\"SwitchID\"=dword:5\r\n" + bytes.substr(1));
+}
+
 TEST_F(SectionTest, ScannersStopAtAZeroByte) {
     std::string bytes = AppendedHeader(1) + std::string(1, '\0') + AppendedHeader(2);
     Write(bytes);
