@@ -321,24 +321,23 @@ RegFile::SectionSpan RegFile::Search(const std::string& search) const {
     if (ContainsByte(search, '\r') || ContainsByte(search, '\n')) {
         return span;
     }
-    // The search runs from candidate to candidate and stops at the zero byte that ends the
-    // text, which it thereby finds when the header is absent. A candidate is the search
-    // text's last byte, "]", which stands once on a header line, where its first byte is
-    // a letter that many names and values hold. Matches all have the search text's
-    // length, so they come in the order of their starts.
+    // The search runs from candidate to candidate, positions that hold the search text's
+    // first byte and, at its length, its last one, and stops at the zero byte that ends
+    // the text, which it thereby finds when the header is absent.
     const char* text = Block();
     const std::size_t size = search.size();
     std::size_t from = 0;
     for (;;) {
-        const std::size_t last = FindByteOrZero(text, Length_, from, search.back());
-        if (text[last] == '\0') {
-            TextEnd_ = last;
+        const std::size_t at =
+            FindPairOrZero(text, Length_, from, search.front(), search.back(), size - 1);
+        if (text[at] == '\0') {
+            TextEnd_ = at;
             TextEndKnown_ = true;
             return span;
         }
-        const std::size_t at = last + 1 - std::min(size, last + 1);
-        if (last + 1 < size || std::memcmp(text + at, search.data(), size) != 0) {
-            from = last + 1;
+        // A candidate's last byte lies ahead of the terminating zero byte, so it lies in Block.
+        if (std::memcmp(text + at, search.data(), size) != 0) {
+            from = at + 1;
             continue;
         }
         const std::size_t headerEnd = at + size;

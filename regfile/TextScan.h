@@ -36,6 +36,13 @@ std::size_t FindLineEndInText(const char* text, std::size_t from);
 // alike, at the speed of the C library's byte search.
 std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c);
 
+// First position p at or after `from` where text[p] is `first` and text[p + gap] is
+// `last` (a candidate for a text that starts and ends with them), or the first zero byte
+// at or after `from`, whichever comes first. As FindByteOrZero, text[length] is a zero
+// byte that ends the buffer; no byte behind it is read.
+std::size_t FindPairOrZero(const char* text, std::size_t length, std::size_t from, char first,
+                           char last, std::size_t gap);
+
 // First occurrence at or after `from` (which lies in the text) of `lowerNeedle` (lower
 // case, not empty, without a zero byte), compared without regard to ASCII letter case;
 // kNotFound when there is none ahead of the first zero byte. `length` is where the
