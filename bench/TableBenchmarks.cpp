@@ -125,8 +125,9 @@ bool ApplyChange(TableOperation operation, TableHost& host) {
 
 std::string CheckLoaded(TableHost& host) {
     if (!host.table.Loaded())
-        return "the table did not load the file";
-    if (templates::ListedTemplates(host.window.Tree) != 0xFFFF)
+        return "the table did not load the file: " + host.table.LastError().Cause + " " +
+               std::to_string(host.table.LastError().Code) + " " + host.table.LastError().Text;
+    if (templates::ListedTemplates(host.host.Tree) != 0xFFFF)
         return "the tree does not show the 16 templates";
     if (host.table.UsedSwitchIds != 0xFFFF)
         return "not every switch ID was marked as used";
