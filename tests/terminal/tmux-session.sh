@@ -73,9 +73,11 @@ not_shows() { ! shows "$1"; }
 wait_for() { wait_until shows "$1" || fail "the screen never showed \"$1\""; }
 wait_for_regex() { wait_until shows_regex "$1" || fail "the screen never matched /$1/"; }
 wait_gone() { wait_until not_shows "$1" || fail "the screen still shows \"$1\""; }
-expect() { shows "$1" || fail "the screen does not show \"$1\""; }
+# A positive check waits for the screen to settle: the terminal redraws a change in more
+# than one write, and a capture can fall between them. A negative check looks once.
+expect() { wait_until shows "$1" || fail "the screen does not show \"$1\""; }
 expect_not() { ! shows "$1" || fail "the screen shows \"$1\""; }
-expect_regex() { shows_regex "$1" || fail "the screen does not match /$1/"; }
+expect_regex() { wait_until shows_regex "$1" || fail "the screen does not match /$1/"; }
 
 keys() { tm send-keys "$@"; }
 
@@ -149,8 +151,10 @@ expect_terminal_restored() {
 
 # The screen row that holds the text, for checks on one row.
 row_with() { screen | grep -F -- "$1" | head -1; }
+row_matches() { row_with "$1" | grep -qE -- "$2"; }
 expect_row() {
-    row_with "$1" | grep -qE -- "$2" || fail "the row of \"$1\" does not match /$2/: $(row_with "$1")"
+    wait_until row_matches "$1" "$2" ||
+        fail "the row of \"$1\" does not match /$2/: $(row_with "$1")"
 }
 
 wait_exit() {
