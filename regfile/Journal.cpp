@@ -348,6 +348,8 @@ int RecoverFromJournal(File& file, platform::FileErrorInfo& error) {
     }
     journal.Close();
     platform::RemoveFile(journalPath);
+    // The checks and the roll-back moved the file's position; the caller reads from 0.
+    file.Seek(0, SeekOrigin::Begin);
     return 0;
 }
 

@@ -29,7 +29,8 @@ void CommitChange(platform::File& file, std::string_view original, std::string_v
 // Run right after `file` was opened and locked: completes or undoes a commit that was
 // cut short (the process killed, the machine stopped). Returns 0, or the operating
 // system's error code when the journal exists but cannot be opened (`error` filled).
-// Raises platform::FileError when the file cannot be read or rolled back.
+// Raises platform::FileError when the file cannot be read or rolled back. Leaves the
+// file's position at its start.
 int RecoverFromJournal(platform::File& file, platform::FileErrorInfo& error);
 
 } // namespace regfile

@@ -81,14 +81,16 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
             Discard();
             return code;
         }
-        if (File_.Length() > kMaxLength) {
+        const std::uint64_t length = File_.Length();
+        if (length > kMaxLength) {
             fileError_ =
                 platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
                                             platform::kFileTooLargeCode, path);
             Discard();
             return platform::kFileTooLargeCode;
         }
-        ReadWholeFile();
+        // A freshly opened file is read from its start: no seek.
+        ReadWholeFile(length, false);
     } catch (...) {
         Discard();
         throw;
@@ -123,12 +125,11 @@ int RegFile::Close() {
 }
 
 void RegFile::Reload() {
-    ReadWholeFile();
+    ReadWholeFile(File_.Length(), true);
     LastIndex_ = -1;
 }
 
-void RegFile::ReadWholeFile() {
-    std::uint64_t length = File_.Length();
+void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
     if (length > kMaxLength) {
         throw platform::FileError(
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
@@ -139,7 +140,9 @@ void RegFile::ReadWholeFile() {
     DropText();
     const std::size_t size = static_cast<std::size_t>(length);
     auto block = std::make_unique_for_overwrite<char[]>(size + 1);
-    File_.Seek(0, platform::SeekOrigin::Begin);
+    if (rewind) {
+        File_.Seek(0, platform::SeekOrigin::Begin);
+    }
     const std::size_t got = File_.Read(std::span<char>(block.get(), size));
     block[got] = '\0';
     Block_ = std::move(block);
