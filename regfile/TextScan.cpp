@@ -52,46 +52,6 @@ std::size_t FindLineEndInText(const char* text, std::size_t from) {
 namespace {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// Each step reads 64 (or 16) bytes that all lie in the buffer (its zero byte included),
-// so no read passes its end. A byte is `c` or zero exactly where min(byte ^ c, byte) is
-// zero. Returns the position of the first such byte, or where the steps end.
-
-__attribute__((target("avx2"))) std::size_t StepsAvx2(const char* text, std::size_t limit,
-                                                      std::size_t i, char c) {
-    const __m256i wanted = _mm256_set1_epi8(c);
-    const __m256i zero = _mm256_setzero_si256();
-    for (; i + 64 <= limit; i += 64) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 32));
-        const __m256i markA = _mm256_min_epu8(_mm256_xor_si256(a, wanted), a);
-        const __m256i markB = _mm256_min_epu8(_mm256_xor_si256(b, wanted), b);
-        const __m256i both = _mm256_min_epu8(markA, markB);
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(both, zero)) != 0) {
-            const auto low =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(markA, zero)));
-            const auto high =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(markB, zero)));
-            const std::uint64_t hits = (std::uint64_t{high} << 32) | low;
-            return i + static_cast<std::size_t>(__builtin_ctzll(hits));
-        }
-    }
-    return i;
-}
-
-__attribute__((target("sse2"))) std::size_t StepsSse2(const char* text, std::size_t limit,
-                                                      std::size_t i, char c) {
-    const __m128i wanted = _mm_set1_epi8(c);
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= limit; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const __m128i mark = _mm_min_epu8(_mm_xor_si128(chunk, wanted), chunk);
-        if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(mark, zero)); hits != 0) {
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-        }
-    }
-    return i;
-}
-
 // The pair searches' steps: position p is a candidate where text[p] is `first` and
 // text[p + gap] is `last`, and a stop where text[p] is zero. Each step
 // covers 32 (or 16) positions below `end`, reading only bytes up to text[end - 1 + gap].
@@ -150,30 +110,6 @@ bool HasSse2() {
 }
 #endif
 
-} // namespace
-
-std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c) {
-    std::size_t i = from;
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    // Whole steps with the widest vectors the processor has; the bytes behind the last
-    // step one at a time.
-    const std::size_t limit = length + 1;
-    if (HasAvx2()) {
-        i = StepsAvx2(text, limit, i, c);
-    } else if (HasSse2()) {
-        i = StepsSse2(text, limit, i, c);
-    }
-#else
-    (void)length;
-#endif
-    while (text[i] != c && text[i] != '\0') {
-        ++i;
-    }
-    return i;
-}
-
-namespace {
-
 // The vector steps over positions [i, end), or none where the processor has no vectors.
 std::size_t PairSteps(const char* text, std::size_t end, std::size_t i, char first, char last,
                       std::size_t gap) {
@@ -204,6 +140,11 @@ std::size_t FindPairOrZero(const char* text, std::size_t length, std::size_t fro
         }
     }
     return i;
+}
+
+std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c) {
+    // A pair whose two bytes are the same byte.
+    return FindPairOrZero(text, length, from, c, c, 0);
 }
 
 std::size_t FindNoCaseInText(const char* text, std::size_t length, std::size_t from,

@@ -33,7 +33,7 @@ std::size_t FindLineEndInText(const char* text, std::size_t from);
 
 // First byte `c` or zero byte at or after `from`, where text[length] is a zero byte that
 // ends the buffer and `from` <= `length`: one pass that finds a byte and the text end
-// alike, at the speed of the C library's byte search.
+// alike (FindPairOrZero with both bytes `c`).
 std::size_t FindByteOrZero(const char* text, std::size_t length, std::size_t from, char c);
 
 // First position p at or after `from` where text[p] is `first` and text[p + gap] is
