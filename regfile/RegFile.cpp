@@ -125,16 +125,17 @@ int RegFile::Close() {
 }
 
 void RegFile::Reload() {
-    ReadWholeFile(File_.Length(), true);
-    LastIndex_ = -1;
-}
-
-void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
+    const std::uint64_t length = File_.Length();
     if (length > kMaxLength) {
         throw platform::FileError(
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
                                         platform::kFileTooLargeCode, File_.Path()));
     }
+    ReadWholeFile(length, true);
+    LastIndex_ = -1;
+}
+
+void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
     // The edits are dropped first, so that only the one new buffer is held. It is not
     // cleared ahead of the read: the read fills it.
     DropText();

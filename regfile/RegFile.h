@@ -88,8 +88,9 @@ private:
     void Splice(std::size_t start, std::size_t end, std::string_view bytes);
     void TrackTextEnd(std::size_t start, std::size_t end, std::string_view bytes);
     void TrackSection(std::size_t start, std::size_t end, std::string_view bytes);
-    // Reads the file's `length` bytes into a new block, from the file's start (`rewind`:
-    // seek there first; otherwise the position is already there).
+    // Reads the file's `length` bytes (at most kMaxLength, which the callers check) into a
+    // new block, from the file's start (`rewind`: seek there first; otherwise the position
+    // is already there).
     void ReadWholeFile(std::uint64_t length, bool rewind);
     // Releases the block and the original copy: an empty, unchanged text.
     void DropText() noexcept;
