@@ -30,21 +30,6 @@ std::string LongTail() {
     return tail;
 }
 
-// Calls a function before every file call; installed for the scope of the object.
-class Hook : public platform::FaultHook {
-public:
-    using Handler = std::function<int(FileCall, std::string_view)>;
-    explicit Hook(Handler handler) : handler_(std::move(handler)) {
-        previous_ = platform::SetFaultHook(this);
-    }
-    ~Hook() override { platform::SetFaultHook(previous_); }
-    int BeforeCall(FileCall call, std::string_view path) override { return handler_(call, path); }
-
-private:
-    Handler handler_;
-    platform::FaultHook* previous_ = nullptr;
-};
-
 // A task that moves the tail and shortens the file: template 2 deleted and written again
 // at the end with one value.
 void RewriteTemplate2(RegFile& editor) {

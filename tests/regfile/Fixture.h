@@ -2,11 +2,13 @@
 // and the texts of the written format.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
+#include "platform/File.h"
 #include "regfile/RegFile.h"
 #include "tests/support/TempFolder.h"
 
@@ -21,6 +23,25 @@ bool Exists(const std::string& path);
 std::string Header(int index);
 // The bytes AppendSection adds: " \r\n", the header, " \r\n".
 std::string AppendedHeader(int index);
+
+// Calls a function before every file call; installed for the scope of the object.
+class Hook : public platform::FaultHook {
+public:
+    using Handler = std::function<int(platform::FileCall, std::string_view)>;
+    explicit Hook(Handler handler) : handler_(std::move(handler)) {
+        previous_ = platform::SetFaultHook(this);
+    }
+    ~Hook() override { platform::SetFaultHook(previous_); }
+    Hook(const Hook&) = delete;
+    Hook& operator=(const Hook&) = delete;
+    int BeforeCall(platform::FileCall call, std::string_view path) override {
+        return handler_(call, path);
+    }
+
+private:
+    Handler handler_;
+    platform::FaultHook* previous_ = nullptr;
+};
 
 inline constexpr std::string_view kModel = "PCI3916";
 inline constexpr std::string_view kKey = "VKR3916S";

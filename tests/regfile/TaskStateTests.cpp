@@ -37,18 +37,9 @@ int WriteDword(RegFile& editor, int index, const char* name, std::uint32_t value
 
 // Records every file call, and counts the bytes written to one path: the bytes the file
 // layer counts between two calls belong to the first of them.
-class CallRecorder : public platform::FaultHook {
+class CallRecorder {
 public:
-    explicit CallRecorder(std::string tracked = {}) : tracked_(std::move(tracked)) {
-        previous_ = platform::SetFaultHook(this);
-    }
-    ~CallRecorder() override { platform::SetFaultHook(previous_); }
-    int BeforeCall(FileCall call, std::string_view path) override {
-        Settle();
-        last_ = std::string(path);
-        calls_.push_back(call);
-        return 0;
-    }
+    explicit CallRecorder(std::string tracked = {}) : tracked_(std::move(tracked)) {}
     std::uint64_t WrittenToTracked() {
         Settle();
         return written_;
@@ -63,12 +54,18 @@ private:
         }
         mark_ = now;
     }
-    platform::FaultHook* previous_ = nullptr;
     std::string tracked_;
     std::string last_;
     std::uint64_t mark_ = platform::Counters().BytesWritten;
     std::uint64_t written_ = 0;
     std::vector<FileCall> calls_;
+    // Last, so that it is installed after the state it fills and removed before it.
+    Hook hook_{[this](FileCall call, std::string_view path) {
+        Settle();
+        last_ = std::string(path);
+        calls_.push_back(call);
+        return 0;
+    }};
 };
 
 class TaskStateTest : public RegFileTest {
