@@ -13,7 +13,7 @@
 #include "host/linux/LibraryHost.h"
 #include "host/linux/ScriptRunner.h"
 #include "platform/linux/Desktop.h"
-#include "platform/linux/terminal/FrontEnd.h"
+#include "host/terminal/FrontEnd.h"
 
 namespace {
 

@@ -1,0 +1,28 @@
+// What the front end shows beyond the windows' own state: the terminal's abilities, the
+// hint bar and the open drop-down list of a combo box.
+#pragma once
+
+#include <string>
+
+#include "platform/Window.h"
+#include "host/terminal/Palette.h"
+#include "host/terminal/ScreenMap.h"
+
+namespace terminal {
+
+struct ComboList {
+    ui::WindowHandle combo = nullptr; // nullptr: no list is open
+    int highlighted = 0;
+    int top = 0;   // first item shown
+    int shown = 0; // rows of items the list has room for
+};
+
+struct ViewState {
+    ColourMode colours = ColourMode::Monochrome;
+    bool unicode = false;
+    std::string hint; // the keys, shown in the host's caption row
+    std::string file; // the file being edited, at the end of that row
+    ComboList list;
+};
+
+} // namespace terminal
