@@ -12,8 +12,8 @@
 #include "host/Script.h"
 #include "host/linux/LibraryHost.h"
 #include "host/linux/ScriptRunner.h"
-#include "platform/linux/Desktop.h"
 #include "host/terminal/FrontEnd.h"
+#include "platform/linux/Desktop.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "platform/ComboBox.h"
-#include "platform/linux/Desktop.h"
 #include "host/terminal/ControlPainter.h"
 #include "host/terminal/WindowPainter.h"
+#include "platform/ComboBox.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

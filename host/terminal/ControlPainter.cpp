@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "host/terminal/TextWrap.h"
 #include "platform/Button.h"
 #include "platform/ComboBox.h"
 #include "platform/TabControl.h"
-#include "host/terminal/TextWrap.h"
 
 namespace terminal {
 namespace {

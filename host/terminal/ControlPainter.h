@@ -2,8 +2,8 @@
 // drop-down combo box with its open list, and the tab control.
 #pragma once
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/WindowPainter.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

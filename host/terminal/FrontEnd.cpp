@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/CellBuffer.h"
 #include "host/terminal/CursesScreen.h"
 #include "host/terminal/HitMap.h"
@@ -14,6 +13,7 @@
 #include "host/terminal/TerminalRestore.h"
 #include "host/terminal/ViewState.h"
 #include "host/terminal/WindowPainter.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

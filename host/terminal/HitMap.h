@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/Window.h"
 #include "host/terminal/ScreenMap.h"
+#include "platform/Window.h"
 
 namespace terminal {
 

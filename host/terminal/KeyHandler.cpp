@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "host/terminal/ComboListControl.h"
 #include "platform/ComboBox.h"
 #include "platform/TabControl.h"
 #include "platform/linux/Desktop.h"
-#include "host/terminal/ComboListControl.h"
 
 namespace terminal {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/CellBuffer.h"
 #include "host/terminal/CursesScreen.h"
 #include "host/terminal/HitMap.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

@@ -1,7 +1,7 @@
 #include "host/terminal/MouseHandler.h"
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/ComboListControl.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/CellBuffer.h"
 #include "host/terminal/Palette.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/TextWrap.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/ControlPainter.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 

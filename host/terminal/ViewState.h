@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/Window.h"
 #include "host/terminal/Palette.h"
 #include "host/terminal/ScreenMap.h"
+#include "platform/Window.h"
 
 namespace terminal {
 

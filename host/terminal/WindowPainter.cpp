@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/ControlPainter.h"
 #include "host/terminal/PictureRenderer.h"
 #include "host/terminal/TreePainter.h"
+#include "platform/linux/Desktop.h"
 
 namespace terminal {
 namespace {
