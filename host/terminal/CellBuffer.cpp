@@ -41,6 +41,11 @@ void CellBuffer::Put(int x, int y, char32_t ch, std::uint8_t attrs) {
         *cell = Cell{ch, attrs, false, {}, {}};
 }
 
+void CellBuffer::PutCell(int x, int y, const Cell& source) {
+    if (Cell* cell = Writable(x, y))
+        *cell = source;
+}
+
 void CellBuffer::PutColoured(int x, int y, char32_t ch, Rgb fg, Rgb bg) {
     if (Cell* cell = Writable(x, y))
         *cell = Cell{ch, kNormal, true, fg, bg};

@@ -66,6 +66,7 @@ public:
 
     void Put(int x, int y, char32_t ch, std::uint8_t attrs);
     void PutColoured(int x, int y, char32_t ch, Rgb fg, Rgb bg);
+    void PutCell(int x, int y, const Cell& cell);
     // Single-byte text, one cell per byte; returns the column after it. Control
     // characters are shown as blanks.
     int Text(int x, int y, std::string_view text, std::uint8_t attrs, int maxWidth = 1 << 20);

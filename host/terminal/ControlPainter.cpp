@@ -59,13 +59,13 @@ void PaintRadioButton(PaintContext& context, ui::WindowHandle window,
     const bool checked = ui::Button(window).GetCheck() == BST_CHECKED;
     CellBuffer& buffer = context.buffer;
     const int y = cells.top + (cells.Height() - 1) / 2;
-    std::uint8_t mark = look.focused ? kReverse : kNormal;
-    mark = Enabled(look.enabled, mark);
-    buffer.Text(cells.left, y, checked ? "(*)" : "( )", mark);
+    // The focus shows on the mark and the label alike.
+    const std::uint8_t attrs = Enabled(look.enabled, look.focused ? kReverse : kNormal);
+    buffer.Text(cells.left, y, checked ? "(*)" : "( )", attrs);
     const std::string label = ShownLabel(info.text);
     int right = cells.left + 3;
     if (!label.empty())
-        right = buffer.Text(cells.left + 4, y, label, Enabled(look.enabled, kNormal));
+        right = buffer.Text(cells.left + 4, y, label, attrs);
     context.hits.Add({CellRect{cells.left, y, std::max(right, cells.right), y + 1}, HitPart::Window,
                       window, nullptr, 0});
 }
@@ -175,7 +175,7 @@ void PaintComboList(PaintContext& context) {
 }
 
 void PaintTabControl(PaintContext& context, ui::WindowHandle window,
-                     const desktop::WindowInfo& info, const CellRect& cells) {
+                     const desktop::WindowInfo& info, const CellRect& cells, ControlLook look) {
     CellBuffer& buffer = context.buffer;
     const ui::TabControl tabs(window);
     const int current = tabs.GetCurSel();
@@ -183,13 +183,17 @@ void PaintTabControl(PaintContext& context, ui::WindowHandle window,
     buffer.Box(cells, kNormal);
 
     // The labels sit in the top line of the frame, so that the pages keep the rows below
-    // it; the current tab is bracketed and highlighted.
+    // it; the current tab is bracketed and bold, and in reverse video when the tab control
+    // has the focus.
     int x = cells.left + 1;
     for (int index = 0; index < tabs.GetItemCount(); ++index) {
         const bool selected = index == current;
         const std::string label = ShownLabel(tabs.GetItemText(index));
         const std::string shown = selected ? "[" + label + "]" : " " + label + " ";
-        const std::uint8_t attrs = Enabled(info.enabled, selected ? kReverse | kBold : kNormal);
+        std::uint8_t attrs = selected ? kBold : kNormal;
+        if (selected && look.focused)
+            attrs |= kReverse;
+        attrs = Enabled(info.enabled, attrs);
         const int start = x;
         x = buffer.Text(start, cells.top, shown, attrs, cells.right - 1 - start);
         context.hits.Add(

@@ -22,7 +22,7 @@ void PaintText(PaintContext& context, const ui::desktop::WindowInfo& info, const
 void PaintComboBox(PaintContext& context, ui::WindowHandle window,
                    const ui::desktop::WindowInfo& info, const CellRect& cells, ControlLook look);
 void PaintTabControl(PaintContext& context, ui::WindowHandle window,
-                     const ui::desktop::WindowInfo& info, const CellRect& cells);
+                     const ui::desktop::WindowInfo& info, const CellRect& cells, ControlLook look);
 // The open list of ViewState::list, when there is one, above everything else.
 void PaintComboList(PaintContext& context);
 

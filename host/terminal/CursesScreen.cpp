@@ -13,6 +13,7 @@
 #define NCURSES_WIDECHAR 1
 #include <ncursesw/curses.h>
 
+#include "host/terminal/TerminalCheck.h"
 #include "host/terminal/TerminalRestore.h"
 
 namespace terminal {
@@ -35,11 +36,26 @@ struct Sequence {
 };
 
 constexpr Sequence kSequences[] = {
-    {"\033[1;3B", kKeyAltDown},  {"\033[1;3A", kKeyAltUp},      {"\033\033[B", kKeyAltDown},
-    {"\033\033[A", kKeyAltUp},   {"\033[5;5~", kKeyCtrlPageUp}, {"\033[6;5~", kKeyCtrlPageDown},
-    {"\033[1;5D", kKeyCtrlLeft}, {"\033[1;5C", kKeyCtrlRight},  {"\033Od", kKeyCtrlLeft},
-    {"\033Oc", kKeyCtrlRight},   {"\033[5^", kKeyCtrlPageUp},   {"\033[6^", kKeyCtrlPageDown},
+    {"\033[1;3B", kKeyAltDown},
+    {"\033[1;3A", kKeyAltUp},
+    {"\033\033[B", kKeyAltDown},
+    {"\033\033[A", kKeyAltUp},
+    {"\033[5;5~", kKeyCtrlPageUp},
+    {"\033[6;5~", kKeyCtrlPageDown},
+    {"\033[1;5D", kKeyCtrlLeft},
+    {"\033[1;5C", kKeyCtrlRight},
+    {"\033Od", kKeyCtrlLeft},
+    {"\033Oc", kKeyCtrlRight},
+    {"\033[5^", kKeyCtrlPageUp},
+    {"\033[6^", kKeyCtrlPageDown},
     {"\033[Z", KEY_BTAB},
+    // Ctrl-Tab and Ctrl-Shift-Tab where the terminal reports them (modifyOtherKeys, CSI u):
+    // the next and previous page, as Ctrl-PageDown and Ctrl-PageUp.
+    {"\033[27;5;9~", kKeyCtrlPageDown},
+    {"\033[9;5u", kKeyCtrlPageDown},
+    {"\033[27;6;9~", kKeyCtrlPageUp},
+    {"\033[9;6u", kKeyCtrlPageUp},
+    {"\033[1;5Z", kKeyCtrlPageUp},
 };
 
 attr_t AttrsOf(std::uint8_t attrs) {
@@ -161,13 +177,13 @@ std::optional<std::string> CursesScreen::Start() {
         return std::nullopt;
     std::setlocale(LC_ALL, "");
     unicode_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    if (auto problem = CheckTerminal())
+        return problem;
     SaveTerminalState();
     // newterm, unlike initscr, reports an unusable terminal instead of ending the program.
     screen_ = newterm(nullptr, stdout, stdin);
-    if (!screen_) {
-        const char* term = std::getenv("TERM");
-        return std::string("cannot use the terminal \"") + (term ? term : "") + "\"";
-    }
+    if (!screen_)
+        return CannotUseTerminal();
     set_term(screen_);
     raw();
     noecho();

@@ -4,27 +4,32 @@
 #include <string>
 
 #include "host/terminal/CellBuffer.h"
+#include "host/terminal/ComboListControl.h"
+#include "host/terminal/ControlPainter.h"
 #include "host/terminal/CursesScreen.h"
+#include "host/terminal/FocusOrder.h"
 #include "host/terminal/HitMap.h"
 #include "host/terminal/KeyHandler.h"
 #include "host/terminal/MessageBoxView.h"
 #include "host/terminal/MouseHandler.h"
 #include "host/terminal/SizeCheck.h"
+#include "host/terminal/StatusLine.h"
 #include "host/terminal/TerminalRestore.h"
 #include "host/terminal/ViewState.h"
+#include "host/terminal/Viewport.h"
 #include "host/terminal/WindowPainter.h"
+#include "platform/ComboBox.h"
 #include "platform/linux/Desktop.h"
+#include "platform/linux/Styles.h"
 
 namespace terminal {
 
 namespace desktop = ui::desktop;
+using desktop::Kind;
 
 class FrontEnd::Impl {
 public:
-    explicit Impl(FrontEndOptions options) {
-        view_.hint = std::move(options.hint);
-        view_.file = std::move(options.file);
-    }
+    explicit Impl(FrontEndOptions options) { view_.file = std::move(options.file); }
 
     std::optional<std::string> Start();
     void Stop();
@@ -32,17 +37,25 @@ public:
     void Run(ui::WindowHandle mainWindow, const std::function<bool()>& keepRunning);
 
 private:
-    // Paints the windows, or the request for a larger terminal when they do not fit.
+    // Paints the screen: the hint line, the windows' view and the status line, or the
+    // request for a larger terminal. The zones are in the canvas's cells.
     void PaintScreen(CellBuffer& buffer, HitMap& hits);
+    void PaintLines(CellBuffer& buffer) const;
+    void PaintEdgeMarks(CellBuffer& buffer) const;
+    CellRect FocusCells() const;
+    Place CurrentPlace() const;
     void Show();
     void FitMainWindow();
     std::optional<std::pair<int, int>> Cursor() const;
 
     CursesScreen screen_;
     ViewState view_;
+    CellBuffer canvas_;
     CellBuffer buffer_;
     HitMap hits_;
+    Viewport viewport_;
     ui::WindowHandle mainWindow_ = nullptr;
+    int openBoxes_ = 0;
     bool changed_ = true;
     bool interrupted_ = false;
     bool tooSmall_ = false;
@@ -55,11 +68,16 @@ std::optional<std::string> FrontEnd::Impl::Start() {
     view_.unicode = screen_.Unicode();
     desktop::SetChangeListener([this] { changed_ = true; });
     desktop::SetMessageBoxPresenter([this](const desktop::MessageBoxRequest& request) {
-        MessageBoxView box(screen_, [this](CellBuffer& buffer, HitMap& hits) {
-            FitMainWindow();
-            PaintScreen(buffer, hits);
-        });
+        ++openBoxes_;
+        MessageBoxView box(
+            screen_,
+            [this](CellBuffer& buffer, HitMap& hits) {
+                FitMainWindow();
+                PaintScreen(buffer, hits);
+            },
+            [this](const CellRect& cells) { return viewport_.ToScreen(cells); });
         const int answer = box.Present(request, interrupted_);
+        --openBoxes_;
         changed_ = true;
         return answer;
     });
@@ -81,18 +99,130 @@ void FrontEnd::Impl::FitMainWindow() {
         window.MoveWindow(wanted.left, wanted.top, wanted.Width(), wanted.Height(), true);
 }
 
-void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
-    buffer.Resize(screen_.Columns(), screen_.Rows());
+Place FrontEnd::Impl::CurrentPlace() const {
+    if (tooSmall_)
+        return Place::TooSmall;
+    if (openBoxes_ > 0)
+        return Place::MessageBox;
+    if (view_.list.combo)
+        return Place::ComboList;
+    const ui::WindowHandle focus = desktop::GetFocus();
+    if (!focus || !desktop::IsReallyVisible(focus))
+        return Place::Nothing;
+    const desktop::WindowInfo info = desktop::Inspect(focus);
+    switch (info.kind) {
+    case Kind::TreeView:
+        return Place::Tree;
+    case Kind::PushButton:
+    case Kind::DefPushButton:
+        return Place::PushButton;
+    case Kind::RadioButton:
+        return Place::RadioButton;
+    case Kind::ComboBox:
+        return (info.style & ui::style::CBS_TYPEMASK) == ui::style::CBS_DROPDOWNLIST
+                   ? Place::Combo
+                   : Place::ComboEdit;
+    case Kind::TabControl:
+        return Place::Tabs;
+    default:
+        return Place::Nothing;
+    }
+}
+
+// What the view keeps in sight: the open list with its field, else the focused control
+// (of a tree, its selected row).
+CellRect FrontEnd::Impl::FocusCells() const {
     const ScreenMap map;
-    const SizeNeed need = NeededSize(map);
-    tooSmall_ = need.columns > buffer.Columns() || need.rows > buffer.Rows();
+    if (view_.list.combo && desktop::IsReallyVisible(view_.list.combo)) {
+        const CellRect field = WindowCells(map, view_.list.combo);
+        const CellRect list =
+            ComboListCells(field, ui::ComboBox(view_.list.combo).GetCount(), canvas_.Rows());
+        return CellRect{std::min(field.left, list.left), std::min(field.top, list.top),
+                        std::max(field.right, list.right), std::max(field.top + 1, list.bottom)};
+    }
+    const ui::WindowHandle focus = desktop::GetFocus();
+    if (!focus || !desktop::IsReallyVisible(focus))
+        return CellRect{};
+    const desktop::WindowInfo info = desktop::Inspect(focus);
+    CellRect cells = map.ToCells(info.screenRect);
+    if (info.kind == Kind::ComboBox)
+        return CellRect{cells.left, cells.top, cells.right, cells.top + 1};
+    if (info.kind != Kind::TreeView)
+        return cells;
+    const std::vector<desktop::TreeRow> rows = desktop::VisibleTreeRows(focus);
+    const int top = desktop::TreeScrollTop(focus);
+    for (int index = 0; index < static_cast<int>(rows.size()); ++index) {
+        if (!rows[static_cast<std::size_t>(index)].selected)
+            continue;
+        const int y = cells.top + 1 + index - top; // below the frame's top line
+        if (y > cells.top && y < cells.bottom - 1)
+            return CellRect{cells.left, y - 1, cells.right, y + 2};
+    }
+    return CellRect{cells.left, cells.top, cells.right, std::min(cells.bottom, cells.top + 3)};
+}
+
+void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
+    const int columns = buffer.Columns();
+    const CellRect hintRow{0, 0, columns, 1};
+    buffer.Fill(hintRow, U' ', kReverse);
+    bool pages = false;
+    if (const ui::WindowHandle dialog = KeyboardDialog())
+        for (const FocusItem& item : CollectControls(dialog))
+            pages = pages || (item.kind == Kind::TabControl && item.usable);
+    buffer.Text(1, 0, HintFor(CurrentPlace(), pages, columns - 2), kReverse, columns - 2);
+    if (buffer.Rows() < 2)
+        return;
+    const int last = buffer.Rows() - 1;
+    buffer.Fill(CellRect{0, last, columns, last + 1}, U' ', kReverse);
+    constexpr std::string_view kLabel = "File: ";
+    const int x = buffer.Text(1, last, kLabel, kReverse | kBold, columns - 2);
+    buffer.Text(x, last, ShortenPath(view_.file, columns - 1 - x), kReverse);
+}
+
+// Where more of the windows lies beyond the screen's edge, a mark on that edge: at the
+// right end of the first and last rows of the view for above and below, in the middle of
+// the side columns for left and right, where they hide the least.
+void FrontEnd::Impl::PaintEdgeMarks(CellBuffer& buffer) const {
+    const bool unicode = view_.unicode;
+    const int right = buffer.Columns() - 1;
+    const int middleRow = buffer.Rows() / 2;
+    if (viewport_.MoreAbove())
+        buffer.Put(right, 1, unicode ? U'\u25B2' : U'^', kReverse);
+    if (viewport_.MoreBelow())
+        buffer.Put(right, buffer.Rows() - 2, unicode ? U'\u25BC' : U'v', kReverse);
+    if (viewport_.MoreLeft())
+        buffer.Put(0, middleRow, unicode ? U'\u25C0' : U'<', kReverse);
+    if (viewport_.MoreRight())
+        buffer.Put(right, middleRow, unicode ? U'\u25B6' : U'>', kReverse);
+}
+
+void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
+    const int columns = screen_.Columns();
+    const int rows = screen_.Rows();
+    buffer.Resize(columns, rows);
+    tooSmall_ = TooSmall(columns, rows);
+    hits.Clear();
     if (tooSmall_) {
-        hits.Clear();
-        PaintSizeRequest(buffer, need);
+        PaintSizeRequest(buffer);
         return;
     }
-    PaintContext context{buffer, hits, map, view_, desktop::GetFocus(), EnterButton()};
+    const ScreenMap map;
+    const SizeNeed need = NeededSize(map);
+    const auto [canvasColumns, canvasRows] = CanvasSize(need.columns, need.rows, columns, rows);
+    canvas_.Resize(canvasColumns, canvasRows);
+    PaintContext context{canvas_, hits, map, view_, desktop::GetFocus(), EnterButton()};
     PaintDesktop(context);
+
+    viewport_.Fit(columns, rows, canvasColumns, canvasRows);
+    viewport_.KeepInView(FocusCells());
+    buffer.Clear();
+    const CellRect shown = viewport_.Shown();
+    for (int y = shown.top; y < shown.bottom; ++y)
+        for (int x = shown.left; x < shown.right; ++x)
+            if (const auto cell = viewport_.ToScreen(x, y))
+                buffer.PutCell(cell->first, cell->second, canvas_.At(x, y));
+    PaintEdgeMarks(buffer);
+    PaintLines(buffer);
 }
 
 std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
@@ -106,9 +236,9 @@ std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
     const CellRect cells = ScreenMap{}.ToCells(info.screenRect);
     const int length = static_cast<int>(desktop::ComboEditText(focus).size());
     const int x = std::min(cells.left + length, std::max(cells.left, cells.right - 4));
-    if (!buffer_.Bounds().Contains(x, cells.top))
+    if (!canvas_.Bounds().Contains(x, cells.top))
         return std::nullopt;
-    return std::pair{x, cells.top};
+    return viewport_.ToScreen(x, cells.top);
 }
 
 void FrontEnd::Impl::Show() {
@@ -130,25 +260,31 @@ void FrontEnd::Impl::Run(ui::WindowHandle mainWindow, const std::function<bool()
         if (key.code == KeyCode::None)
             continue;
         changed_ = true;
-        switch (key.code) {
-        case KeyCode::CtrlC:
+        if (key.code == KeyCode::CtrlC) {
             interrupted_ = true;
             break;
-        case KeyCode::Resize:
-            FitMainWindow();
-            break;
-        case KeyCode::CtrlL:
-            screen_.Invalidate();
-            break;
-        case KeyCode::Mouse:
-            if (!tooSmall_)
-                OnMousePress(view_, hits_, key.x, key.y, screen_.Rows());
-            break;
-        default:
-            if (!tooSmall_)
-                KeyHandler(view_, screen_.Rows()).OnKey(key);
-            break;
         }
+        if (key.code == KeyCode::Resize) {
+            FitMainWindow();
+            continue;
+        }
+        if (key.code == KeyCode::CtrlL) {
+            screen_.Invalidate();
+            continue;
+        }
+        if (tooSmall_) {
+            // Nothing of the windows is shown: only the ways out work.
+            if (key.code == KeyCode::Escape ||
+                (key.code == KeyCode::Char && (key.ch == 'q' || key.ch == 'Q')))
+                interrupted_ = true;
+            continue;
+        }
+        if (key.code == KeyCode::Mouse) {
+            if (const auto cell = viewport_.ToCanvas(key.x, key.y))
+                OnMousePress(view_, hits_, cell->first, cell->second, canvas_.Rows());
+            continue;
+        }
+        KeyHandler(view_, canvas_.Rows()).OnKey(key);
     }
     view_.list = ComboList{};
     interrupted_ = false;

@@ -17,8 +17,7 @@
 namespace terminal {
 
 struct FrontEndOptions {
-    std::string hint; // the keys, shown in the main window's caption row
-    std::string file; // the file being edited, shown at the end of that row
+    std::string file; // the file being edited, shown in the status line
 };
 
 class FrontEnd {

@@ -111,6 +111,10 @@ void KeyHandler::OnKey(const Key& key) {
     case Kind::ComboBox:
         OnComboKey(focused->window, key);
         return;
+    case Kind::TabControl:
+        if (key.code == KeyCode::Left || key.code == KeyCode::Right)
+            ChangeTab(focus.items, key.code == KeyCode::Left ? -1 : 1);
+        return;
     default:
         return;
     }

@@ -70,9 +70,10 @@ void MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
     hits_.Clear(); // nothing below a modal box takes a click
 
     const ScreenMap map;
-    const CellRect over = request.owner && ui::desktop::IsWindow(request.owner)
-                              ? map.ToCells(ui::desktop::Inspect(request.owner).screenRect)
-                              : CellRect{};
+    const CellRect over =
+        request.owner && ui::desktop::IsWindow(request.owner)
+            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.owner).screenRect))
+            : CellRect{};
     const MessageBoxLayout layout =
         LayOutMessageBox(request, over, buffer_.Columns(), buffer_.Rows());
     const CellRect& box = layout.box;

@@ -31,8 +31,11 @@ public:
     // Paints what lies below the box into the buffer (and its zones, which the box covers).
     using PaintBelow = std::function<void(CellBuffer&, HitMap&)>;
 
-    MessageBoxView(CursesScreen& screen, PaintBelow paintBelow)
-        : screen_(screen), paintBelow_(std::move(paintBelow)) {}
+    // Where cells of the windows are on the screen (they may be scrolled).
+    using ToScreen = std::function<CellRect(const CellRect&)>;
+
+    MessageBoxView(CursesScreen& screen, PaintBelow paintBelow, ToScreen toScreen)
+        : screen_(screen), paintBelow_(std::move(paintBelow)), toScreen_(std::move(toScreen)) {}
 
     // Shows the box until it is answered; IDOK or IDCANCEL. An interrupt (Ctrl-C or a
     // signal) answers as Escape does and sets `interrupted`.
@@ -43,6 +46,7 @@ private:
 
     CursesScreen& screen_;
     PaintBelow paintBelow_;
+    ToScreen toScreen_;
     CellBuffer buffer_;
     HitMap hits_;
 };

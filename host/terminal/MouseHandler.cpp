@@ -40,7 +40,9 @@ void OnMousePress(ViewState& view, const HitMap& hits, int x, int y, int screenR
             desktop::SetFocus(zone->window);
         return;
     case HitPart::Tab:
-        desktop::ClickTab(zone->window, zone->index);
+        // The tab control takes the focus, so that the arrow keys then change the page.
+        if (desktop::ClickTab(zone->window, zone->index) && desktop::IsWindow(zone->window))
+            desktop::SetFocus(zone->window);
         return;
     case HitPart::ComboButton:
         if (list.IsOpen())

@@ -25,12 +25,17 @@ SizeNeed NeededSize(const ScreenMap& map) {
     return need;
 }
 
-void PaintSizeRequest(CellBuffer& buffer, const SizeNeed& need) {
+bool TooSmall(int columns, int rows) {
+    return columns < kMinimumSize.columns || rows < kMinimumSize.rows;
+}
+
+void PaintSizeRequest(CellBuffer& buffer) {
     buffer.Clear();
     const std::string text = "The terminal is " + std::to_string(buffer.Columns()) + " by " +
                              std::to_string(buffer.Rows()) + " characters; the window needs " +
-                             std::to_string(need.columns) + " by " + std::to_string(need.rows) +
-                             ".\nPlease make the terminal larger.";
+                             std::to_string(kMinimumSize.columns) + " by " +
+                             std::to_string(kMinimumSize.rows) +
+                             ".\nMake it larger, or press q or Esc to quit (Ctrl-C also quits).";
     const std::vector<std::string> lines = WrapLines(text, std::max(1, buffer.Columns() - 2));
     const int top = std::max(0, (buffer.Rows() - static_cast<int>(lines.size())) / 2);
     for (std::size_t i = 0; i < lines.size(); ++i) {

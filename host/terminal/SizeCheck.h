@@ -1,5 +1,5 @@
-// Whether the terminal is large enough for the windows, and the request for a larger one
-// that is shown instead of a cut picture when it is not.
+// The cells the windows need, and the screen shown instead of them on a terminal below the
+// smallest size the front end works in (a larger one shows them in a scrolling view).
 #pragma once
 
 #include "host/terminal/CellBuffer.h"
@@ -16,6 +16,12 @@ struct SizeNeed {
 // terminal whatever its size, aside).
 SizeNeed NeededSize(const ScreenMap& map);
 
-void PaintSizeRequest(CellBuffer& buffer, const SizeNeed& need);
+// The smallest terminal the windows are shown in.
+inline constexpr SizeNeed kMinimumSize{40, 12};
+
+bool TooSmall(int columns, int rows);
+
+// What size is needed and how to quit, centred on the screen.
+void PaintSizeRequest(CellBuffer& buffer);
 
 } // namespace terminal

@@ -1,5 +1,5 @@
 // What the front end shows beyond the windows' own state: the terminal's abilities, the
-// hint bar and the open drop-down list of a combo box.
+// file edited and the open drop-down list of a combo box.
 #pragma once
 
 #include <string>
@@ -20,8 +20,7 @@ struct ComboList {
 struct ViewState {
     ColourMode colours = ColourMode::Monochrome;
     bool unicode = false;
-    std::string hint; // the keys, shown in the host's caption row
-    std::string file; // the file being edited, at the end of that row
+    std::string file; // the file being edited, shown in the status line
     ComboList list;
 };
 

@@ -15,27 +15,9 @@ namespace {
 namespace desktop = ui::desktop;
 using desktop::Kind;
 
-// The frame is the backdrop; its caption row is the hint bar.
-void PaintFrame(PaintContext& context, const CellRect& cells, const CellRect& client) {
-    CellBuffer& buffer = context.buffer;
-    buffer.Fill(cells, U' ', kNormal);
-    if (client.top <= cells.top)
-        return;
-    const CellRect bar{cells.left, cells.top, cells.right, client.top};
-    buffer.Fill(bar, U' ', kReverse);
-    const int end =
-        buffer.Text(bar.left + 1, bar.top, context.view.hint, kReverse, bar.Width() - 2);
-    const std::string& file = context.view.file;
-    const int room = bar.right - 1 - (end + 2);
-    if (file.empty() || room < 8)
-        return;
-    if (static_cast<int>(file.size()) <= room) {
-        buffer.Text(bar.right - 1 - static_cast<int>(file.size()), bar.top, file, kReverse);
-        return;
-    }
-    // A long path keeps its end, which names the file.
-    const std::string tail = "..." + file.substr(file.size() - static_cast<std::size_t>(room - 3));
-    buffer.Text(bar.right - 1 - room, bar.top, tail, kReverse);
+// The frame is the backdrop; its caption row lies under the front end's hint line.
+void PaintFrame(PaintContext& context, const CellRect& cells) {
+    context.buffer.Fill(cells, U' ', kNormal);
 }
 
 void PaintCaption(PaintContext& context, const CellRect& cells, const CellRect& client,
@@ -98,7 +80,7 @@ void PaintWindow(PaintContext& context, ui::WindowHandle window) {
     const ControlLook look{window == context.focus, info.enabled};
     switch (info.kind) {
     case Kind::Frame:
-        PaintFrame(context, cells, ClientCells(context.map, window));
+        PaintFrame(context, cells);
         break;
     case Kind::Dialog:
         PaintDialog(context, window, info, cells, ClientCells(context.map, window));
@@ -120,7 +102,7 @@ void PaintWindow(PaintContext& context, ui::WindowHandle window) {
         PaintComboBox(context, window, info, cells, look);
         break;
     case Kind::TabControl:
-        PaintTabControl(context, window, info, cells);
+        PaintTabControl(context, window, info, cells, look);
         break;
     case Kind::TreeView:
         PaintTree(context, window, info, cells, look);
