@@ -169,27 +169,28 @@ void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
     if (const ui::WindowHandle dialog = KeyboardDialog())
         for (const FocusItem& item : CollectControls(dialog))
             pages = pages || (item.kind == Kind::TabControl && item.usable);
-    buffer.Text(1, 0, HintFor(CurrentPlace(), pages, columns - 2), kReverse, columns - 2);
+    // The last three columns of both lines are kept for the edge marks.
+    buffer.Text(1, 0, HintFor(CurrentPlace(), pages, columns - 4), kReverse, columns - 4);
     if (buffer.Rows() < 2)
         return;
     const int last = buffer.Rows() - 1;
     buffer.Fill(CellRect{0, last, columns, last + 1}, U' ', kReverse);
     constexpr std::string_view kLabel = "File: ";
-    const int x = buffer.Text(1, last, kLabel, kReverse | kBold, columns - 2);
-    buffer.Text(x, last, ShortenPath(view_.file, columns - 1 - x), kReverse);
+    const int x = buffer.Text(1, last, kLabel, kReverse | kBold, columns - 4);
+    buffer.Text(x, last, ShortenPath(view_.file, columns - 3 - x), kReverse);
 }
 
 // Where more of the windows lies beyond the screen's edge, a mark on that edge: at the
-// right end of the first and last rows of the view for above and below, in the middle of
-// the side columns for left and right, where they hide the least.
+// right end of the hint line for above and of the status line for below (which hide
+// nothing of the windows), in the middle of the side columns for left and right.
 void FrontEnd::Impl::PaintEdgeMarks(CellBuffer& buffer) const {
     const bool unicode = view_.unicode;
     const int right = buffer.Columns() - 1;
     const int middleRow = buffer.Rows() / 2;
     if (viewport_.MoreAbove())
-        buffer.Put(right, 1, unicode ? U'\u25B2' : U'^', kReverse);
+        buffer.Put(right - 1, 0, unicode ? U'\u25B2' : U'^', kReverse | kBold);
     if (viewport_.MoreBelow())
-        buffer.Put(right, buffer.Rows() - 2, unicode ? U'\u25BC' : U'v', kReverse);
+        buffer.Put(right - 1, buffer.Rows() - 1, unicode ? U'\u25BC' : U'v', kReverse | kBold);
     if (viewport_.MoreLeft())
         buffer.Put(0, middleRow, unicode ? U'\u25C0' : U'<', kReverse);
     if (viewport_.MoreRight())
@@ -221,8 +222,8 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
         for (int x = shown.left; x < shown.right; ++x)
             if (const auto cell = viewport_.ToScreen(x, y))
                 buffer.PutCell(cell->first, cell->second, canvas_.At(x, y));
-    PaintEdgeMarks(buffer);
     PaintLines(buffer);
+    PaintEdgeMarks(buffer);
 }
 
 std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
