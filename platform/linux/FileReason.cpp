@@ -27,4 +27,17 @@ std::string FileReasonText(const FileErrorInfo& info) {
     }
 }
 
+bool IsFileInUse(const FileErrorInfo& info) {
+    return info.Code == EWOULDBLOCK;
+}
+
+std::string DisplayPath(std::string_view path) {
+    std::string shown(path);
+    for (char& c : shown) {
+        if (c == '\\')
+            c = '/';
+    }
+    return shown;
+}
+
 } // namespace platform

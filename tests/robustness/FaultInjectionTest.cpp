@@ -209,8 +209,8 @@ TEST(FaultInjection, RemoveThenSave) {
     });
 }
 
-// A load that fails part-way never writes: the window tells the user (a failed open is
-// silent, as for a missing file) and refuses to save over templates it could not read.
+// A load that fails at any call never writes: the window tells the user and refuses to
+// save over templates it could not read. The load is one file task, so it makes few calls.
 TEST(FaultInjection, Load) {
     int points = 0;
     for (int code : {ENOSPC, EIO}) {
@@ -232,7 +232,7 @@ TEST(FaultInjection, Load) {
                 }
                 ++points;
                 SCOPED_TRACE(std::string(ErrorName(code)) + " at call " + std::to_string(n));
-                EXPECT_TRUE(session.StopBoxesSince(0) == 1 || hook.FailedCall == FileCall::Open);
+                EXPECT_EQ(session.StopBoxesSince(0), 1);
                 const std::size_t boxesBefore = session.Boxes().size();
                 session.Click(104);
                 session.Click(1006);
@@ -245,7 +245,7 @@ TEST(FaultInjection, Load) {
                 break;
         }
     }
-    EXPECT_GT(points, 50);
+    EXPECT_GE(points, 2 * 4);
     std::cout << "fault points exercised (load): " << points << std::endl;
 }
 
