@@ -29,7 +29,11 @@ std::string TemplateName(int index) {
 
 // "PATH" as messages show it.
 std::string Quoted(const std::string& path) {
-    return "\"" + platform::DisplayPath(path) + "\"";
+    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
 }
 
 Outcome Fail(int status, std::string message) {

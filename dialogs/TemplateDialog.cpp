@@ -31,7 +31,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // A file's path in quotes, as the messages show it.
 std::string QuotedPath(std::string_view path) {
-    return "\"" + platform::DisplayPath(path) + "\"";
+    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
