@@ -106,6 +106,15 @@ CheckReport CheckTemplateFile(const std::string& path) {
             report.FileError = platform::FileReasonText(file.FileError());
             return report;
         }
+        // Text in UTF-16 (a "Windows Registry Editor Version 5.00" export) holds every
+        // character in two bytes: the editor's single-byte scans find no template in it and
+        // an edit would insert single-byte lines into it.
+        const std::string_view text(file.Block(), file.Length());
+        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+            report.Problems.push_back("the file is UTF-16 text (it starts with a byte-order "
+                                      "mark), which the window does not edit");
+            return report;
+        }
         std::uint16_t present = 0;
         file.ListTemplates(present);
 
