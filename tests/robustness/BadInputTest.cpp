@@ -283,6 +283,13 @@ TEST(BadInput, DirectoryWhereTheFileShouldBe) {
     EXPECT_TRUE(std::filesystem::is_empty(tree.RegPath()));
 }
 
+TEST(BadInput, FifoWhereTheFileShouldBe) {
+    DriverTree tree;
+    ASSERT_EQ(mkfifo(tree.RegPath().c_str(), 0600), 0);
+    ExpectUnopenable(tree.Root(), "the name does not belong to a regular file");
+    EXPECT_FALSE(std::filesystem::is_regular_file(tree.RegPath()));
+}
+
 TEST(BadInput, DanglingSymbolicLink) {
     DriverTree tree;
     const std::string target = tree.Folder() + "/gone.reg";

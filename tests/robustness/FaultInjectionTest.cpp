@@ -104,6 +104,7 @@ Reference RunReference(const Prepare& prepare) {
     }
     EXPECT_EQ(session.StopBoxesSince(0), 0);
     EXPECT_NE(tree.Read(), kStart) << "the scenario's Save changes nothing";
+    EXPECT_EQ(hook.TaskStarts.size(), 1u) << "a Save is one file task";
     return Reference{hook.TaskStarts, hook.ContentBefore, tree.Read()};
 }
 
@@ -206,6 +207,25 @@ TEST(FaultInjection, RemoveThenSave) {
         session.Select("PCI-3916");
         session.Click(104);
         EXPECT_EQ(session.TemplateNodes(), "Template0,Template1,Template2,Template12,Template3");
+    });
+}
+
+// Every kind of change in one Save: a deletion, a replaced value and an appended section.
+// Whatever call fails, the file holds all of them or none.
+TEST(FaultInjection, SaveDeletingReplacingAndAppendingAtOnce) {
+    RunSaveScenario("save deleting, replacing and appending", [](Session& session) {
+        session.Select("Template1");
+        session.Click(103);
+        session.Select("Template12");
+        session.Tab(1);
+        session.Click(2101);
+        session.Tab(0);
+        session.Choose(1002, 10);
+        session.Select("PCI-3916");
+        session.Click(104);
+        session.Click(104);
+        EXPECT_EQ(session.TemplateNodes(), "Template0,Template2,Template3,Template12,Template1,"
+                                           "Template4");
     });
 }
 
