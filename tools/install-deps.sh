@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -eu
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev tmux
+          binutils-mingw-w64-x86-64 mingw-w64-common
           valgrind clang libclang-rt-14-dev python3
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick)
 missing=()

@@ -1,11 +1,10 @@
-#include "platform/linux/BitmapFile.h"
+#include "platform/linux/Dib.h"
 
 #include <cstdint>
 
 namespace ui {
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kCompressionNone = 0; // BI_RGB
 constexpr std::int64_t kMaxSide = 16384;
@@ -24,22 +23,27 @@ std::uint16_t ReadU16(std::string_view bytes, std::size_t offset) {
 
 } // namespace
 
-std::variant<desktop::Pixels, std::string> DecodeBitmapFile(std::string_view bytes) {
-    if (bytes.size() < kFileHeaderSize + kInfoHeaderSize || bytes.substr(0, 2) != "BM")
-        return std::string("not a bitmap file");
-    const std::uint32_t dataOffset = ReadU32(bytes, 10);
-    const std::uint32_t headerSize = ReadU32(bytes, 14);
-    if (headerSize < kInfoHeaderSize || headerSize > bytes.size() - kFileHeaderSize)
+std::variant<desktop::Pixels, std::string> DecodeDib(std::string_view bytes) {
+    if (bytes.size() < kInfoHeaderSize)
+        return std::string("not a bitmap");
+    const std::uint32_t headerSize = ReadU32(bytes, 0);
+    if (headerSize < kInfoHeaderSize || headerSize > bytes.size())
         return std::string("unsupported bitmap header");
-    const auto width = static_cast<std::int32_t>(ReadU32(bytes, 18));
-    const auto signedHeight = static_cast<std::int32_t>(ReadU32(bytes, 22));
-    const std::uint16_t planes = ReadU16(bytes, 26);
-    const std::uint16_t bitsPerPixel = ReadU16(bytes, 28);
-    const std::uint32_t compression = ReadU32(bytes, 30);
+    const auto width = static_cast<std::int32_t>(ReadU32(bytes, 4));
+    const auto signedHeight = static_cast<std::int32_t>(ReadU32(bytes, 8));
+    const std::uint16_t planes = ReadU16(bytes, 12);
+    const std::uint16_t bitsPerPixel = ReadU16(bytes, 14);
+    const std::uint32_t compression = ReadU32(bytes, 16);
+    const std::uint32_t coloursUsed = ReadU32(bytes, 32);
     if (planes != 1 || (bitsPerPixel != 24 && bitsPerPixel != 32))
         return std::string("only 24 and 32 bits per pixel are supported");
     if (compression != kCompressionNone)
         return std::string("compressed bitmaps are not supported");
+    // A true-colour bitmap may still carry a colour table (for palette displays); the
+    // rows follow it.
+    if (coloursUsed > (bytes.size() - headerSize) / 4)
+        return std::string("bitmap data truncated");
+    const std::size_t dataOffset = headerSize + std::size_t(coloursUsed) * 4u;
     const bool topDown = signedHeight < 0;
     const std::int64_t height = topDown ? -std::int64_t(signedHeight) : signedHeight;
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
@@ -48,8 +52,7 @@ std::variant<desktop::Pixels, std::string> DecodeBitmapFile(std::string_view byt
     const std::size_t bytesPerPixel = bitsPerPixel / 8u;
     const std::size_t stride = (std::size_t(width) * bytesPerPixel + 3u) & ~std::size_t(3);
     const std::size_t dataSize = stride * std::size_t(height);
-    if (dataOffset < kFileHeaderSize + headerSize || dataOffset > bytes.size() ||
-        bytes.size() - dataOffset < dataSize)
+    if (bytes.size() - dataOffset < dataSize)
         return std::string("bitmap data truncated");
 
     desktop::Pixels pixels;

@@ -1,10 +1,10 @@
-// The reader of resource scripts: the subset of the resource compiler's language that the
-// dialogs use (dialogs with their controls, bitmaps, and the preprocessor lines that
-// generated scripts carry). It needs no module, so it can be run on any text.
+// The reader of compiled resources: the .res file that the resource compiler makes from a
+// module's resource script, holding its dialog templates (DIALOG and DIALOGEX) and bitmaps
+// (device-independent bitmaps without a file header). The Windows build links the same
+// bytes into its DLL, so both platforms create their dialogs from identical templates.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,13 +15,12 @@
 
 namespace ui::rc {
 
-// Positions and sizes are in dialog units, as written.
+// Positions and sizes are in dialog units, as in the template.
 struct ControlTemplate {
     desktop::Kind Kind = desktop::Kind::Text;
-    std::string Text;
+    std::string Text;           // UTF-8
     std::optional<int> ImageId; // a picture's bitmap, when the text is a resource id
     int Id = 0;
-    std::string ClassName;
     std::uint32_t Style = 0;
     std::uint32_t ExStyle = 0;
     int X = 0;
@@ -47,11 +46,10 @@ struct DialogTemplate {
 
 struct BitmapResource {
     int Id = 0;
-    std::string FileName;
     desktop::Pixels Pixels;
 };
 
-struct ResourceScript {
+struct Resources {
     std::vector<DialogTemplate> Dialogs;
     std::vector<BitmapResource> Bitmaps;
 
@@ -59,12 +57,8 @@ struct ResourceScript {
     const BitmapResource* FindBitmap(int id) const;
 };
 
-// The bytes of a file that the script includes or names, or nothing when there is none.
-using FileLookup = std::function<std::optional<std::string_view>(std::string_view name)>;
-
-// The resources, or the first error as "<file name>:<line>: <reason>".
-std::variant<ResourceScript, std::string>
-ParseResourceScript(std::string_view script, const FileLookup& lookup,
-                    std::string_view scriptName = "script");
+// The dialogs and bitmaps of a .res file (other resource types are passed over), or the
+// first reason it cannot be used, naming the resource ("dialog 100, control 3: ...").
+std::variant<Resources, std::string> ReadResourceFile(std::string_view bytes);
 
 } // namespace ui::rc
