@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/linux/LibraryHost.h"
+#include "host/Library.h"
 #include "platform/Window.h"
 #include "platform/linux/MessageBoxRecorder.h"
 #include "tests/support/TempFolder.h"
@@ -80,7 +80,7 @@ private:
     ui::WindowHandle Control(int id) const;
     ui::WindowHandle Tree() const;
 
-    host::LibraryHost library_;
+    host::Library library_;
     ui::WindowHandle frame_ = nullptr;
     ui::desktop::MessageBoxRecorder boxes_;
 };

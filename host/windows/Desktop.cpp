@@ -1,6 +1,14 @@
-#include "host/windows/UserActions.h"
+// The user's actions on real windows, each performed with the messages that the same
+// action of a real user produces.
+#include "host/Desktop.h"
 
-namespace devhost {
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace host {
 namespace {
 
 std::string ClassName(HWND hwnd) {
@@ -54,8 +62,6 @@ LRESULT NotifyTabs(HWND tabs, UINT code) {
                         reinterpret_cast<LPARAM>(&notify));
 }
 
-} // namespace
-
 bool HasClass(HWND hwnd, std::string_view className) {
     return lstrcmpiA(ClassName(hwnd).c_str(), std::string(className).c_str()) == 0;
 }
@@ -82,7 +88,7 @@ HWND FindControl(HWND window, int id) {
     return nullptr;
 }
 
-std::vector<TreeRow> VisibleTreeRows(HWND tree) {
+std::vector<TreeRow> TreeRows(HWND tree) {
     std::vector<TreeRow> rows;
     for (HTREEITEM item = TreeView_GetRoot(tree); item;
          item = TreeView_GetNextVisible(tree, item)) {
@@ -96,11 +102,8 @@ std::vector<TreeRow> VisibleTreeRows(HWND tree) {
     return rows;
 }
 
-void ClickTreeItem(HWND tree, HTREEITEM item) {
-    TreeView_SelectItem(tree, item);
-}
-
-void ClickTreeButton(HWND tree, HTREEITEM item) {
+// The node's button: TVN_ITEMEXPANDING, the toggle, TVN_ITEMEXPANDED.
+void ToggleTreeNode(HWND tree, HTREEITEM item) {
     const bool expanded = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     const UINT action = expanded ? TVE_COLLAPSE : TVE_EXPAND;
     // The parent may refuse the change in the first notification.
@@ -110,14 +113,15 @@ void ClickTreeButton(HWND tree, HTREEITEM item) {
     NotifyTree(tree, TVN_ITEMEXPANDEDA, action, item);
 }
 
-bool ClickButton(HWND control) {
+bool ClickButtonControl(HWND control) {
     if (!HasClass(control, "Button"))
         return false;
     SendMessageA(control, BM_CLICK, 0, 0);
     return true;
 }
 
-bool ClickTab(HWND tabs, int index) {
+// TCN_SELCHANGING, TCM_SETCURSEL, TCN_SELCHANGE, when the tab is another.
+bool ClickTabControl(HWND tabs, int index) {
     if (index < 0 || index >= TabCtrl_GetItemCount(tabs))
         return false;
     if (TabCtrl_GetCurSel(tabs) == index)
@@ -129,7 +133,8 @@ bool ClickTab(HWND tabs, int index) {
     return true;
 }
 
-bool ChooseComboItem(HWND combo, int index) {
+// CB_SETCURSEL then CBN_SELCHANGE.
+bool ChooseItem(HWND combo, int index) {
     if (index < 0 || index >= static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)))
         return false;
     SendMessageA(combo, CB_SETCURSEL, index, 0);
@@ -138,7 +143,8 @@ bool ChooseComboItem(HWND combo, int index) {
     return true;
 }
 
-bool TypeComboText(HWND combo, std::string_view text) {
+// Focuses the edit field (which selects its text) and types the characters into it.
+bool TypeIntoCombo(HWND combo, std::string_view text) {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     if (!GetComboBoxInfo(combo, &info) || !info.hwndItem)
@@ -149,12 +155,65 @@ bool TypeComboText(HWND combo, std::string_view text) {
     return true;
 }
 
-void PumpUntilIdle() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+HWND HandleOf(Window window) {
+    return static_cast<HWND>(window);
 }
 
-} // namespace devhost
+HTREEITEM ItemOf(TreeItem item) {
+    return static_cast<HTREEITEM>(item);
+}
+
+class WindowsDesktop final : public Desktop {
+public:
+    Window FindVisible(Window window, ControlClass controlClass) const override {
+        return FindVisibleOfClass(HandleOf(window), controlClass == ControlClass::TreeView
+                                                        ? WC_TREEVIEWA
+                                                        : WC_TABCONTROLA);
+    }
+    Window FindControl(Window window, int id) const override {
+        return host::FindControl(HandleOf(window), id);
+    }
+    bool IsComboBox(Window control) const override {
+        return HasClass(HandleOf(control), "ComboBox");
+    }
+    bool IsVisibleAndEnabled(Window control) const override {
+        return IsWindowVisible(HandleOf(control)) && IsWindowEnabled(HandleOf(control));
+    }
+    std::vector<TreeRow> VisibleTreeRows(Window tree) const override {
+        return TreeRows(HandleOf(tree));
+    }
+    // TVM_SELECTITEM, which notifies the parent as a click on the node does.
+    void ClickTreeItem(Window tree, TreeItem item) override {
+        TreeView_SelectItem(HandleOf(tree), ItemOf(item));
+    }
+    void ClickTreeButton(Window tree, TreeItem item) override {
+        ToggleTreeNode(HandleOf(tree), ItemOf(item));
+    }
+    bool ClickButton(Window control) override { return ClickButtonControl(HandleOf(control)); }
+    bool ClickTab(Window tabs, int index) override {
+        return ClickTabControl(HandleOf(tabs), index);
+    }
+    bool ChooseComboItem(Window combo, int index) override {
+        return ChooseItem(HandleOf(combo), index);
+    }
+    bool TypeComboText(Window combo, std::string_view text) override {
+        return TypeIntoCombo(HandleOf(combo), text);
+    }
+    // Dispatches the thread's messages until none is waiting.
+    void Settle() override {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+};
+
+} // namespace
+
+Desktop& PlatformDesktop() {
+    static WindowsDesktop desktop;
+    return desktop;
+}
+
+} // namespace host
