@@ -1,30 +1,17 @@
 #include "entry/DriverConfig.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "dialogs/TemplateDialog.h"
+#include "regfile/DriverNames.h"
+#include "regfile/FixedText.h"
 
 namespace {
 
+using regfile::CopyText;
+
 constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
-constexpr char kDriverFolder[] = "Public\\Tarnwick\\Device_Drivers\\";
-
-// Copies at most capacity - 1 characters and terminates.
-template <std::size_t N> void CopyText(char (&field)[N], const char* text) {
-    std::size_t length = std::strlen(text);
-    if (length > N - 1)
-        length = N - 1;
-    std::memcpy(field, text, length);
-    field[length] = '\0';
-}
-
-// The first 8 characters of the module name when it contains "ICfg.dll", else the first 7.
-std::string ModelNameOf(const char* moduleName) {
-    const std::size_t wanted = std::strstr(moduleName, "ICfg.dll") ? 8 : 7;
-    return std::string(moduleName, strnlen(moduleName, wanted));
-}
 
 } // namespace
 
@@ -39,9 +26,7 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
     CopyText(dialog->ModuleName, moduleName);
     CopyText(dialog->ExtraText, extraText);
 
-    const std::string modelName = ModelNameOf(moduleName);
-    const std::string path =
-        std::string(rootPath) + kDriverFolder + modelName + "\\" + modelName + ".reg";
+    const std::string path = regfile::DriverFilePath(rootPath, moduleName);
     if (path.size() >= sizeof dialog->RegFilePath) {
         // A cut path could name another file: refuse instead.
         const std::string text =
@@ -51,7 +36,7 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
         delete dialog;
         return 0;
     }
-    CopyText(dialog->RegFilePath, path.c_str());
+    CopyText(dialog->RegFilePath, path);
 
     if (dialog->Create())
         dialog->ShowWindow(SW_SHOWNORMAL);

@@ -14,6 +14,7 @@
 #include "host/Platform.h"
 #include "host/Script.h"
 #include "host/ScriptRunner.h"
+#include "regfile/DriverNames.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ namespace {
 
 // The file that DriverConfig edits for these arguments, as a user reads a path here.
 std::string DriverFileOf(const std::string& root, const std::string& module) {
-    const std::size_t length = module.find("ICfg.dll") != std::string::npos ? 8 : 7;
-    const std::string model = module.substr(0, length);
-    std::string path = root + "Public\\Tarnwick\\Device_Drivers\\" + model + "\\" + model + ".reg";
+    std::string path = regfile::DriverFilePath(root, module);
     for (char& c : path)
         if (c == '\\')
             c = '/';

@@ -1,14 +1,15 @@
 #include "templates/TemplateTable.h"
 
-#include <cstring>
 #include <string>
 
+#include "regfile/DriverNames.h"
 #include "regfile/RegFile.h"
 #include "templates/TemplateNodes.h"
 
 namespace templates {
 namespace {
 
+using regfile::DriverKeyOf;
 using regfile::RegFile;
 using regfile::RegValueSpec;
 
@@ -18,12 +19,6 @@ std::uint16_t Bit(int index) {
 
 bool IsSwitchId(std::int32_t value) {
     return value >= 0 && value < kTemplateCount;
-}
-
-// "VKR" + the model text from its fourth character on + "S".
-std::string DriverKeyOf(const char* modelText) {
-    const std::size_t length = std::strlen(modelText);
-    return "VKR" + std::string(modelText + (length > 3 ? 3 : length)) + "S";
 }
 
 // The value list of one template over the record's own fields.
@@ -157,7 +152,7 @@ bool TemplateTable::WriteTemplate(const char* modelText, const TemplateRecord& r
 
 bool TemplateTable::DeleteTemplate(int index) {
     return RunWriteTask(regFilePath_, kModelText, lastError_, [&](RegFile& file) {
-        if (file.DeleteSection(index, kDriverKey) == 0)
+        if (file.DeleteSection(index, DriverKeyOf(kModelText)) == 0)
             return true;
         Fail(platform::FileErrorInfo{"delete", 0, regFilePath_, "out of memory"});
         return false;
