@@ -8,7 +8,6 @@ target_sources(platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Desktop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBox.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MessageBoxRecorder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Modules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResourceFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Static.cpp

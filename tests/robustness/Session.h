@@ -15,7 +15,7 @@
 
 #include "host/Library.h"
 #include "platform/Window.h"
-#include "platform/linux/MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TempFolder.h"
 
 namespace robustness {
@@ -82,7 +82,7 @@ private:
 
     host::Library library_;
     ui::WindowHandle frame_ = nullptr;
-    ui::desktop::MessageBoxRecorder boxes_;
+    testing_support::MessageBoxRecorder boxes_;
 };
 
 // Compares file contents without printing them (a test's files reach megabytes, and a

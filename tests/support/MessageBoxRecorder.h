@@ -1,4 +1,4 @@
-// A message box presenter for scripts and tests: records every box and answers from a
+// A message box presenter for the windowing layer's tests: records every box and answers from a
 // queue, with OK (the default button) once the queue is empty.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include "platform/linux/Desktop.h"
 
-namespace ui::desktop {
+namespace testing_support {
 
 class MessageBoxRecorder {
 public:
@@ -18,12 +18,12 @@ public:
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     void QueueAnswer(int answer) { answers_.push_back(answer); }
-    const std::vector<MessageBoxRequest>& Boxes() const { return boxes_; }
+    const std::vector<ui::desktop::MessageBoxRequest>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
 
 private:
-    std::vector<MessageBoxRequest> boxes_;
+    std::vector<ui::desktop::MessageBoxRequest> boxes_;
     std::deque<int> answers_;
 };
 
-} // namespace ui::desktop
+} // namespace testing_support

@@ -1,6 +1,9 @@
-#include "platform/linux/MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 
-namespace ui::desktop {
+namespace testing_support {
+
+using ui::desktop::MessageBoxRequest;
+using ui::desktop::SetMessageBoxPresenter;
 
 MessageBoxRecorder::MessageBoxRecorder() {
     SetMessageBoxPresenter([this](const MessageBoxRequest& request) {
@@ -17,4 +20,4 @@ MessageBoxRecorder::~MessageBoxRecorder() {
     SetMessageBoxPresenter(nullptr);
 }
 
-} // namespace ui::desktop
+} // namespace testing_support
