@@ -25,6 +25,8 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
+    // The active window of this thread.
+    virtual Window ActiveWindow() const = 0;
     // The first visible control of this class in the window or, depth first, in its
     // visible child dialogs.
     virtual Window FindVisible(Window window, ControlClass controlClass) const = 0;

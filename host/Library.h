@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/Desktop.h"
 
@@ -29,6 +30,9 @@ public:
 
 private:
     struct Loaded; // the platform's module handle and what it knows of the windows
+
+    // The library's visible top-level windows, in the order they were opened.
+    std::vector<Window> VisibleWindows() const;
 
     std::string root_;
     std::string module_;

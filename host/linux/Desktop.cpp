@@ -27,6 +27,7 @@ ui::WindowHandle FindKind(ui::WindowHandle window, desktop::Kind kind) {
 
 class LayerDesktop final : public Desktop {
 public:
+    Window ActiveWindow() const override { return ui::GetActiveWindow().Handle(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
         return FindKind(HandleOf(window), controlClass == ControlClass::TreeView
                                               ? desktop::Kind::TreeView

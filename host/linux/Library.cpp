@@ -42,18 +42,13 @@ int Library::OpenWindow() {
 }
 
 // The library's windows are the top-level windows made from a module's resources.
-Window Library::CurrentWindow() const {
-    const ui::WindowHandle active = ui::GetActiveWindow().Handle();
-    ui::WindowHandle last = nullptr;
-    for (const ui::WindowHandle window : ui::desktop::TopLevelWindows()) {
-        if (ui::desktop::Inspect(window).moduleTitle.empty() ||
-            !ui::desktop::IsReallyVisible(window))
-            continue;
-        if (window == active)
-            return window;
-        last = window;
-    }
-    return last;
+std::vector<Window> Library::VisibleWindows() const {
+    std::vector<Window> windows;
+    for (const ui::WindowHandle window : ui::desktop::TopLevelWindows())
+        if (!ui::desktop::Inspect(window).moduleTitle.empty() &&
+            ui::desktop::IsReallyVisible(window))
+            windows.push_back(window);
+    return windows;
 }
 
 void Library::Unload() {

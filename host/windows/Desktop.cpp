@@ -165,6 +165,7 @@ HTREEITEM ItemOf(TreeItem item) {
 
 class WindowsDesktop final : public Desktop {
 public:
+    Window ActiveWindow() const override { return GetActiveWindow(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
         return FindVisibleOfClass(HandleOf(window), controlClass == ControlClass::TreeView
                                                         ? WC_TREEVIEWA

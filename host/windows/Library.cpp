@@ -74,19 +74,13 @@ int Library::OpenWindow() {
     return result;
 }
 
-Window Library::CurrentWindow() const {
-    if (!loaded_)
-        return nullptr;
-    const HWND active = GetActiveWindow();
-    HWND last = nullptr;
-    for (HWND hwnd : loaded_->windows) {
-        if (!IsWindow(hwnd) || !IsWindowVisible(hwnd))
-            continue;
-        if (hwnd == active)
-            return hwnd;
-        last = hwnd;
-    }
-    return last;
+std::vector<Window> Library::VisibleWindows() const {
+    std::vector<Window> windows;
+    if (loaded_)
+        for (HWND hwnd : loaded_->windows)
+            if (IsWindow(hwnd) && IsWindowVisible(hwnd))
+                windows.push_back(hwnd);
+    return windows;
 }
 
 void Library::Unload() {
