@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "host/Desktop.h"
+#include "host/InstallLayout.h"
 #include "host/Library.h"
 #include "host/MessageBoxAnswers.h"
 #include "host/Options.h"
@@ -71,11 +72,12 @@ int main(int argc, char** argv) {
     }
     const host::Options& options = std::get<host::Options>(parsed);
     if (options.help) {
-        std::cout << host::kUsage;
+        std::cout << host::kUsage << host::kHelp;
         return 0;
     }
 
-    const auto resolved = host::ResolveRoot(options, host::BundledTree());
+    const host::HostFiles files = host::LocateHostFiles(host::ProgramFolder());
+    const auto resolved = host::ResolveRoot(options, files.sampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -89,8 +91,7 @@ int main(int argc, char** argv) {
     const std::string& root = std::get<0>(resolved);
 
     host::Library library(root, options.module, options.extra);
-    const std::string libraryPath =
-        options.library ? *options.library : host::ProgramFolder() + host::kLibraryFile;
+    const std::string libraryPath = options.library ? *options.library : files.library;
     if (!library.Load(libraryPath)) {
         std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
         return 2;

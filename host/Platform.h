@@ -1,4 +1,4 @@
-// What the host's one main needs of its platform: where it lives, its main window, the
+// What the host's one main needs of its platform: its own folder, its main window, the
 // watcher that answers message boxes, and the front end a user works in without a script.
 #pragma once
 
@@ -12,15 +12,10 @@
 
 namespace host {
 
-// The library's file name beside the host ("PCI3916Cfg.so", "PCI3916Cfg.dll").
-extern const char kLibraryFile[];
-
 // Sets up the standard streams (on Windows: no CR before the transcript's line ends).
 void PrepareStandardStreams();
 // The host program's folder, ending with a separator.
 std::string ProgramFolder();
-// The bundled sample driver tree.
-std::string BundledTree();
 // Why the user cannot work without a script here (no terminal), or nothing.
 std::optional<std::string> InteractiveProblem();
 // Ends the process at once with this status, destroying no window.

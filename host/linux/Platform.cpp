@@ -13,18 +13,12 @@
 
 namespace host {
 
-const char kLibraryFile[] = "PCI3916Cfg.so";
-
 void PrepareStandardStreams() {}
 
 std::string ProgramFolder() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     return (error ? std::filesystem::path(".") : self.parent_path()).string() + "/";
-}
-
-std::string BundledTree() {
-    return PCI_SAMPLE_TREE;
 }
 
 std::optional<std::string> InteractiveProblem() {

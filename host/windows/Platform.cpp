@@ -24,8 +24,6 @@ LRESULT CALLBACK MainWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-const char kLibraryFile[] = "PCI3916Cfg.dll";
-
 // The transcript is compared byte for byte: no CR before the line ends.
 void PrepareStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
@@ -38,10 +36,6 @@ std::string ProgramFolder() {
     const std::string program(path, length);
     const auto slash = program.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
-}
-
-std::string BundledTree() {
-    return ProgramFolder() + "samples\\driver-tree";
 }
 
 std::optional<std::string> InteractiveProblem() {
