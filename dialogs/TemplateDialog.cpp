@@ -29,9 +29,13 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// A file's path in quotes, as the messages show it.
+// A file's path in quotes, as the messages show it; appended, because GCC 12 warns falsely
+// (-Wrestrict) on a literal + a string here.
 std::string QuotedPath(std::string_view path) {
-    return "\"" + platform::DisplayPath(path) + "\"";
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
