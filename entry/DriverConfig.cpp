@@ -4,8 +4,8 @@
 #include <string>
 
 #include "dialogs/TemplateDialog.h"
-#include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
+#include "templates/TemplatePath.h"
 
 namespace {
 
@@ -26,12 +26,13 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
     CopyText(dialog->ModuleName, moduleName);
     CopyText(dialog->ExtraText, extraText);
 
-    const std::string path = regfile::DriverFilePath(rootPath, moduleName);
-    if (path.size() >= sizeof dialog->RegFilePath) {
+    const std::string path = templates::RegFilePathOf(rootPath, moduleName);
+    static_assert(sizeof dialog->RegFilePath == templates::kMaxRegFilePath + 1);
+    if (path.size() > templates::kMaxRegFilePath) {
         // A cut path could name another file: refuse instead.
-        const std::string text =
-            "The path of the template file is longer than " +
-            std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" + path;
+        const std::string text = "The path of the template file is longer than " +
+                                 std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" +
+                                 path;
         ui::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
         delete dialog;
         return 0;

@@ -15,7 +15,7 @@
 #include "host/Platform.h"
 #include "host/Script.h"
 #include "host/ScriptRunner.h"
-#include "regfile/DriverNames.h"
+#include "templates/TemplatePath.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ namespace {
 
 // The file that DriverConfig edits for these arguments, as a user reads a path here.
 std::string DriverFileOf(const std::string& root, const std::string& module) {
-    std::string path = regfile::DriverFilePath(root, module);
+    std::string path = templates::RegFilePathOf(root, module);
     for (char& c : path)
         if (c == '\\')
             c = '/';

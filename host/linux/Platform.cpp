@@ -9,7 +9,7 @@
 #include <iostream>
 
 #include "platform/linux/Desktop.h"
-#include "platform/linux/terminal/FrontEnd.h"
+#include "host/terminal/FrontEnd.h"
 
 namespace host {
 
@@ -55,17 +55,10 @@ MessageBoxWatch::~MessageBoxWatch() {
     ui::desktop::SetMessageBoxPresenter(nullptr);
 }
 
-namespace {
-
-constexpr char kTerminalHint[] =
-    "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
-
-} // namespace
-
 // The terminal front end draws the layer's windows and turns keys and mouse into the
 // user's actions.
 int RunInteractive(Library& library, const std::string& driverFile) {
-    terminal::FrontEnd frontEnd({kTerminalHint, driverFile});
+    terminal::FrontEnd frontEnd({driverFile});
     if (const auto error = frontEnd.Start()) {
         std::cerr << "devhost: " << *error << '\n';
         return 2;

@@ -1,4 +1,4 @@
-// The names derived from the host's arguments, and the one bounded copy into text fields.
+// The driver key derived from the model text, and the one bounded copy into text fields.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,20 +7,6 @@
 #include "regfile/FixedText.h"
 
 namespace {
-
-TEST(DriverNames, ModelNameAndPathFollowTheModuleName) {
-    EXPECT_EQ(regfile::ModelNameOf("PCI3916Cfg.dll"), "PCI3916");
-    EXPECT_EQ(regfile::ModelNameOf("PCI3916ICfg.dll"), "PCI3916I");
-    EXPECT_EQ(regfile::ModelNameOf("XICfg.dll"), "XICfg.dl");
-    EXPECT_EQ(regfile::ModelNameOf("PCI3916icfg.dll"), "PCI3916") << "the test keeps letter case";
-    EXPECT_EQ(regfile::ModelNameOf("PCI"), "PCI");
-    EXPECT_EQ(regfile::ModelNameOf(""), "");
-    EXPECT_EQ(regfile::DriverFilePath("C:\\root\\", "PCI3916Cfg.dll"),
-              "C:\\root\\Public\\Tarnwick\\Device_Drivers\\PCI3916\\PCI3916.reg");
-    EXPECT_EQ(regfile::DriverFilePath("/r", "PCI3916ICfg.dll"),
-              "/rPublic\\Tarnwick\\Device_Drivers\\PCI3916I\\PCI3916I.reg")
-        << "the root is used verbatim";
-}
 
 TEST(DriverNames, DriverKeyTakesTheModelTextFromItsFourthCharacter) {
     EXPECT_EQ(regfile::DriverKeyOf("PCI3916"), "VKR3916S");
