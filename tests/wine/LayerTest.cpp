@@ -296,8 +296,9 @@ void TestPicture(LayerDialog& dialog) {
     CHECK(dialog.Picture.GetBitmap() == bitmap);
 }
 
-// Message boxes: the application's title for a missing caption, and an escaping
-// exception shown with the stop icon while the message counts as handled.
+// Message boxes: for a missing caption the application's title when the box has an owner,
+// the system's default caption when it has none; an escaping exception shown with the stop
+// icon while the message counts as handled.
 void TestMessageBoxes(LayerDialog& dialog) {
     std::ostringstream transcript;
     {
@@ -313,7 +314,7 @@ void TestMessageBoxes(LayerDialog& dialog) {
     }
     const std::string expected =
         "messagebox caption=\"Note\" text=\"Save?\" buttons=OKCANCEL icon=none answer=cancel\n"
-        "messagebox caption=\"LayerTest\" text=\"plain\" buttons=OK icon=none answer=ok\n"
+        "messagebox caption=\"Error\" text=\"plain\" buttons=OK icon=none answer=ok\n"
         "messagebox caption=\"LayerTest\" text=\"handler failed\" buttons=OK icon=stop "
         "answer=ok\n";
     CHECK(transcript.str() == expected);
