@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "dialogs/resource.h"
 #include "platform/ComboBox.h"
 #include "platform/Dialog.h"
 #include "platform/Static.h"
@@ -35,7 +36,7 @@ protected:
 };
 
 inline constexpr ui::MessageRoute<DevicePage> DevicePageRoutes[] = {
-    {WM_COMMAND, CBN_SELCHANGE, 1002, 1002, &DevicePage::OnBoardIdChange},
+    {WM_COMMAND, CBN_SELCHANGE, IDC_BOARD_ID, IDC_BOARD_ID, &DevicePage::OnBoardIdChange},
 };
 
 } // namespace dialogs

@@ -2,6 +2,7 @@
 // the template being edited, one pair of radio buttons per setting.
 #pragma once
 
+#include "dialogs/resource.h"
 #include "platform/Dialog.h"
 
 namespace dialogs {
@@ -29,8 +30,9 @@ private:
 };
 
 inline constexpr ui::MessageRoute<DiPage> DiPageRoutes[] = {
-    {WM_COMMAND, BN_CLICKED, 2100, 2107, &DiPage::OnTriggerClick},
-    {WM_COMMAND, BN_CLICKED, 1008, 1015, &DiPage::OnLatchClick},
+    {WM_COMMAND, BN_CLICKED, IDC_TRIGGER_CH0_RISING, IDC_TRIGGER_CH48_FALLING,
+     &DiPage::OnTriggerClick},
+    {WM_COMMAND, BN_CLICKED, IDC_LATCH_CH0_ENABLE, IDC_LATCH_CH48_DISABLE, &DiPage::OnLatchClick},
 };
 
 } // namespace dialogs

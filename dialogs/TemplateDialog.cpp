@@ -29,9 +29,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// A file's path in quotes, as the messages show it.
+// A file's path in quotes, as the messages show it; appended, because GCC 12 warns falsely
+// (-Wrestrict) on a literal + a string here.
 std::string QuotedPath(std::string_view path) {
-    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
     std::string quoted = "\"";
     quoted += platform::DisplayPath(path);
     quoted += '"';
@@ -106,18 +106,10 @@ int TemplateDialog::SelectedTemplateIndex() {
     const ui::TreeItem selected = TemplateTree.GetSelectedItem();
     if (!selected)
         return -1;
-    const std::string text = TemplateTree.GetItemText(selected);
-    if (!text.starts_with(templates::kTemplateNodePrefix))
+    const auto number = templates::TemplateNodeIndex(TemplateTree.GetItemText(selected));
+    if (!number || *number < 0 || *number >= templates::kTemplateCount)
         return -1;
-    std::size_t pos = sizeof templates::kTemplateNodePrefix - 1;
-    int index = 0;
-    bool digits = false;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && index < 1000) {
-        index = index * 10 + (text[pos++] - '0');
-        digits = true;
-    }
-    if (!digits || index >= templates::kTemplateCount)
-        return -1;
+    const int index = *number;
     Table.CurrentIndex = index;
     return index;
 }

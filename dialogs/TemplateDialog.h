@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "dialogs/resource.h"
 #include "platform/Button.h"
 #include "platform/Dialog.h"
 #include "platform/TabControl.h"
@@ -64,12 +65,13 @@ private:
 
 inline constexpr ui::MessageRoute<TemplateDialog> TemplateDialogRoutes[] = {
     {WM_DESTROY, 0, 0, 0, &TemplateDialog::OnDestroy},
-    {WM_COMMAND, BN_CLICKED, 104, 104, &TemplateDialog::OnAdd},
-    {WM_COMMAND, BN_CLICKED, 103, 103, &TemplateDialog::OnRemove},
-    {WM_COMMAND, BN_CLICKED, 1007, 1007, &TemplateDialog::OnClose},
-    {WM_COMMAND, BN_CLICKED, 1006, 1006, &TemplateDialog::OnSave},
-    {WM_NOTIFY, TVN_SELCHANGED, 102, 102, &TemplateDialog::OnTreeSelChanged},
-    {WM_NOTIFY, TCN_SELCHANGE, 101, 101, &TemplateDialog::OnTabSelChange},
+    {WM_COMMAND, BN_CLICKED, IDC_ADD, IDC_ADD, &TemplateDialog::OnAdd},
+    {WM_COMMAND, BN_CLICKED, IDC_REMOVE, IDC_REMOVE, &TemplateDialog::OnRemove},
+    {WM_COMMAND, BN_CLICKED, IDC_CLOSE, IDC_CLOSE, &TemplateDialog::OnClose},
+    {WM_COMMAND, BN_CLICKED, IDC_SAVE, IDC_SAVE, &TemplateDialog::OnSave},
+    {WM_NOTIFY, TVN_SELCHANGED, IDC_TEMPLATE_TREE, IDC_TEMPLATE_TREE,
+     &TemplateDialog::OnTreeSelChanged},
+    {WM_NOTIFY, TCN_SELCHANGE, IDC_PAGE_TABS, IDC_PAGE_TABS, &TemplateDialog::OnTabSelChange},
 };
 
 } // namespace dialogs

@@ -1,24 +1,17 @@
 #include "entry/DriverConfig.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "dialogs/TemplateDialog.h"
+#include "regfile/FixedText.h"
 #include "templates/TemplatePath.h"
 
 namespace {
 
-constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
+using regfile::CopyText;
 
-// Copies at most capacity - 1 characters and terminates.
-template <std::size_t N> void CopyText(char (&field)[N], const char* text) {
-    std::size_t length = std::strlen(text);
-    if (length > N - 1)
-        length = N - 1;
-    std::memcpy(field, text, length);
-    field[length] = '\0';
-}
+constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
 
 } // namespace
 
@@ -44,7 +37,7 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
         delete dialog;
         return 0;
     }
-    CopyText(dialog->RegFilePath, path.c_str());
+    CopyText(dialog->RegFilePath, path);
 
     if (dialog->Create())
         dialog->ShowWindow(SW_SHOWNORMAL);

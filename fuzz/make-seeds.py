@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/ from the project's own
-fixtures: the sample driver file, the resource scripts and hand-written variations of
+fixtures: the sample driver file, the compiled resource scripts and hand-written variations of
 the written format. Run from anywhere; the seeds are committed, so this is only needed
 when the fixtures change."""
 import os
 import pathlib
+import struct
+import subprocess
+import tempfile
 
 root = pathlib.Path(__file__).resolve().parent.parent
 corpus = root / "fuzz" / "corpus"
@@ -69,26 +72,37 @@ script_seeds = {
 for name, text in script_seeds.items():
     write("script", name, text)
 
+# The resource-file target reads compiled resources: the project's scripts compiled as the
+# build compiles them, with bitmaps of more than 4 KB left out so that the seeds stay small.
 rc_files = {
     "library": root / "dialogs/PCI3916Cfg.rc",
     "tree-host": root / "tests/templates/TreeHost.rc",
-    "layer-test": root / "tests/wine/LayerTest.rc",
+    "layer-test": root / "tests/platform/resources/ui_tests.rc",
+    "wine-layer-test": root / "tests/wine/LayerTest.rc",
+    "reader-test": root / "tests/platform/resources/reader.rc",
 }
-header_text = (root / "dialogs/resource.h").read_text(encoding="latin-1")
-for name, path in rc_files.items():
-    if path.exists():
-        text = path.read_text(encoding="latin-1")
-        write("resource-script", name, text)
-        write("resource-script", name + "-with-header", text + "\n#FILE\n" + header_text)
-layer_header = root / "tests/wine/LayerTestResource.h"
-if layer_header.exists() and rc_files["layer-test"].exists():
-    write("resource-script", "layer-test-own-header",
-          rc_files["layer-test"].read_text(encoding="latin-1") + "\n#FILE\n" +
-          layer_header.read_text(encoding="latin-1"))
-write("resource-script", "preprocessor",
-      "#define A 1\n#if defined(A) && A == 1\n#define B 2\n#elif 0\n#else\n#endif\n"
-      "#ifdef B\n#undef B\n#endif\n/* comment */ // line\n"
-      "7 DIALOGEX 0, 0, 10, 10\nSTYLE WS_POPUP | NOT WS_VISIBLE\nBEGIN\n"
-      "    CONTROL \"x\", 1, \"Button\", BS_AUTORADIOBUTTON | WS_GROUP, 1, 1, 2, 2\nEND\n"
-      "105 BITMAP \"board.bmp\"\n")
+windres = ["x86_64-w64-mingw32-windres", "--preprocessor=c++", "--preprocessor-arg=-E",
+           "--preprocessor-arg=-xc", "--preprocessor-arg=-DRC_INVOKED",
+           "--preprocessor-arg=-D_WIN32", "--preprocessor-arg=-isystem/usr/share/mingw-w64/include",
+           "-O", "res"]
+
+
+def small_entries(res):
+    kept, at = b"", 0
+    while at + 8 <= len(res):
+        data_size, header_size = struct.unpack_from("<II", res, at)
+        end = at + header_size + data_size
+        end += (4 - end % 4) % 4
+        if data_size <= 4096:
+            kept += res[at:end]
+        at = end
+    return kept
+
+
+with tempfile.TemporaryDirectory() as work:
+    for name, path in rc_files.items():
+        output = pathlib.Path(work) / (name + ".res")
+        subprocess.run(windres + ["-I", str(root), path.name, str(output)], cwd=path.parent,
+                       check=True)
+        write("resource-file", name, small_entries(output.read_bytes()))
 print("seeds written to", corpus)

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "regfile/DriverNames.h"
+#include "regfile/FixedText.h"
 #include "regfile/Journal.h"
 #include "regfile/TextScan.h"
 
@@ -19,12 +21,6 @@ constexpr std::size_t kMinModelText = 3;
 constexpr std::size_t kMaxModelText = 12;
 // The header text ahead of the driver key.
 constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
-
-// Copies `text` into a fixed-capacity field, zero-filled and always zero-terminated.
-template <std::size_t N> void CopyText(char (&field)[N], std::string_view text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
 
 // "<driverKey>\Template<index>]", the text that locates a template's header.
 std::string HeaderSearchText(std::string_view driverKey, int index) {
@@ -97,10 +93,7 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
     }
 
     CopyText(ModelText_, modelText);
-    std::string driverKey = "VKR";
-    driverKey += modelText.substr(kMinModelText);
-    driverKey += 'S';
-    CopyText(DriverKey_, driverKey);
+    CopyText(DriverKey_, DriverKeyOf(modelText));
     std::string prefix(kKeyPath);
     prefix += DriverKey_;
     prefix += "\\Template";

@@ -21,7 +21,6 @@ inline constexpr std::uint8_t kTriggerRisingMask = 0x04;
 inline constexpr std::uint8_t kLatchEnableMask = 0x01;
 
 inline constexpr char kModelText[] = "PCI3916";
-inline constexpr char kDriverKey[] = "VKR3916S";
 inline constexpr char kRootNodeText[] = "DeviceTemplate";
 inline constexpr char kModelNodeText[] = "PCI-3916";
 inline constexpr char kTemplateNodePrefix[] = "Template";

@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "host/Script.h"
-
-namespace devhost {
+namespace host {
 namespace {
 
 constexpr UINT kAnswerBox = WM_APP + 1;
@@ -52,7 +50,7 @@ bool ShowsStopIcon(HWND box) {
 
 } // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(std::FILE* transcript) : transcript_(transcript) {
+MessageBoxWatcher::MessageBoxWatcher(MessageBoxAnswers& answers) : answers_(answers) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -103,20 +101,8 @@ void MessageBoxWatcher::Answer(HWND box) {
     unsigned flags = hasCancel ? MB_OKCANCEL : MB_OK;
     if (ShowsStopIcon(box))
         flags |= MB_ICONSTOP;
-    bool ok = true;
-    if (!answers_.empty()) {
-        ok = answers_.front();
-        answers_.pop_front();
-    }
-    // Without a Cancel button the box has nothing but OK to press.
-    if (!hasCancel)
-        ok = true;
-
-    const std::string line =
-        host::MessageBoxLine(WindowText(box), WindowText(GetDlgItem(box, kTextId)), flags, ok);
-    std::fprintf(transcript_, "%s\n", line.c_str());
-    std::fflush(transcript_);
+    const bool ok = answers_.Answer(WindowText(box), WindowText(GetDlgItem(box, kTextId)), flags);
     SendMessageA(GetDlgItem(box, ok ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
 }
 
-} // namespace devhost
+} // namespace host

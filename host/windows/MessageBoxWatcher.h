@@ -1,33 +1,28 @@
-// Answers the real message boxes of the host's thread as the script queued, and writes one
-// transcript line for each box it answers.
+// Answers the real message boxes of the host's thread from the script's queue, which also
+// writes the transcript line of each box.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdio>
-#include <deque>
+#include "host/MessageBoxAnswers.h"
 
-namespace devhost {
+namespace host {
 
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(std::FILE* transcript);
+    explicit MessageBoxWatcher(MessageBoxAnswers& answers);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
-
-    // The answer for the next box; a box with none queued gets its default button, OK.
-    void QueueAnswer(bool ok) { answers_.push_back(ok); }
 
 private:
     static LRESULT CALLBACK HookProcedure(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Answer(HWND box);
 
-    std::FILE* transcript_;
-    std::deque<bool> answers_;
+    MessageBoxAnswers& answers_;
     HWND window_ = nullptr; // message-only window that receives the boxes to answer
     HHOOK hook_ = nullptr;
 };
 
-} // namespace devhost
+} // namespace host

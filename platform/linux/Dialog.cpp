@@ -118,12 +118,12 @@ Dialog::~Dialog() {
 int Dialog::Create() {
     if (detail::Find(Handle()))
         return 0;
-    const detail::ModuleScript resources = detail::CurrentModuleScript();
-    if (!resources.Script) {
+    const detail::ModuleResourceSet resources = detail::CurrentModuleResources();
+    if (!resources.Resources) {
         Report(resources.Error);
         return 0;
     }
-    const rc::DialogTemplate* resource = resources.Script->FindDialog(resourceId_);
+    const rc::DialogTemplate* resource = resources.Resources->FindDialog(resourceId_);
     if (!resource) {
         Report(resources.ModuleTitle + ": there is no dialog resource " +
                std::to_string(resourceId_));

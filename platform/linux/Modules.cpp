@@ -26,8 +26,8 @@ struct ModuleEntry {
     const void* Base = nullptr;
     const ModuleResources* Resources = nullptr;
     std::string Title;
-    // Parsed on first use: the resources, or the reader's report.
-    std::unique_ptr<std::variant<rc::ResourceScript, std::string>> Parsed;
+    // Read on first use: the resources, or the reader's report.
+    std::unique_ptr<std::variant<rc::Resources, std::string>> Read;
     std::map<int, std::unique_ptr<BitmapObject>> Bitmaps;
 };
 
@@ -84,17 +84,11 @@ std::string TitleOf(std::string_view path) {
     return std::string(path);
 }
 
-void Parse(ModuleEntry& module) {
-    const ModuleResources& resources = *module.Resources;
-    const rc::FileLookup lookup =
-        [&resources](std::string_view name) -> std::optional<std::string_view> {
-        for (std::size_t i = 0; i < resources.fileCount; ++i)
-            if (resources.files[i].name == name)
-                return resources.files[i].bytes;
-        return std::nullopt;
-    };
-    module.Parsed = std::make_unique<std::variant<rc::ResourceScript, std::string>>(
-        rc::ParseResourceScript(resources.script, lookup, resources.scriptName));
+void Read(ModuleEntry& module) {
+    auto read = rc::ReadResourceFile(module.Resources->bytes);
+    if (auto* error = std::get_if<std::string>(&read))
+        *error = std::string(module.Resources->name) + ": " + *error;
+    module.Read = std::make_unique<std::variant<rc::Resources, std::string>>(std::move(read));
 }
 
 } // namespace
@@ -125,8 +119,8 @@ Application* CurrentApplication() {
     return applications.empty() ? nullptr : applications.back().Object;
 }
 
-ModuleScript CurrentModuleScript() {
-    ModuleScript result;
+ModuleResourceSet CurrentModuleResources() {
+    ModuleResourceSet result;
     auto& applications = Table().Applications;
     if (applications.empty()) {
         result.Error = "no application is registered, so there are no resources";
@@ -143,23 +137,23 @@ ModuleScript CurrentModuleScript() {
         result.Error = result.ModuleTitle + ": the module has no embedded resources";
         return result;
     }
-    if (!module->Parsed)
-        Parse(*module);
-    if (const auto* error = std::get_if<std::string>(module->Parsed.get())) {
+    if (!module->Read)
+        Read(*module);
+    if (const auto* error = std::get_if<std::string>(module->Read.get())) {
         result.Error = *error;
         return result;
     }
-    result.Script = &std::get<rc::ResourceScript>(*module->Parsed);
+    result.Resources = &std::get<rc::Resources>(*module->Read);
     return result;
 }
 
 Bitmap LoadModuleBitmap(int resourceId) {
-    const ModuleScript script = CurrentModuleScript();
-    if (!script.Script) {
-        std::fprintf(stderr, "%s\n", script.Error.c_str());
+    const ModuleResourceSet resources = CurrentModuleResources();
+    if (!resources.Resources) {
+        std::fprintf(stderr, "%s\n", resources.Error.c_str());
         return nullptr;
     }
-    const rc::BitmapResource* resource = script.Script->FindBitmap(resourceId);
+    const rc::BitmapResource* resource = resources.Resources->FindBitmap(resourceId);
     if (!resource)
         return nullptr;
     ModuleEntry* module = FindModule(Table().Applications.back().Base);
@@ -193,7 +187,7 @@ void RegisterModuleResources(const ModuleResources* resources) {
     }
     module->Resources = resources;
     module->Title = identity.Title;
-    module->Parsed.reset();
+    module->Read.reset();
     if (ApplicationEntry* application = FindApplication(base))
         Start(*application);
 }

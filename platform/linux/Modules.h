@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Application.h"
-#include "platform/linux/ResourceScript.h"
+#include "platform/linux/ResourceFile.h"
 
 namespace ui::detail {
 
@@ -22,13 +22,13 @@ void UnregisterApplication(Application& application);
 // The most recently constructed application that still exists.
 Application* CurrentApplication();
 
-// The parsed resources of the current application's module, or why there are none.
-struct ModuleScript {
-    const rc::ResourceScript* Script = nullptr;
+// The resources of the current application's module, or why there are none.
+struct ModuleResourceSet {
+    const rc::Resources* Resources = nullptr;
     std::string ModuleTitle;
     std::string Error;
 };
-ModuleScript CurrentModuleScript();
+ModuleResourceSet CurrentModuleResources();
 
 // A bitmap of the current application's module, loaded once; nullptr when missing.
 Bitmap LoadModuleBitmap(int resourceId);

@@ -1,10 +1,7 @@
-// Window style bits of dialog resources, with the values of the Windows user interface,
-// and the names a resource script may use for them.
+// Window style bits of dialog resources, with the values of the Windows user interface.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string_view>
 
 namespace ui::style {
 
@@ -36,8 +33,5 @@ inline constexpr std::uint32_t SS_BITMAP = 0x000E;
 inline constexpr std::uint32_t CBS_SIMPLE = 0x0001;
 inline constexpr std::uint32_t CBS_DROPDOWNLIST = 0x0003;
 inline constexpr std::uint32_t CBS_TYPEMASK = 0x0003;
-
-// The value of a style, extended style or predefined id name ("WS_VISIBLE", "IDC_STATIC").
-std::optional<std::int64_t> PredefinedValue(std::string_view name);
 
 } // namespace ui::style

@@ -2,17 +2,15 @@
 target_sources(platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Activation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/BitmapFile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Dib.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Button.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ComboBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Desktop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBox.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MessageBoxRecorder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Modules.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ResourceScript.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ResourceFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Static.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Styles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TabControl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TreeModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TreeView.cpp

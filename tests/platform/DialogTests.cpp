@@ -197,9 +197,9 @@ TEST_F(DialogTest, WithoutAnApplicationTheCaptionIsTheSystemDefault) {
     testing::internal::GetCapturedStderr();
 }
 
-// A shared object with an application and a malformed script of its own: loading it makes
+// A shared object with an application and damaged resources of its own: loading it makes
 // its application current, and its dialogs fail with the reader's report.
-TEST_F(DialogTest, AModuleWithAMalformedScriptFailsCreateWithTheLine) {
+TEST_F(DialogTest, AModuleWithDamagedResourcesFailsCreateWithTheReason) {
     void* module = dlopen(UI_TEST_BROKEN_MODULE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
     ASSERT_NE(ui::Application::Current(), nullptr);
@@ -212,7 +212,7 @@ TEST_F(DialogTest, AModuleWithAMalformedScriptFailsCreateWithTheLine) {
     EXPECT_EQ(create(), 0);
     EXPECT_EQ(ui::LoadBitmapA(105), nullptr);
     const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("broken.rc:4: undefined name IDC_MISSING"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("broken.res: dialog 100: truncated"), std::string::npos) << errors;
 
     dlclose(module);
     EXPECT_EQ(ui::Application::Current(), &*App());

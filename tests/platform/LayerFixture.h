@@ -14,7 +14,7 @@
 #include "platform/Application.h"
 #include "platform/Dialog.h"
 #include "platform/linux/Desktop.h"
-#include "platform/linux/MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "resources/ui_tests.h"
 
 namespace uitest {
@@ -76,7 +76,7 @@ protected:
 
     ui::WindowHandle frame_ = nullptr;
     std::vector<std::string> log_;
-    ui::desktop::MessageBoxRecorder boxes_;
+    testing_support::MessageBoxRecorder boxes_;
 };
 
 } // namespace uitest

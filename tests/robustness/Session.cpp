@@ -23,7 +23,7 @@ constexpr char kRegRelative[] = "Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.
 // Loads the library once for the whole test program and keeps it loaded: windows of it may
 // outlive a session's own handle to it.
 void KeepLibraryLoaded() {
-    static host::LibraryHost keeper("", "", "");
+    static host::Library keeper("", "", "");
     static const bool loaded = keeper.Load(PCI_LIBRARY);
     if (!loaded)
         ADD_FAILURE() << "cannot load " << PCI_LIBRARY << ": " << keeper.Error();
@@ -91,7 +91,7 @@ int Session::Open() {
 }
 
 ui::WindowHandle Session::Window() const {
-    return library_.CurrentWindow();
+    return static_cast<ui::WindowHandle>(library_.CurrentWindow());
 }
 
 ui::WindowHandle Session::Control(int id) const {

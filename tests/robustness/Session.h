@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/linux/LibraryHost.h"
+#include "host/Library.h"
 #include "platform/Window.h"
-#include "platform/linux/MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/TempFolder.h"
 
 namespace robustness {
@@ -80,9 +80,9 @@ private:
     ui::WindowHandle Control(int id) const;
     ui::WindowHandle Tree() const;
 
-    host::LibraryHost library_;
+    host::Library library_;
     ui::WindowHandle frame_ = nullptr;
-    ui::desktop::MessageBoxRecorder boxes_;
+    testing_support::MessageBoxRecorder boxes_;
 };
 
 // Compares file contents without printing them (a test's files reach megabytes, and a

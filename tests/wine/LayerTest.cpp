@@ -6,10 +6,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "host/MessageBoxAnswers.h"
 #include "host/windows/MessageBoxWatcher.h"
 #include "platform/Application.h"
 #include "platform/Button.h"
@@ -294,13 +296,15 @@ void TestPicture(LayerDialog& dialog) {
     CHECK(dialog.Picture.GetBitmap() == bitmap);
 }
 
-// Message boxes: the application's title for a missing caption, and an escaping
-// exception shown with the stop icon while the message counts as handled.
+// Message boxes: for a missing caption the application's title when the box has an owner,
+// the system's default caption when it has none; an escaping exception shown with the stop
+// icon while the message counts as handled.
 void TestMessageBoxes(LayerDialog& dialog) {
-    std::FILE* transcript = std::tmpfile();
+    std::ostringstream transcript;
     {
-        devhost::MessageBoxWatcher watcher(transcript);
-        watcher.QueueAnswer(false);
+        host::MessageBoxAnswers answers(transcript);
+        host::MessageBoxWatcher watcher(answers);
+        answers.Queue(false);
         CHECK(dialog.MessageBoxA("Save?", "Note", MB_OKCANCEL) == IDCANCEL);
         CHECK(ui::MessageBoxA(nullptr, "plain", nullptr, MB_OK) == IDOK);
         dialog.Throw = true;
@@ -308,18 +312,14 @@ void TestMessageBoxes(LayerDialog& dialog) {
         dialog.Throw = false;
         CHECK(handled);
     }
-    std::rewind(transcript);
-    char buffer[1024] = {};
-    const std::size_t length = std::fread(buffer, 1, sizeof buffer - 1, transcript);
-    std::fclose(transcript);
     const std::string expected =
         "messagebox caption=\"Note\" text=\"Save?\" buttons=OKCANCEL icon=none answer=cancel\n"
-        "messagebox caption=\"LayerTest\" text=\"plain\" buttons=OK icon=none answer=ok\n"
+        "messagebox caption=\"Error\" text=\"plain\" buttons=OK icon=none answer=ok\n"
         "messagebox caption=\"LayerTest\" text=\"handler failed\" buttons=OK icon=stop "
         "answer=ok\n";
-    CHECK(std::string(buffer, length) == expected);
-    if (std::string(buffer, length) != expected)
-        std::printf("transcript was:\n%.*s", static_cast<int>(length), buffer);
+    CHECK(transcript.str() == expected);
+    if (transcript.str() != expected)
+        std::printf("transcript was:\n%s", transcript.str().c_str());
 }
 
 // Cancel ends a modeless dialog by hiding it; destruction reaches the handler table and

@@ -1,0 +1,33 @@
+// Performs the actions of a script on the library's current window, through one
+// platform's desktop, as a user would; the answers go to the message-box queue.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "host/Desktop.h"
+#include "host/Library.h"
+#include "host/MessageBoxAnswers.h"
+#include "host/Script.h"
+
+namespace host {
+
+class ScriptRunner {
+public:
+    ScriptRunner(Library& library, Desktop& desktop, MessageBoxAnswers& answers)
+        : library_(library), desktop_(desktop), answers_(answers) {}
+
+    // Performs one action and lets the windows answer it; the reason when a user could
+    // not perform it.
+    std::optional<std::string> Perform(const Action& action);
+
+private:
+    std::optional<std::string> Act(const Action& action);
+    std::optional<std::string> ActOnTree(Window window, const Action& action);
+
+    Library& library_;
+    Desktop& desktop_;
+    MessageBoxAnswers& answers_;
+};
+
+} // namespace host
