@@ -59,7 +59,9 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
     std::uint16_t mask = 0;
     try {
         RegFile file;
-        if (file.Open(regFilePath_, kModelText) != 0) {
+        const int opened = file.Open(regFilePath_, kModelText);
+        notice_ = file.Notice();
+        if (opened != 0) {
             Fail(file.FileError());
             return false;
         }

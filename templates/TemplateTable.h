@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/File.h"
 #include "platform/TreeView.h"
@@ -59,6 +60,8 @@ public:
     bool Loaded() const { return loaded_; }
     // Set when reading the file failed while loading (a read error, not a failed open).
     const std::optional<platform::FileErrorInfo>& ReadFailure() const { return readFailure_; }
+    // What opening the file for the list had to tell the user (RegFile::Notice), or empty.
+    const std::string& Notice() const { return notice_; }
 
 private:
     void Fail(platform::FileErrorInfo info) { lastError_ = std::move(info); }
@@ -67,6 +70,7 @@ private:
     const char* regFilePath_;
     platform::FileErrorInfo lastError_;
     std::optional<platform::FileErrorInfo> readFailure_;
+    std::string notice_;
     bool loaded_ = false;
 };
 
