@@ -62,11 +62,16 @@ void DevicePage::OnBoardIdChange(const ui::Event&) {
         BoardId.SetCurSel(SelectedSwitchId);
     }
     Owner->MarkModified();
-    if (SelectedSwitchId == record.SwitchId)
+    if (SelectedSwitchId == record.SwitchId) {
+        // The template keeps its switch ID, which is taken from now on.
+        table.UsedSwitchIds =
+            static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
         return;
+    }
     // The old switch ID stays taken while another shown template has it too.
     table.ReleaseSwitchId(Owner->TemplateTree, record.SwitchId, table.CurrentIndex);
-    table.UsedSwitchIds = static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
+    table.UsedSwitchIds =
+        static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
     record.SwitchId = SelectedSwitchId;
 }
 

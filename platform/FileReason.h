@@ -3,11 +3,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/File.h"
 
 namespace platform {
 
 std::string FileReasonText(const FileErrorInfo& info);
+
+// True when the open was refused because another opener holds the file.
+bool IsFileInUse(const FileErrorInfo& info);
+
+// A path as messages show it: with the platform's own directory separators.
+std::string DisplayPath(std::string_view path);
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "host/InstallLayout.h"
 #include "host/Options.h"
 #include "host/Script.h"
 #include "host/linux/LibraryHost.h"
@@ -102,11 +103,12 @@ int main(int argc, char** argv) {
     }
     const host::Options& options = std::get<host::Options>(parsed);
     if (options.help) {
-        std::cout << host::kUsage;
+        std::cout << host::kUsage << host::kHelp;
         return 0;
     }
 
-    const auto resolved = host::ResolveRoot(options, PCI_SAMPLE_TREE);
+    const host::HostFiles files = host::LocateHostFiles(ProgramFolder());
+    const auto resolved = host::ResolveRoot(options, files.sampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -123,8 +125,7 @@ int main(int argc, char** argv) {
     }
 
     host::LibraryHost library(root, options.module, options.extra);
-    const std::string libraryPath =
-        options.library ? *options.library : (ProgramFolder() / "PCI3916Cfg.so").string();
+    const std::string libraryPath = options.library ? *options.library : files.library;
     if (!library.Load(libraryPath)) {
         std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
         return 2;
