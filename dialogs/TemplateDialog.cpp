@@ -86,6 +86,8 @@ int TemplateDialog::OnInitDialog() {
                                  platform::FileReasonText(*failure) + ".";
         MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
     }
+    if (!Table.Notice().empty())
+        MessageBoxA(Table.Notice().c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     return 1;
 }
 

@@ -70,6 +70,9 @@ inline constexpr unsigned MB_OKCANCEL = 0x0001;
 #ifndef MB_ICONSTOP
 inline constexpr unsigned MB_ICONSTOP = 0x0010;
 #endif
+#ifndef MB_ICONINFORMATION
+inline constexpr unsigned MB_ICONINFORMATION = 0x0040;
+#endif
 
 #ifndef BST_UNCHECKED
 inline constexpr int BST_UNCHECKED = 0;

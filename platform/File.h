@@ -19,7 +19,19 @@
 namespace platform {
 
 // The operations a test can make fail one at a time (see FaultHook).
-enum class FileCall { Open, Create, Length, Seek, Read, Write, SetLength, Sync, Close, Remove };
+enum class FileCall {
+    Open,
+    Create,
+    Length,
+    Seek,
+    Read,
+    Write,
+    SetLength,
+    Sync,
+    Close,
+    Remove,
+    Rename
+};
 
 // The verb of the call as error messages use it: "open", "write", "set the length of".
 std::string_view FileCallName(FileCall call);
@@ -51,6 +63,12 @@ FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_vi
 // make themselves: a file too large to edit, and an argument out of range.
 extern const int kFileTooLargeCode;
 extern const int kInvalidArgumentCode;
+// The code of "a file of that name exists".
+extern const int kFileExistsCode;
+
+// True for the codes with which a folder (or its disk) refuses a new file in it: no
+// permission to add entries, a read-only file system or medium.
+bool RefusesNewFiles(int code);
 
 enum class SeekOrigin { Begin, End };
 
@@ -66,8 +84,14 @@ public:
     // exclusively until Close: a second opener in any process fails. Returns 0, or the
     // operating system's error code with `error` filled. A directory is refused.
     int Open(std::string_view path, FileErrorInfo& error);
-    // Creates (or truncates) a file for reading and writing, held exclusively likewise.
+    // Creates a new file for reading and writing, held exclusively likewise. Fails with
+    // kFileExistsCode when anything is at the name already (a file, a folder, a pipe, a
+    // symbolic link, dangling or not, which it never follows).
     int Create(std::string_view path, FileErrorInfo& error);
+    // Opens an existing regular file for reading only, without taking a lock, never
+    // following a symbolic link at the name and never waiting (a pipe is refused without
+    // being waited on). Anything but a regular file is refused.
+    int OpenToRead(std::string_view path, FileErrorInfo& error);
 
     bool IsOpen() const;
     std::uint64_t Length();
@@ -94,6 +118,14 @@ private:
 // Removes a file; raises FileError on failure other than "does not exist".
 void RemoveFile(std::string_view path);
 bool FileExists(std::string_view path);
+
+// What is at a name, the name itself looked at (a symbolic link is not followed).
+enum class EntryKind { None, RegularFile, Other };
+EntryKind QueryEntry(std::string_view path);
+
+// Gives the file at `from` the name `to` unless something is at `to` already (then it
+// returns kFileExistsCode); 0 on success, else the operating system's error code.
+int RenameNoReplace(std::string_view from, std::string_view to);
 
 // Test hook: called before every file call. Returning a non-zero code makes that call
 // fail with this operating-system error code instead of running. A hook that fails "the

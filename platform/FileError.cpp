@@ -44,6 +44,8 @@ std::string_view FileCallName(FileCall call) {
         return "close";
     case FileCall::Remove:
         return "remove";
+    case FileCall::Rename:
+        return "rename";
     }
     return "use";
 }

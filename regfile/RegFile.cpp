@@ -64,6 +64,7 @@ RegFile::~RegFile() {
 
 int RegFile::Open(std::string_view path, std::string_view modelText) {
     Discard();
+    notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
         fileError_ = platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
                                                  platform::kInvalidArgumentCode, path);
@@ -73,7 +74,7 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
         return code;
     }
     try {
-        if (int code = RecoverFromJournal(File_, fileError_)) {
+        if (int code = RecoverFromJournal(File_, fileError_, notice_)) {
             Discard();
             return code;
         }

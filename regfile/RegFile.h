@@ -55,6 +55,9 @@ public:
     int ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode);
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
+    // What the last Open has to tell the user even though it succeeded (a journal that no
+    // longer fitted the file and was set aside); empty when there is nothing.
+    const std::string& Notice() const { return notice_; }
     const char* ModelText() const { return ModelText_; }
     const char* DriverKey() const { return DriverKey_; }
     const char* SectionPrefix() const { return SectionPrefix_; }
@@ -101,6 +104,7 @@ private:
     char SectionPrefix_[256] = {};
     platform::File File_;
     platform::FileErrorInfo fileError_;
+    std::string notice_;
     std::uint32_t Length_ = 0;
     // Length_ bytes and a zero byte, in Capacity_ bytes (null: the empty text).
     std::unique_ptr<char[]> Block_;

@@ -129,7 +129,9 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
         result.Content.Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
     try {
         RegFile file;
-        if (OpenWaiting(file, path, busyWait) != 0) {
+        const int opened = OpenWaiting(file, path, busyWait);
+        result.Notice = file.Notice();
+        if (opened != 0) {
             result.Error = file.FileError();
             return result;
         }

@@ -55,6 +55,7 @@ struct LoadResult {
     bool Opened = false;
     platform::FileErrorInfo Error; // when not Ok
     TemplateFileContent Content;   // defaults when not Ok
+    std::string Notice;            // what opening the file had to tell (RegFile::Notice)
 };
 
 LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds busyWait = kBusyWait);

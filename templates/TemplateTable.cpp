@@ -50,6 +50,7 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
     loadFailure_.reset();
 
     LoadResult result = LoadTemplateFile(regFilePath_, BusyWait);
+    notice_ = result.Notice;
     read_ = result.Content;
     fileIdentity_ = read_.Identity;
     if (!result.Ok) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/File.h"
 #include "platform/TreeView.h"
@@ -69,6 +70,8 @@ public:
     const std::optional<platform::FileErrorInfo>& LoadFailure() const { return loadFailure_; }
     // Bit i: template i's last Save left a value line as it was (it could not be composed).
     std::uint16_t SkippedValues() const { return skippedValues_; }
+    // What opening the file for the load had to tell the user (RegFile::Notice), or empty.
+    const std::string& Notice() const { return notice_; }
 
 private:
     void Fail(platform::FileErrorInfo info) { lastError_ = std::move(info); }
@@ -78,6 +81,7 @@ private:
     const char* regFilePath_;
     platform::FileErrorInfo lastError_;
     std::optional<platform::FileErrorInfo> loadFailure_;
+    std::string notice_;
     bool loaded_ = false;
     // The file as read by the load, kept for LoadAllTemplates.
     TemplateFileContent read_;

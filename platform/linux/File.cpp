@@ -4,6 +4,7 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -73,6 +74,11 @@ void SyncDirectoryOf(const std::string& nativePath) {
 
 const int kFileTooLargeCode = EFBIG;
 const int kInvalidArgumentCode = EINVAL;
+const int kFileExistsCode = EEXIST;
+
+bool RefusesNewFiles(int code) {
+    return code == EACCES || code == EPERM || code == EROFS;
+}
 
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
     FileErrorInfo info;
@@ -125,14 +131,12 @@ int File::Create(std::string_view path, FileErrorInfo& error) {
     int fd = -1;
     if (code == 0) {
         std::string native = NativePath(path);
+        // O_EXCL with O_CREAT fails on any entry at the name, a symbolic link included.
         do {
-            fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+            fd = ::open(native.c_str(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         } while (fd < 0 && errno == EINTR);
         code = fd < 0 ? errno : Claim(fd);
-        // Truncate only once the lock is ours, so a holder's content is never cut.
-        if (code == 0 && ftruncate(fd, 0) != 0) {
-            code = errno;
-        }
     }
     if (code != 0) {
         if (fd >= 0) {
@@ -144,6 +148,41 @@ int File::Create(std::string_view path, FileErrorInfo& error) {
     path_ = path;
     handle_ = fd;
     created_ = true;
+    return 0;
+}
+
+int File::OpenToRead(std::string_view path, FileErrorInfo& error) {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+        handle_ = -1;
+    }
+    int code = detail::BeforeFileCall(FileCall::Open, path);
+    int fd = -1;
+    if (code == 0) {
+        std::string native = NativePath(path);
+        // O_NONBLOCK: a pipe at the name opens without waiting for a writer (and is then
+        // refused below); it changes nothing for a regular file.
+        do {
+            fd = ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        } while (fd < 0 && errno == EINTR);
+        code = fd < 0 ? errno : 0;
+        struct stat info {};
+        if (code == 0 && fstat(fd, &info) != 0) {
+            code = errno;
+        } else if (code == 0 && !S_ISREG(info.st_mode)) {
+            code = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        }
+    }
+    if (code != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
+        return code;
+    }
+    path_ = path;
+    handle_ = fd;
+    created_ = false;
     return 0;
 }
 
@@ -254,6 +293,37 @@ bool FileExists(std::string_view path) {
     std::string native = NativePath(path);
     struct stat info {};
     return ::stat(native.c_str(), &info) == 0;
+}
+
+EntryKind QueryEntry(std::string_view path) {
+    std::string native = NativePath(path);
+    struct stat info {};
+    if (::lstat(native.c_str(), &info) != 0) {
+        // A name that cannot even be looked at is not known to be free.
+        return errno == ENOENT || errno == ENOTDIR ? EntryKind::None : EntryKind::Other;
+    }
+    return S_ISREG(info.st_mode) ? EntryKind::RegularFile : EntryKind::Other;
+}
+
+int RenameNoReplace(std::string_view from, std::string_view to) {
+    if (int code = detail::BeforeFileCall(FileCall::Rename, from)) {
+        return code;
+    }
+    std::string nativeFrom = NativePath(from);
+    std::string nativeTo = NativePath(to);
+    if (::renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE) ==
+        0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system without the no-replace rename: a new link fails on an existing name
+    // just as well, and the old name is then dropped.
+    if (::link(nativeFrom.c_str(), nativeTo.c_str()) != 0) {
+        return errno;
+    }
+    return ::unlink(nativeFrom.c_str()) == 0 ? 0 : errno;
 }
 
 } // namespace platform

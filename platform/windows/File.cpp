@@ -33,12 +33,14 @@ void Enter(FileCall call, std::intptr_t handle, std::string_view path) {
 
 // Opens without sharing, so that any other opener fails while the file is held; a
 // directory cannot be opened this way (the system refuses with "access denied").
-int OpenHandle(FileCall call, std::string_view path, DWORD disposition, std::intptr_t& handle) {
+int OpenHandle(FileCall call, std::string_view path, DWORD disposition, std::intptr_t& handle,
+               DWORD access = GENERIC_READ | GENERIC_WRITE, DWORD share = 0,
+               DWORD flags = FILE_ATTRIBUTE_NORMAL) {
     if (const int code = detail::BeforeFileCall(call, path))
         return code;
     const std::string terminated(path);
-    HANDLE opened = CreateFileA(terminated.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE opened =
+        CreateFileA(terminated.c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
         return static_cast<int>(GetLastError());
     handle = reinterpret_cast<std::intptr_t>(opened);
@@ -71,12 +73,41 @@ int File::Open(std::string_view path, FileErrorInfo& error) {
 
 int File::Create(std::string_view path, FileErrorInfo& error) {
     CloseQuietly(handle_);
-    if (const int code = OpenHandle(FileCall::Create, path, CREATE_ALWAYS, handle_)) {
+    // CREATE_NEW fails on any name that exists, a reparse point (a link) included, so it
+    // never creates a link's target.
+    if (const int code = OpenHandle(FileCall::Create, path, CREATE_NEW, handle_)) {
         error = MakeFileErrorInfo(FileCallName(FileCall::Create), code, path);
         return code;
     }
     path_ = std::string(path);
     created_ = true;
+    return 0;
+}
+
+int File::OpenToRead(std::string_view path, FileErrorInfo& error) {
+    CloseQuietly(handle_);
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself instead of its target; the link (or
+    // any other kind of entry) is then refused below. A directory is refused by the
+    // system without FILE_FLAG_BACKUP_SEMANTICS.
+    int code = OpenHandle(FileCall::Open, path, OPEN_EXISTING, handle_, GENERIC_READ,
+                          FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+    if (code == 0) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(ToHandle(handle_), &info))
+            code = static_cast<int>(GetLastError());
+        else if ((info.dwFileAttributes &
+                  (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+                 GetFileType(ToHandle(handle_)) != FILE_TYPE_DISK)
+            code = ERROR_INVALID_PARAMETER;
+        if (code != 0)
+            CloseQuietly(handle_);
+    }
+    if (code != 0) {
+        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
+        return code;
+    }
+    path_ = std::string(path);
+    created_ = false;
     return 0;
 }
 
@@ -189,8 +220,39 @@ bool FileExists(std::string_view path) {
     return GetFileAttributesA(terminated.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+EntryKind QueryEntry(std::string_view path) {
+    const std::string terminated(path);
+    const DWORD attributes = GetFileAttributesA(terminated.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // A name that cannot even be looked at is not known to be free.
+        const DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? EntryKind::None
+                                                                            : EntryKind::Other;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        return EntryKind::Other;
+    return EntryKind::RegularFile;
+}
+
+int RenameNoReplace(std::string_view from, std::string_view to) {
+    if (const int code = detail::BeforeFileCall(FileCall::Rename, from))
+        return code;
+    const std::string terminatedFrom(from);
+    const std::string terminatedTo(to);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the new name exists.
+    if (MoveFileExA(terminatedFrom.c_str(), terminatedTo.c_str(), 0))
+        return 0;
+    const DWORD code = GetLastError();
+    return code == ERROR_ALREADY_EXISTS ? kFileExistsCode : static_cast<int>(code);
+}
+
 const int kFileTooLargeCode = ERROR_FILE_TOO_LARGE;
 const int kInvalidArgumentCode = ERROR_INVALID_PARAMETER;
+const int kFileExistsCode = ERROR_FILE_EXISTS;
+
+bool RefusesNewFiles(int code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;
+}
 
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {
     FileErrorInfo info;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,17 +127,56 @@ TEST_F(FileTest, ReadWriteSeekAndLength) {
     EXPECT_EQ(Get(), "01ab45");
 }
 
-TEST_F(FileTest, CreateTruncatesAndRemoveIgnoresMissingFiles) {
+TEST_F(FileTest, CreateMakesOnlyNewFilesAndRemoveIgnoresMissingFiles) {
     File file;
     FileErrorInfo info;
-    ASSERT_EQ(file.Create(path_, info), 0);
+    const std::string fresh = folder_ + "/fresh";
+    ASSERT_EQ(file.Create(fresh, info), 0);
     EXPECT_EQ(file.Length(), 0u);
-    File other;
-    EXPECT_EQ(other.Create(path_, info), EWOULDBLOCK);
     file.Close();
-    RemoveFile(path_);
-    EXPECT_FALSE(FileExists(path_));
-    EXPECT_NO_THROW(RemoveFile(path_));
+    // Anything at the name refuses it, untouched: a file, a link (dangling or not, never
+    // followed), a folder.
+    const std::string dangling = folder_ + "/dangling";
+    std::filesystem::create_symlink(folder_ + "/target", dangling);
+    const std::string linked = folder_ + "/linked";
+    std::filesystem::create_symlink(path_, linked);
+    std::filesystem::create_directory(folder_ + "/dir");
+    for (const std::string& taken : {path_, dangling, linked, folder_ + "/dir"}) {
+        File other;
+        EXPECT_EQ(other.Create(taken, info), EEXIST) << taken;
+    }
+    EXPECT_EQ(Get(), "0123456789");
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/target"));
+    RemoveFile(fresh);
+    EXPECT_FALSE(FileExists(fresh));
+    EXPECT_NO_THROW(RemoveFile(fresh));
+}
+
+TEST_F(FileTest, OpenToReadTakesOnlyRegularFilesAndNeverWaits) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.OpenToRead(path_, info), 0);
+    char bytes[4];
+    EXPECT_EQ(file.Read(bytes), 4u);
+    file.Close();
+    const std::string fifo = folder_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    const std::string link = folder_ + "/link";
+    std::filesystem::create_symlink(path_, link);
+    EXPECT_EQ(file.OpenToRead(fifo, info), EINVAL);
+    EXPECT_EQ(file.OpenToRead(link, info), ELOOP);
+    EXPECT_EQ(file.OpenToRead(folder_, info), EISDIR);
+    EXPECT_EQ(QueryEntry(path_), EntryKind::RegularFile);
+    EXPECT_EQ(QueryEntry(fifo), EntryKind::Other);
+    EXPECT_EQ(QueryEntry(link), EntryKind::Other);
+    EXPECT_EQ(QueryEntry(folder_ + "/none"), EntryKind::None);
+
+    // A rename never replaces what is at the new name.
+    EXPECT_EQ(RenameNoReplace(link, fifo), EEXIST);
+    EXPECT_EQ(QueryEntry(fifo), EntryKind::Other);
+    EXPECT_EQ(RenameNoReplace(path_, folder_ + "/moved"), 0);
+    EXPECT_EQ(QueryEntry(folder_ + "/moved"), EntryKind::RegularFile);
+    EXPECT_EQ(QueryEntry(path_), EntryKind::None);
 }
 
 TEST_F(FileTest, HookFailsTheChosenCallOnly) {

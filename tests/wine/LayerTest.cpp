@@ -396,8 +396,28 @@ void TestFiles() {
     CHECK(!file.IsOpen());
     CHECK(second.Open(path, error) == 0);
     second.Close();
-    platform::RemoveFile(path);
-    CHECK(!platform::FileExists(path));
+
+    // A new file only: anything at the name refuses the creation and stays as it was.
+    platform::File again;
+    CHECK(again.Create(path, error) == platform::kFileExistsCode);
+    CHECK(platform::QueryEntry(path) == platform::EntryKind::RegularFile);
+    const std::string folder = TempPath("layer-test-folder");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CHECK(platform::QueryEntry(folder) == platform::EntryKind::Other);
+    CHECK(again.Create(folder, error) != 0);
+    CHECK(again.OpenToRead(folder, error) != 0);
+    CHECK(again.OpenToRead(path, error) == 0);
+    char head[4] = {};
+    CHECK(again.Read(head) == 4 && std::string(head, 4) == "0123");
+    again.Close();
+    const std::string moved = TempPath("layer-test.moved");
+    platform::RemoveFile(moved);
+    CHECK(platform::RenameNoReplace(path, folder) == platform::kFileExistsCode);
+    CHECK(platform::RenameNoReplace(path, moved) == 0);
+    CHECK(platform::QueryEntry(path) == platform::EntryKind::None);
+    RemoveDirectoryA(folder.c_str());
+    platform::RemoveFile(moved);
+    CHECK(!platform::FileExists(moved));
 }
 
 } // namespace
