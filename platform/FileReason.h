@@ -10,4 +10,8 @@ namespace platform {
 
 std::string FileReasonText(const FileErrorInfo& info);
 
+// The reason given for kFileEncodingCode.
+inline constexpr const char* kEncodingReason =
+    "the file is in UTF-16 (Unicode) text, which this editor does not change";
+
 } // namespace platform

@@ -22,6 +22,8 @@ std::string FileReasonText(const FileErrorInfo& info) {
         return "the name belongs to a folder, not a file";
     case EFBIG:
         return "the file is too large";
+    case EILSEQ:
+        return kEncodingReason;
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }
