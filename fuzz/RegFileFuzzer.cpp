@@ -12,7 +12,8 @@
 //     back the values written;
 //   - deleting a template removes every section of it, keeps the bytes ahead of its first
 //     section and behind its last, and leaves the other templates listed;
-//   - what Close commits is byte for byte the edited block, and no journal stays behind.
+//   - what Close commits is byte for byte the edited block, and no journal stays behind;
+//   - a file in UTF-16 text is refused and left as it is.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -237,6 +238,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string content = provider.ConsumeRemainingBytesAsString();
 
     WriteWhole(FilePath(), content);
+    const std::string_view mark = std::string_view(content).substr(0, 2);
+    if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
+        // UTF-16 text is refused, and left as it is.
+        RegFile file;
+        Require(file.Open(FilePath(), kModel) == platform::kFileEncodingCode,
+                "a UTF-16 file was not refused");
+        Require(ReadWhole(FilePath()) == content, "a refused file changed");
+        return 0;
+    }
     {
         RegFile file;
         OpenOrDie(file);

@@ -61,7 +61,8 @@ KeyText KeyOfLine(std::string_view line) {
 }
 
 int TemplateIndexOfKey(std::string_view key, std::string_view driverKey) {
-    if (key.empty() || key.front() == '\\') {
+    // Such a key holds at least 58 characters besides the driver key.
+    if (key.size() < 51 + driverKey.size() || key.front() == '\\') {
         return -1;
     }
     const std::array<std::string_view, 6> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
@@ -97,23 +98,37 @@ bool IsCommentLine(std::string_view line) {
 }
 
 bool IsContinuationLine(std::string_view text, std::size_t lineBegin) {
+    return CarryingBackslash(text, lineBegin).has_value();
+}
+
+std::optional<std::size_t> CarryingBackslash(std::string_view text, std::size_t lineBegin) {
     // Back over lines that end in "\" where a byte is expected, to the value line that
     // opened the list: a line ends the chain when it does not carry on.
     std::size_t pos = lineBegin;
+    std::optional<std::size_t> backslash;
     for (;;) {
         std::optional<LineSpan> previous = PreviousMeaningfulLine(text, pos);
         if (!previous) {
-            return false;
+            return std::nullopt;
         }
         const std::string_view line = text.substr(previous->Begin, previous->End - previous->Begin);
+        if (!ContainsByte(line, '\\')) {
+            return std::nullopt; // nothing carries on
+        }
         const ValueLine value = ParseValueLine(line);
         if (value.IsValue) {
-            return value.Form == ValueForm::Hex && value.Continues;
+            if (value.Form != ValueForm::Hex || !value.Continues) {
+                return std::nullopt;
+            }
+            return backslash ? backslash : previous->Begin + line.rfind('\\', value.Comment);
         }
         bool continues = false;
         std::size_t comment = 0;
         if (!ParseHexItems(line, nullptr, continues, comment) || !continues) {
-            return false;
+            return std::nullopt;
+        }
+        if (!backslash) {
+            backslash = previous->Begin + line.rfind('\\', comment);
         }
         pos = previous->Begin;
     }

@@ -35,6 +35,8 @@ bool IsCommentLine(std::string_view line);
 
 // Whether the line starting at `lineBegin` carries on a hex list of the lines above it.
 bool IsContinuationLine(std::string_view text, std::size_t lineBegin);
+// Where it does: the offset of the "\" that carries the list on to it.
+std::optional<std::size_t> CarryingBackslash(std::string_view text, std::size_t lineBegin);
 
 struct KeyLineAt {
     std::size_t LineBegin = 0;

@@ -391,6 +391,11 @@ int RegFile::AppendSection(int index) {
     // At the end of the text: behind a zero byte no scan would ever find the section again.
     const std::size_t textEnd = TextEnd();
     Splice(textEnd, textEnd, bytes);
+    // A text that ends in a hex list carried on by "\" would take the header for the
+    // list's bytes: that "\" goes, which leaves the list's bytes as the import read them.
+    if (std::optional<std::size_t> backslash = CarryingBackslash(Text(), textEnd + 3)) {
+        Splice(*backslash, *backslash + 1, {});
+    }
     LastIndex_ = -1;
     return 0;
 }

@@ -40,26 +40,6 @@ bool ContainsByte(std::string_view text, char c) {
     return !text.empty() && std::memchr(text.data(), c, text.size()) != nullptr;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from) {
     if (needle.empty() || needle.size() > text.size()) {
         return kNotFound;
@@ -70,13 +50,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
         }
     }
     return kNotFound;
-}
-
-std::size_t SkipBlanks(std::string_view text, std::size_t from) {
-    while (from < text.size() && IsBlank(text[from])) {
-        ++from;
-    }
-    return from;
 }
 
 std::string_view TrimBlanksEnd(std::string_view text) {

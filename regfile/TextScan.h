@@ -25,15 +25,35 @@ LineSpan LineAt(std::string_view text, std::size_t begin);
 std::size_t FindLineStart(std::string_view text, std::size_t pos);
 
 bool ContainsByte(std::string_view text, char c);
-bool IsBlank(char c);
-char LowerAscii(char c);
-bool EqualNoCase(std::string_view a, std::string_view b);
+
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+inline char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 // First position at or after `from` where `needle` stands, compared without regard to
 // ASCII letter case.
 std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
 // `text` without the blanks at its start / end.
-std::size_t SkipBlanks(std::string_view text, std::size_t from);
+inline std::size_t SkipBlanks(std::string_view text, std::size_t from) {
+    while (from < text.size() && IsBlank(text[from])) {
+        ++from;
+    }
+    return from;
+}
 std::string_view TrimBlanksEnd(std::string_view text);
 
 } // namespace regfile

@@ -191,6 +191,18 @@ TEST_F(SectionTest, AHeaderSwallowedByAHexListIsNoKeyLine) {
     EXPECT_EQ(lines[3].Template, 4);
 }
 
+TEST_F(SectionTest, AnAppendedHeaderIsNeverTakenIntoAHexList) {
+    // The file ends in a list carried on by "\": the header would be read as its bytes.
+    // The "\" goes (the import reads the same bytes), and the header is a key line.
+    Write("[x]\r\n\"X\"=hex:01,\\ ;more\r\n\r\n");
+    RegFile editor;
+    OpenEditor(editor);
+    editor.AppendSection(2);
+    EXPECT_EQ(editor.SectionExists(2, kKey), 1);
+    editor.Close();
+    EXPECT_EQ(Read(), "[x]\r\n\"X\"=hex:01, ;more\r\n\r\n" + AppendedHeader(2));
+}
+
 TEST_F(SectionTest, KeyLineListingForCheckingTools) {
     const std::string text = "REGEDIT4\r\n; " + Header(2) + "\r\n" + Header(3) + " ;old\r\n" +
                              "[HKEY_LOCAL_MACHINE\\Drivers\\Backup\\VKR3916S\\Template1]\r\n" +
