@@ -73,6 +73,7 @@ void SyncDirectoryOf(const std::string& nativePath) {
 } // namespace
 
 const int kFileTooLargeCode = EFBIG;
+const int kFileEncodingCode = EILSEQ;
 const int kInvalidArgumentCode = EINVAL;
 const int kFileExistsCode = EEXIST;
 

@@ -247,6 +247,7 @@ int RenameNoReplace(std::string_view from, std::string_view to) {
 }
 
 const int kFileTooLargeCode = ERROR_FILE_TOO_LARGE;
+const int kFileEncodingCode = ERROR_NO_UNICODE_TRANSLATION;
 const int kInvalidArgumentCode = ERROR_INVALID_PARAMETER;
 const int kFileExistsCode = ERROR_FILE_EXISTS;
 
