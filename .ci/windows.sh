@@ -81,7 +81,7 @@ check_cdecl() { # FILE
 }
 [ -f build-win32/bin/PCI3916Cfg.dll ] && check_cdecl build-win32/bin/PCI3916Cfg.dll
 for arch in x86_64:build-win64 i686:build-win32; do
-    for file in PCI3916Cfg.dll devhost.exe; do
+    for file in PCI3916Cfg.dll devhost.exe pci3916cfg.exe; do
         path="${arch#*:}/bin/$file"
         if [ -f "$path" ]; then check_tables "${arch%%:*}-w64-mingw32" "$path"; else fail "$path missing"; fi
     done

@@ -4,6 +4,7 @@
 
 #include "dialogs/TemplateDialog.h"
 #include "dialogs/resource.h"
+#include "templates/TemplateRules.h"
 
 namespace dialogs {
 namespace {
@@ -11,7 +12,6 @@ namespace {
 constexpr char kModelName[] = "PCI-3916";
 constexpr char kDescription[] =
     "\n*64 Isolated Digital Input channel\n*Interrupt handling capability\n";
-constexpr char kSwitchIdUsed[] = "SwitchID already used!";
 
 } // namespace
 
@@ -56,8 +56,8 @@ void DevicePage::OnBoardIdChange(const ui::Event&) {
     SelectedSwitchId = BoardId.GetCurSel();
     if (SelectedSwitchId < 0 || SelectedSwitchId >= templates::kTemplateCount)
         return;
-    if ((table.UsedSwitchIds & (1u << SelectedSwitchId)) && SelectedSwitchId != record.SwitchId) {
-        MessageBoxA(kSwitchIdUsed, nullptr, MB_OK);
+    if (templates::IsSwitchIdRefused(table.UsedSwitchIds, record.SwitchId, SelectedSwitchId)) {
+        MessageBoxA(templates::kSwitchIdUsedText, nullptr, MB_OK);
         SelectedSwitchId = record.SwitchId;
         BoardId.SetCurSel(SelectedSwitchId);
     }

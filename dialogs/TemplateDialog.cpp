@@ -7,6 +7,7 @@
 #include "dialogs/resource.h"
 #include "platform/FileReason.h"
 #include "templates/TemplateNodes.h"
+#include "templates/TemplateRules.h"
 
 namespace dialogs {
 namespace {
@@ -16,7 +17,6 @@ using templates::IsTemplateNodeText;
 
 constexpr char kSavePrompt[] = "The configuration of PCI3916 is change, save the change";
 constexpr char kSavePromptCaption[] = "Note";
-constexpr char kTooManyTemplates[] = "Support up to 16 Templates";
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -31,7 +31,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // A file's path in quotes, as the messages show it.
 std::string QuotedPath(std::string_view path) {
-    return "\"" + platform::DisplayPath(path) + "\"";
+    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
@@ -192,7 +196,7 @@ void TemplateDialog::OnAdd(const ui::Event&) {
         int index = 0;
         Table.LowestFreeTemplateIndex(TemplateTree, selected, index);
         if (index >= templates::kTemplateCount) {
-            MessageBoxA(kTooManyTemplates, nullptr, MB_OK);
+            MessageBoxA(templates::kTooManyTemplatesText, nullptr, MB_OK);
         } else {
             Table.AssignFreeSwitchId(index);
             const ui::TreeItem node =

@@ -160,7 +160,8 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
 
 SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records,
                             const SavePlan& plan, const FileIdentity& expected,
-                            const SavePlan* merge, std::chrono::milliseconds busyWait) {
+                            const SavePlan* merge, std::chrono::milliseconds busyWait,
+                            SavePreview* preview) {
     SaveResult result;
     try {
         RegFile file;
@@ -168,6 +169,8 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
             result.Error = file.FileError();
             return result;
         }
+        if (preview != nullptr)
+            preview->Before.assign(file.Block(), file.Length());
         const SavePlan* chosen = &plan;
         if (merge != nullptr &&
             IdentityOf(std::string_view(file.Block(), file.Length())) != expected) {
@@ -194,6 +197,11 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
                     static_cast<std::uint16_t>(result.SkippedValues | Bit(index));
         }
         result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        if (preview != nullptr) {
+            preview->After.assign(file.Block(), file.Length());
+            result.Ok = true;
+            return result; // the editor drops its edits: nothing is written
+        }
         try {
             file.Close();
         } catch (const platform::FileError& error) {

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -77,10 +78,18 @@ struct SaveResult {
 };
 
 // Applies `plan` with `records` (16 entries, by index). When `merge` is given and the file
-// as read now is not `expected`, `merge` is applied instead.
+// as read now is not `expected`, `merge` is applied instead. With `preview`, nothing is
+// written: the bytes before and after the Save are stored there.
+// The file's bytes as a Save read them and as it would leave them.
+struct SavePreview {
+    std::string Before;
+    std::string After;
+};
+
 SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records,
                             const SavePlan& plan, const FileIdentity& expected = {},
                             const SavePlan* merge = nullptr,
-                            std::chrono::milliseconds busyWait = kBusyWait);
+                            std::chrono::milliseconds busyWait = kBusyWait,
+                            SavePreview* preview = nullptr);
 
 } // namespace templates

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "templates/TemplateNodes.h"
+#include "templates/TemplateRules.h"
 
 namespace templates {
 namespace {
@@ -72,10 +73,9 @@ void TemplateTable::LoadAllTemplates(const ui::TreeView& tree) {
     const std::uint16_t listed = ListedTemplates(tree);
     for (int i = 0; i < kTemplateCount; ++i) {
         Records[i] = read_.Records[i];
-        if ((listed & Bit(i)) && IsSwitchId(Records[i].SwitchId))
-            UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(Records[i].SwitchId));
         baseline_[i] = Records[i];
     }
+    UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | UsedSwitchIdsOf(Records, listed));
     baselineListed_ = listed;
     CurrentRecord = &Records[CurrentIndex];
 }
@@ -168,28 +168,24 @@ bool TemplateTable::LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeIt
                                             int& index) const {
     const bool onTemplate = selected && IsTemplateNodeText(tree.GetItemText(selected));
     const ui::TreeItem parent = onTemplate ? tree.GetParentItem(selected) : selected;
-    std::uint32_t taken = 0;
+    std::uint16_t taken = 0;
     for (ui::TreeItem node = parent ? tree.GetChildItem(parent) : nullptr; node;
          node = tree.GetNextSiblingItem(node)) {
         const auto number = TemplateNodeIndex(tree.GetItemText(node));
         if (number && *number >= 0 && *number < kTemplateCount)
-            taken |= 1u << *number;
+            taken = static_cast<std::uint16_t>(taken | Bit(*number));
     }
-    index = 0;
-    while (index < kTemplateCount && (taken & (1u << index)))
-        ++index;
+    index = templates::LowestFreeTemplateIndex(taken);
     return true;
 }
 
 bool TemplateTable::AssignFreeSwitchId(int index) {
-    for (int s = 0; s < kTemplateCount; ++s) {
-        if (UsedSwitchIds & Bit(s))
-            continue;
-        Records[index].SwitchId = s;
-        UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(s));
-        return true;
-    }
-    return false;
+    const std::optional<int> free = LowestFreeSwitchId(UsedSwitchIds);
+    if (!free)
+        return false;
+    Records[index].SwitchId = *free;
+    UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(*free));
+    return true;
 }
 
 void TemplateTable::ReleaseSwitchId(const ui::TreeView& tree, std::int32_t switchId,
