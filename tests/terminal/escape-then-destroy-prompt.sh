@@ -7,7 +7,7 @@ SAMPLE_TREE=$2
 . "$(dirname "$0")/tmux-session.sh"
 start_devhost "$1"
 
-keys Tab Tab Tab Down Down Right Down
+keys Tab Tab Tab Right Right Down
 wait_for "Device Name"
 keys C-PageDown
 wait_for "Interrupt Trigger Edge Set"

@@ -6,7 +6,7 @@ SAMPLE_TREE=$2
 . "$(dirname "$0")/tmux-session.sh"
 start_devhost "$1"
 
-keys Tab Tab Tab Down Down Right Down
+keys Tab Tab Tab Right Right Down
 wait_for "Device Name"
 keys Tab F4
 wait_for "│15 "

@@ -17,7 +17,7 @@ expect "▶"
 keys Tab Tab Tab
 wait_for "[-]DeviceTemplate"
 expect "Up/Down: select"
-[[ "$(attributes_of DeviceTemplate)" == *7* ]] || fail "the selected item is not in reverse video"
+[[ ";$(attributes_of DeviceTemplate);" == *";7;"* ]] || fail "the selected item is not in reverse video"
 keys Right Right
 wait_for "└── Template3"
 # Template0's fields lie below the view until the focus goes to them.

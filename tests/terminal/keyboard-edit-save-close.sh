@@ -12,8 +12,12 @@ expect "└[+]PCI-3916"
 expect_not "Template0"
 expect_dimmed "[ Save ]"
 
-# Tab to the tree (past Add, Remove and Close: Save is disabled), then the model node.
-keys Tab Tab Tab Down Down Right
+# Tab to the tree (past Add, Remove and Close: Save is disabled): its top item is selected
+# as it gets the focus. Right moves into the open root, Right again opens the model node.
+keys Tab Tab Tab
+wait_for "Up/Down: select"
+[[ ";$(attributes_of DeviceTemplate);" == *";7;"* ]] || fail "the focused tree's item is not in reverse video"
+keys Right Right
 wait_for "└── Template3"
 expect "├── Template0"
 expect "├── Template1"
