@@ -7,9 +7,11 @@
 //   - a located span lies inside the text and agrees with the existence test;
 //   - reading never stores more than the capacity it was given (the buffers have exactly
 //     that size, so the address sanitizer sees any overrun);
-//   - writing a template changes only its section's span (or appends to the file), the
-//     section exists afterwards and reads back the values written;
-//   - deleting a section removes exactly its span;
+//   - writing a template changes only the stretch from its first section's start to its
+//     last section's end (or appends to the file), the section exists afterwards and reads
+//     back the values written;
+//   - deleting a template removes every section of it, keeps the bytes ahead of its first
+//     section and behind its last, and leaves the other templates listed;
 //   - what Close commits is byte for byte the edited block, and no journal stays behind.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -26,6 +28,7 @@
 #include <unistd.h>
 
 #include "regfile/Journal.h"
+#include "regfile/KeyLines.h"
 #include "regfile/RegFile.h"
 
 namespace {
@@ -118,6 +121,16 @@ void ReadInto(RegFile& file, int index, const char* name, std::uint32_t capacity
     Require(probeType == type, "the type of a value depends on the data buffer");
 }
 
+// The offset of the "[" of the template's first header, or the text's end.
+std::size_t FirstSectionStart(const std::string& content, int index) {
+    const std::string_view text(content.c_str());
+    for (const regfile::KeyLineInfo& line : regfile::ScanKeyLines(text, kKey)) {
+        if (line.Role == regfile::KeyLineRole::TemplateHeader && line.Template == index)
+            return line.Offset + line.Text.find('[');
+    }
+    return text.size();
+}
+
 struct Template {
     std::int32_t SwitchId = 0;
     std::uint8_t TriggerMode[8] = {};
@@ -147,6 +160,8 @@ void WriteTemplateAndReadBack(const std::string& content, int index, Template wa
     std::uint32_t end = 0;
     file.LocateSection(kKey, index, start, end);
     const bool existed = file.SectionExists(index, kKey) == 1;
+    if (existed)
+        start = static_cast<std::uint32_t>(FirstSectionStart(content, index));
     if (!existed)
         file.AppendSection(index);
     RegValueSpec list[] = {{"SwitchID", regfile::REG_DWORD, 4, &wanted.SwitchId},
@@ -186,12 +201,25 @@ void WriteTemplateAndReadBack(const std::string& content, int index, Template wa
 void DeleteAndCompare(const std::string& content, int index) {
     RegFile file;
     OpenOrDie(file);
+    std::uint16_t before = 0;
+    file.ListTemplates(before);
     std::uint32_t start = 0;
     std::uint32_t end = 0;
     file.LocateSection(kKey, index, start, end);
+    const std::size_t first = FirstSectionStart(content, index);
     Require(file.DeleteSection(index, kKey) == 0, "DeleteSection failed");
-    const std::string expected = content.substr(0, start) + content.substr(end);
-    Require(BlockOf(file) == expected, "DeleteSection removed other bytes than its span");
+    const std::string edited = BlockOf(file);
+    const std::size_t tail = content.size() - end;
+    Require(edited.size() >= std::min<std::size_t>(first, start) + tail,
+            "DeleteSection removed bytes outside the template's sections");
+    Require(edited.compare(0, first, content, 0, first) == 0 || first > start,
+            "DeleteSection changed bytes ahead of the first section");
+    Require(edited.compare(edited.size() - tail, tail, content, end, tail) == 0,
+            "DeleteSection changed bytes behind the last section");
+    Require(file.SectionExists(index, kKey) == 0, "a section of the deleted template remains");
+    std::uint16_t after = 0;
+    file.ListTemplates(after);
+    Require(after == (before & ~(1u << index)), "DeleteSection changed other templates");
     CloseAndCompare(file);
 }
 

@@ -48,8 +48,10 @@ private:
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName);
 
 // The operating system's own codes, with its texts, for the refusals that the layers above
-// make themselves: a file too large to edit, and an argument out of range.
+// make themselves: a file too large to edit, a file in a text encoding the editor does not
+// change (UTF-16), and an argument out of range.
 extern const int kFileTooLargeCode;
+extern const int kFileEncodingCode;
 extern const int kInvalidArgumentCode;
 
 enum class SeekOrigin { Begin, End };

@@ -17,4 +17,8 @@ bool IsFileInUse(const FileErrorInfo& info);
 // A path as messages show it: with the platform's own directory separators.
 std::string DisplayPath(std::string_view path);
 
+// The reason given for kFileEncodingCode.
+inline constexpr const char* kEncodingReason =
+    "the file is in UTF-16 (Unicode) text, which this editor does not change";
+
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "regfile/Journal.h"
+#include "regfile/KeyLines.h"
 #include "regfile/TextScan.h"
 
 namespace regfile {
@@ -24,38 +25,6 @@ constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PC
 template <std::size_t N> void CopyText(char (&field)[N], std::string_view text) {
     std::memset(field, 0, N);
     std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-// "<driverKey>\Template<index>]", the text that locates a template's header.
-std::string HeaderSearchText(std::string_view driverKey, int index) {
-    std::string search(driverKey.substr(0, driverKey.find('\0')));
-    search += "\\Template";
-    search += std::to_string(index);
-    search += ']';
-    return search;
-}
-
-// The template index written in the (at most two) characters after a header prefix:
-// leading white space and a sign accepted, reading stops at the first non-digit. No digit
-// at all is no index.
-std::optional<int> IndexAfterPrefix(std::string_view chars) {
-    std::size_t i = 0;
-    while (i < chars.size() && (chars[i] == ' ' || (chars[i] >= '\t' && chars[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < chars.size() && (chars[i] == '+' || chars[i] == '-')) {
-        negative = chars[i] == '-';
-        ++i;
-    }
-    if (i == chars.size() || chars[i] < '0' || chars[i] > '9') {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (; i < chars.size() && chars[i] >= '0' && chars[i] <= '9'; ++i) {
-        value = value * 10 + (chars[i] - '0');
-    }
-    return negative ? -value : value;
 }
 
 } // namespace
@@ -91,6 +60,14 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
         }
         // A freshly opened file is read from its start: no seek.
         ReadWholeFile(length, false);
+        const std::string_view head(Block(), std::min<std::size_t>(Length_, 2));
+        if (head == "\xFF\xFE" || head == "\xFE\xFF") {
+            fileError_ =
+                platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
+                                            platform::kFileEncodingCode, path);
+            Discard();
+            return platform::kFileEncodingCode;
+        }
     } catch (...) {
         Discard();
         throw;
@@ -162,7 +139,7 @@ void RegFile::DropText() noexcept {
     TextEnd_ = 0;
     TextEndKnown_ = false;
     ZeroFree_ = 0;
-    SpanKept_ = false;
+    SectionsKnown_ = false;
 }
 
 void RegFile::Discard() noexcept {
@@ -192,8 +169,8 @@ void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes)
         (bytes.empty() || std::memcmp(Block() + start, bytes.data(), bytes.size()) == 0)) {
         return;
     }
-    TrackTextEnd(start, end, bytes);
     TrackSection(start, end, bytes);
+    TrackTextEnd(start, end, bytes);
     const std::size_t length = Length_ - removed + bytes.size();
     if (!Original_ || length + 1 > Capacity_) {
         // The first change keeps the buffer as read for Close and builds the edited text in
@@ -261,136 +238,148 @@ void RegFile::TrackTextEnd(std::size_t start, std::size_t end, std::string_view 
 }
 
 void RegFile::TrackSection(std::size_t start, std::size_t end, std::string_view bytes) {
-    // A splice inside the kept section behind its header's line, bringing no "[" and no
-    // zero byte, leaves the header where it was and moves the section's end by the change
-    // in length: a new search would find what the kept span says. Anything else can move
-    // or hide the header, so the section is searched for again.
-    if (SpanKept_ && KeptSpan_.Found && start > KeptSpan_.HeaderLineEnd && end <= KeptSpan_.End &&
-        !ContainsByte(bytes, '[') && !ContainsByte(bytes, '\0')) {
-        KeptSpan_.End = KeptSpan_.End - (end - start) + bytes.size();
+    // A splice that removes and brings no "[", no zero byte and no "\" (which could make a
+    // line carry on into the next), on lines holding no "[", leaves every key line as it
+    // was: the sections behind it move by the change in length. Anything else is searched
+    // for again.
+    if (!SectionsKnown_) {
         return;
     }
-    SpanKept_ = false;
+    const std::string_view removed(Block() + start, end - start);
+    const auto risky = [](std::string_view part) {
+        return ContainsByte(part, '[') || ContainsByte(part, '\0') || ContainsByte(part, '\\');
+    };
+    const std::string_view text(Block(), Length_);
+    const std::size_t lineStart = FindLineStart(text, start);
+    const std::size_t lineEnd = FindLineEnd(text, end);
+    if (risky(removed) || risky(bytes) ||
+        ContainsByte(text.substr(lineStart, start - lineStart), '[') ||
+        ContainsByte(text.substr(end, lineEnd - end), '[')) {
+        SectionsKnown_ = false;
+        return;
+    }
+    const auto shift = [&](std::size_t& offset) {
+        if (offset >= end) {
+            offset = offset - (end - start) + bytes.size();
+        }
+    };
+    for (Section& section : Sections_) {
+        shift(section.Start);
+        shift(section.End);
+        // Bytes put right at the start of a body belong to it.
+        if (section.BodyStart > start) {
+            shift(section.BodyStart);
+        }
+    }
+}
+
+const std::vector<RegFile::Section>& RegFile::Sections(std::string_view driverKey) const {
+    driverKey = driverKey.substr(0, driverKey.find('\0'));
+    if (SectionsKnown_ && SectionsKey_ == driverKey) {
+        return Sections_;
+    }
+    Sections_.clear();
+    SectionsKey_ = std::string(driverKey);
+    const std::string_view text = Text();
+    Section* open = nullptr;
+    for (std::optional<KeyLineAt> line = FindKeyLine(text, 0); line;
+         line = FindKeyLine(text, line->Next)) {
+        if (open != nullptr) {
+            open->End = line->Bracket;
+            open = nullptr;
+        }
+        const KeyText key =
+            KeyOfLine(text.substr(line->LineBegin, line->LineEnd - line->LineBegin));
+        const int index = key.Valid ? TemplateIndexOfKey(key.Key, driverKey) : -1;
+        if (index >= 0) {
+            Sections_.push_back(Section{index, line->Bracket, line->Next, text.size()});
+            open = &Sections_.back();
+        }
+        if (line->Next >= text.size()) {
+            break;
+        }
+    }
+    SectionsKnown_ = true;
+    return Sections_;
+}
+
+const RegFile::Section* RegFile::LastSection(std::string_view driverKey, int index) const {
+    const std::vector<Section>& sections = Sections(driverKey);
+    for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
+        if (it->Index == index) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
+                                       std::string_view name) const {
+    Occurrence kept;
+    Occurrence refused;
+    const std::string_view text = Text();
+    for (const Section& section : Sections(driverKey)) {
+        if (section.Index != index) {
+            continue;
+        }
+        for (std::size_t pos = section.BodyStart; pos < section.End;) {
+            const LineSpan line = LineAt(text, pos);
+            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
+            pos = line.Next;
+            if (!value.IsValue) {
+                continue;
+            }
+            const bool match = EqualNoCase(value.Name, name);
+            ValueExtent extent = ReadValueExtent(text, line.Begin, value, match);
+            pos = std::max(pos, extent.End);
+            if (!match) {
+                continue;
+            }
+            Occurrence& slot = extent.Valid ? kept : refused;
+            slot.Found = true;
+            slot.Value = std::move(extent);
+        }
+    }
+    return kept.Found ? kept : refused;
+}
+
+std::size_t RegFile::EndOfSectionLines(const Section& section) const {
+    if (section.End >= TextEnd()) {
+        return section.End;
+    }
+    // Ahead of the next key line, blanks ahead of its "[" included.
+    std::size_t at = section.End;
+    while (at > section.BodyStart && IsBlank(Block()[at - 1])) {
+        --at;
+    }
+    return at;
 }
 
 int RegFile::ListTemplates(std::uint16_t& mask) const {
     mask = 0;
-    std::string lowerPrefix(SectionPrefix_);
-    // Lines split at CR and at LF, as every other scan splits them: split at LF alone, a
-    // file with CR line ends would be one line, listing at most one template (none when a
-    // comment is anywhere), and the templates not listed would be overwritten by Add. A
-    // prefix holding a line end never lies on one line.
-    if (lowerPrefix.empty() || ContainsByte(lowerPrefix, '\r') || ContainsByte(lowerPrefix, '\n')) {
-        return 0;
+    for (const Section& section : Sections(DriverKey_)) {
+        mask = static_cast<std::uint16_t>(mask | (1u << section.Index));
     }
-    std::transform(lowerPrefix.begin(), lowerPrefix.end(), lowerPrefix.begin(), LowerAscii);
-
-    // Every line whose first match of the prefix is followed by an index and that holds no
-    // ";". The search jumps from match to match; after one, it goes on at that line's end,
-    // so each match found is the first of its line.
-    const char* text = Block();
-    std::size_t pos = 0;
-    for (;;) {
-        const std::size_t at = FindNoCaseInText(text, Length_, pos, lowerPrefix);
-        if (at == kNotFound) {
-            return 0;
-        }
-        const std::size_t indexAt = at + lowerPrefix.size();
-        const std::size_t lineEnd = FindLineEndInText(text, indexAt);
-        const std::size_t lineStart = FindLineStart(text, at);
-        if (std::memchr(text + lineStart, ';', lineEnd - lineStart) == nullptr) {
-            std::optional<int> index = IndexAfterPrefix(
-                std::string_view(text + indexAt, std::min<std::size_t>(lineEnd - indexAt, 2)));
-            if (index && *index >= 0 && *index <= 15) {
-                mask = static_cast<std::uint16_t>(mask | (1u << *index));
-            }
-        }
-        pos = lineEnd;
-    }
-}
-
-RegFile::SectionSpan RegFile::Locate(std::string_view driverKey, int index) const {
-    std::string search = HeaderSearchText(driverKey, index);
-    if (!SpanKept_ || search != KeptSearch_) {
-        KeptSpan_ = Search(search);
-        KeptSearch_ = std::move(search);
-        SpanKept_ = true;
-    }
-    return KeptSpan_;
-}
-
-RegFile::SectionSpan RegFile::Search(const std::string& search) const {
-    SectionSpan span{Length_, Length_, Length_, Length_, false};
-    // Lines split at CR and LF: a search text holding a line end never lies on one line.
-    if (ContainsByte(search, '\r') || ContainsByte(search, '\n')) {
-        return span;
-    }
-    // The search runs from candidate to candidate, positions that hold the search text's
-    // first byte and, at its length, its last one, and stops at the zero byte that ends
-    // the text, which it thereby finds when the header is absent.
-    const char* text = Block();
-    const std::size_t size = search.size();
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at =
-            FindPairOrZero(text, Length_, from, search.front(), search.back(), size - 1);
-        if (text[at] == '\0') {
-            TextEnd_ = at;
-            TextEndKnown_ = true;
-            return span;
-        }
-        // A candidate's last byte lies ahead of the terminating zero byte, so it lies in Block.
-        if (std::memcmp(text + at, search.data(), size) != 0) {
-            from = at + 1;
-            continue;
-        }
-        const std::size_t headerEnd = at + size;
-        const std::size_t lineStart = FindLineStart(text, at);
-        const std::size_t lineEnd = FindLineEndInText(text, headerEnd);
-        if (std::memchr(text + lineStart, ';', lineEnd - lineStart) != nullptr) {
-            from = lineEnd;
-            continue;
-        }
-        // The header opens at the last "[" before the match on its own line, which keeps
-        // the span inside Block and inside this header's line.
-        std::size_t bracket = std::string_view(text + lineStart, at - lineStart + 1).rfind('[');
-        span.Start = bracket == kNotFound ? lineStart : lineStart + bracket;
-        span.HeaderEnd = headerEnd;
-        span.HeaderLineEnd = lineEnd;
-        // The last section ends with the text: bytes behind a zero byte belong to none.
-        span.End = FindByteOrZero(text, Length_, headerEnd, '[');
-        if (text[span.End] == '\0') {
-            TextEnd_ = span.End;
-            TextEndKnown_ = true;
-        } else if (!TextEndKnown_) {
-            // No zero byte lies ahead of the section's end.
-            ZeroFree_ = std::max(ZeroFree_, span.End);
-        }
-        span.Found = true;
-        return span;
-    }
-}
-
-std::size_t RegFile::EndOfSectionLines(const SectionSpan& span) const {
-    // A section ends at a "[" or at the text's end.
-    if (Block()[span.End] != '[') {
-        return span.End;
-    }
-    // The section ends at a "[" that may stand inside a line (a comment): the new line goes
-    // ahead of that line, but never ahead of the header's own line.
-    const std::size_t lineStart = FindLineStart(Block(), span.End);
-    return lineStart >= span.HeaderEnd ? lineStart : span.End;
+    return 0;
 }
 
 int RegFile::SectionExists(int index, std::string_view driverKey) const {
-    return Locate(driverKey, index).Found ? 1 : 0;
+    return LastSection(driverKey, index) != nullptr ? 1 : 0;
+}
+
+int RegFile::SectionCount(int index, std::string_view driverKey) const {
+    int count = 0;
+    for (const Section& section : Sections(driverKey)) {
+        count += section.Index == index ? 1 : 0;
+    }
+    return count;
 }
 
 int RegFile::LocateSection(std::string_view driverKey, int index, std::uint32_t& start,
                            std::uint32_t& end) const {
-    SectionSpan span = Locate(driverKey, index);
-    start = static_cast<std::uint32_t>(span.Start);
-    end = static_cast<std::uint32_t>(span.End);
+    const Section* section = LastSection(driverKey, index);
+    start = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
+    end = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     return 0;
 }
 
@@ -407,9 +396,12 @@ int RegFile::AppendSection(int index) {
 }
 
 int RegFile::DeleteSection(int index, std::string_view driverKey) {
-    SectionSpan span = Locate(driverKey, index);
-    if (span.Found) {
-        Splice(span.Start, span.End, {});
+    // Last to first, so that the offsets of the earlier ones stay true.
+    std::vector<Section> sections = Sections(driverKey);
+    for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
+        if (it->Index == index) {
+            Splice(it->Start, it->End, {});
+        }
     }
     return 0;
 }

@@ -1,5 +1,9 @@
 // Editor of the driver package's registration text file, one per file task.
 //
+// Sections and values are found as the importer of the file finds them (KeyLines.h,
+// ValueLines.h): where a template's key has several sections, or a value several lines,
+// the one the import keeps (the last) is read and replaced.
+//
 // The whole file is held in one zero-terminated block. Edits are splices of that block;
 // Close writes them back as one crash-safe change (see Journal.h), so the file on disk is
 // always either as it was before the task or as it is after it.
@@ -16,9 +20,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/File.h"
 #include "regfile/RegValueSpec.h"
+#include "regfile/ValueLines.h"
 
 namespace regfile {
 
@@ -32,7 +38,8 @@ public:
 
     // 0, or the operating system's error code of the failed open (FileError() tells more).
     // Also refused, with the platform's codes for them: a model text outside 3 to 12
-    // characters (kInvalidArgumentCode), a file longer than kMaxLength (kFileTooLargeCode).
+    // characters (kInvalidArgumentCode), a file longer than kMaxLength (kFileTooLargeCode),
+    // a file in UTF-16 text (kFileEncodingCode), which single-byte edits would destroy.
     // A change cut short by a crash is completed or undone first.
     int Open(std::string_view path, std::string_view modelText);
     // Writes the task's edits back, then closes. Raises platform::FileError when the edits
@@ -46,7 +53,11 @@ public:
     int LocateSection(std::string_view driverKey, int index, std::uint32_t& start,
                       std::uint32_t& end) const;
     int AppendSection(int index);
+    // Removes every section of the template (a key may have several).
     int DeleteSection(int index, std::string_view driverKey);
+    // The number of sections of the template, and of the lines of one of its values.
+    int SectionCount(int index, std::string_view driverKey) const;
+    int ValueOccurrences(std::string_view driverKey, int index, const char* name) const;
 
     int WriteValue(std::string_view driverKey, int index, const char* name, std::int32_t type,
                    const void* data, std::uint32_t size);
@@ -67,22 +78,27 @@ public:
     static constexpr std::uint32_t kMaxLength = 256u * 1024u * 1024u;
 
 private:
-    struct SectionSpan {
-        std::size_t Start = 0;
-        std::size_t End = 0;
-        std::size_t HeaderEnd = 0;     // just after the matched header text
-        std::size_t HeaderLineEnd = 0; // the CR, LF or text end that ends the header's line
-        bool Found = false;
+    struct Section {
+        int Index = -1;
+        std::size_t Start = 0;     // the header's "["
+        std::size_t BodyStart = 0; // the line after the header's
+        std::size_t End = 0;       // the next key line's "[", or the text's end
     };
     // Where the text that the scanners see ends: Block's first zero byte, found when
     // first needed.
     std::size_t TextEnd() const;
-    // The first match of "<driverKey>\Template<index>]" on a line without ";", kept until
-    // the next edit.
-    SectionSpan Locate(std::string_view driverKey, int index) const;
-    SectionSpan Search(const std::string& search) const;
+    std::string_view Text() const { return {Block(), TextEnd()}; }
+    // The template sections of the text, in file order, found once per text.
+    const std::vector<Section>& Sections(std::string_view driverKey) const;
+    const Section* LastSection(std::string_view driverKey, int index) const;
+    struct Occurrence {
+        bool Found = false;
+        ValueExtent Value;
+    };
+    // The line of `name` the import keeps (a deletion counts), else the last one it refuses.
+    Occurrence FindValue(std::string_view driverKey, int index, std::string_view name) const;
     // Where a value line that the section lacks is inserted.
-    std::size_t EndOfSectionLines(const SectionSpan& span) const;
+    std::size_t EndOfSectionLines(const Section& section) const;
     // Replaces [start, end) of Block by `bytes` (which never lie inside Block), keeping
     // Length, the text end and the kept section in step. Identical bytes change nothing.
     void Splice(std::size_t start, std::size_t end, std::string_view bytes);
@@ -119,10 +135,11 @@ private:
     mutable std::size_t TextEnd_ = 0;
     mutable bool TextEndKnown_ = false;
     mutable std::size_t ZeroFree_ = 0;
-    // The last section searched for (by its header search text) and what was found.
-    mutable std::string KeptSearch_;
-    mutable SectionSpan KeptSpan_;
-    mutable bool SpanKept_ = false;
+    // The template sections of the text for one driver key, until the next edit that may
+    // move a key line.
+    mutable std::string SectionsKey_;
+    mutable std::vector<Section> Sections_;
+    mutable bool SectionsKnown_ = false;
 };
 
 } // namespace regfile

@@ -18,29 +18,6 @@ bool HasLineBreak(std::string_view text) {
     return ContainsByte(text, '\r') || ContainsByte(text, '\n');
 }
 
-// The value line of `name` in `section` from `from` on (just after the header text): the
-// first place where the name stands in quotes that open a line (or the rest of the header's
-// line), blanks ahead allowed, followed by its closing quote or the end of the line. The
-// name elsewhere (in a comment, inside another value's text) is not a value line: writing
-// there would overwrite that other text, and reading there would load it.
-std::size_t FindValueName(std::string_view section, std::string_view name, std::size_t from) {
-    for (std::size_t at = section.find(name, from); at != kNotFound;
-         at = section.find(name, at + 1)) {
-        const std::size_t after = at + name.size();
-        if (at <= from || section[at - 1] != '"')
-            continue;
-        if (after < section.size() && section[after] != '"' && section[after] != '\r' &&
-            section[after] != '\n')
-            continue;
-        std::size_t begin = at - 1;
-        while (begin > from && (section[begin - 1] == ' ' || section[begin - 1] == '\t'))
-            --begin;
-        if (begin == from || section[begin - 1] == '\r' || section[begin - 1] == '\n')
-            return at;
-    }
-    return kNotFound;
-}
-
 // The byte count the list driver passes for an entry. Strings are single-byte text: a
 // string is its characters and its zero, a multi-string every string with its zero plus
 // the zero of the empty string that ends it.
@@ -75,52 +52,49 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
     if (name == nullptr || data == nullptr) {
         return 1;
     }
-    const SectionSpan span = Locate(driverKey, index);
-    SpanStart_ = static_cast<std::uint32_t>(span.Start);
-    SpanEnd_ = static_cast<std::uint32_t>(span.End);
+    const Section* section = LastSection(driverKey, index);
+    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
+    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
 
-    std::optional<std::string> line;
     try {
-        line = ComposeValueLine(name, type, data, size);
+        std::optional<std::string> line = ComposeValueLine(name, type, data, size);
         if (!line) {
             return 1;
         }
-        if (!span.Found) {
+        if (section == nullptr) {
             const std::size_t textEnd = TextEnd();
             Splice(textEnd, textEnd, *line);
             return 0;
         }
-
-        const std::string_view nameText(name);
-        // A section lies inside the text: it ends at a "[" or at the text's end.
-        const char* text = Block();
-        const std::string_view section(text, span.End);
-        // The header's own text is never a value line, whatever the name.
-        const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
-        if (at == kNotFound) {
+        const Occurrence found = FindValue(driverKey, index, name);
+        if (!found.Found) {
             line->insert(0, 1, '\n');
-            std::size_t insertAt = EndOfSectionLines(span);
+            const std::size_t insertAt = EndOfSectionLines(*LastSection(driverKey, index));
             Splice(insertAt, insertAt, *line);
             return 0;
         }
 
-        // The old line runs from its opening quote to its line end; a trailing comment and
-        // the byte ahead of it stay on a line of their own.
-        const std::size_t lineStart = at > span.HeaderEnd ? at - 1 : span.HeaderEnd;
-        const std::size_t nameEnd = at + nameText.size();
-        const std::size_t lineEnd = FindLineEnd(section, nameEnd);
-        const std::size_t semicolon = section.substr(nameEnd, lineEnd - nameEnd).find(';');
-        std::size_t restStart = lineEnd;
-        if (semicolon != kNotFound) {
-            restStart = nameEnd + semicolon - 1;
-        } else if (lineEnd < section.size()) {
-            // The byte behind the section's last byte is a "[" or the zero that ends the
-            // text (or Block), never an LF beyond the text.
-            bool crlf = section[lineEnd] == '\r' && text[lineEnd + 1] == '\n';
-            restStart = lineEnd + (crlf ? 2 : 1);
+        // The old value, all its lines, from its opening quote: a value written as it
+        // stands changes nothing; otherwise the new line takes the old last line's line
+        // end, and a trailing comment stays on a line of its own behind it.
+        const ValueExtent& old = found.Value;
+        const std::string_view text = Text();
+        const std::string_view composed(line->data(), line->size() - 2);
+        if (old.SingleLine && text.substr(old.Begin, old.DataEnd - old.Begin) == composed) {
+            return 0;
         }
-        Splice(lineStart, restStart, *line);
+        const std::string_view lineEnd = text.substr(old.ContentEnd, old.End - old.ContentEnd);
+        line->resize(composed.size());
+        *line += lineEnd.empty() ? std::string_view("\r\n") : lineEnd;
+        std::size_t restStart = old.End;
+        if (old.Comment < old.ContentEnd) {
+            restStart = old.Comment;
+            if (restStart > old.LastLineBegin && IsBlank(text[restStart - 1])) {
+                --restStart;
+            }
+        }
+        Splice(old.Begin, restStart, *line);
         return 0;
     } catch (const std::bad_alloc&) {
         return 1;
@@ -132,69 +106,100 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     if (name == nullptr || type == nullptr || size == nullptr) {
         return 1;
     }
-    const SectionSpan span = Locate(driverKey, index);
-    SpanStart_ = static_cast<std::uint32_t>(span.Start);
-    SpanEnd_ = static_cast<std::uint32_t>(span.End);
+    const Section* section = LastSection(driverKey, index);
+    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
+    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
-    if (!span.Found) {
-        return 1;
-    }
     const std::string_view nameText(name);
-    if (nameText.empty() || HasLineBreak(nameText)) {
+    if (section == nullptr || nameText.empty() || HasLineBreak(nameText)) {
         return 1;
     }
-    const std::string_view section(Block(), span.End);
-    const std::size_t at = FindValueName(section, nameText, span.HeaderEnd);
-    if (at == kNotFound) {
+    const Occurrence found = FindValue(driverKey, index, nameText);
+    if (!found.Found || !found.Value.Valid) {
         return 1;
     }
-    LineSpan bounds = LineAround(section, at);
-    bounds.Begin = std::max(bounds.Begin, span.HeaderEnd);
-    const std::string_view line = section.substr(bounds.Begin, bounds.End - bounds.Begin);
-    const std::size_t nameEnd = at + nameText.size() - bounds.Begin;
+    const ValueExtent& value = found.Value;
+    const std::string_view text = Text();
     const std::uint32_t capacity = *size;
+    const std::size_t lineBegin = value.Begin - value.First.Quote;
+    const std::string_view dataText =
+        text.substr(lineBegin + value.First.DataBegin, value.First.DataEnd - value.First.DataBegin);
 
-    switch (KindOfLine(line)) {
-    case ValueKind::Dword: {
+    switch (value.First.Form) {
+    case ValueForm::Dword: {
         *type = REG_DWORD;
         *size = 4;
-        std::optional<std::uint32_t> value = ParseDword(DwordText(line, nameEnd));
-        if (data == nullptr || capacity < 4 || !value) {
+        std::optional<std::uint32_t> number = ParseDwordText(dataText);
+        if (data == nullptr || capacity < 4 || !number) {
             return 1;
         }
-        std::memcpy(data, &*value, sizeof *value);
+        std::memcpy(data, &*number, sizeof *number);
         return 0;
     }
-    case ValueKind::Binary: {
-        const std::string_view hex = HexText(line, nameEnd);
-        const std::uint32_t count = HexByteCount(hex);
-        *type = REG_BINARY;
+    case ValueForm::Hex: {
+        if (value.First.HexType == REG_MULTI_SZ) {
+            *type = REG_MULTI_SZ;
+            *size = 0;
+            return 0;
+        }
+        const auto count = static_cast<std::uint32_t>(value.Bytes.size());
+        *type = value.First.HexType;
         *size = count;
-        if (data == nullptr) {
+        if (data == nullptr || (value.First.HexType == REG_DWORD && capacity < 4)) {
             return 1;
         }
-        ParseHexBytes(hex, std::span(static_cast<std::uint8_t*>(data), std::min(capacity, count)));
+        const std::size_t stored = std::min(capacity, count);
+        if (stored > 0) {
+            std::memcpy(data, value.Bytes.data(), stored);
+        }
         return 0;
     }
-    case ValueKind::MultiString:
+    case ValueForm::MultiSz:
         *type = REG_MULTI_SZ;
         *size = 0;
         return 0;
-    case ValueKind::String: {
-        const std::string_view value = StringText(line, nameEnd);
+    case ValueForm::String: {
+        // The text between the quotes, as written.
+        const std::string_view stringText = dataText.substr(0, dataText.size() - 1);
         *type = REG_SZ;
-        *size = static_cast<std::uint32_t>(value.size());
+        *size = static_cast<std::uint32_t>(stringText.size());
         if (data == nullptr) {
             return 1;
         }
-        const std::size_t stored = std::min<std::size_t>(capacity, value.size());
+        const std::size_t stored = std::min<std::size_t>(capacity, stringText.size());
         if (stored > 0) {
-            std::memcpy(data, value.data(), stored);
+            std::memcpy(data, stringText.data(), stored);
         }
         return 0;
     }
+    case ValueForm::Delete:
+    case ValueForm::Invalid:
+        return 1;
     }
     return 1;
+}
+
+int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
+    if (name == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    const std::string_view text = Text();
+    for (const Section& section : Sections(driverKey)) {
+        if (section.Index != index) {
+            continue;
+        }
+        for (std::size_t pos = section.BodyStart; pos < section.End;) {
+            const LineSpan line = LineAt(text, pos);
+            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
+            pos = line.Next;
+            if (value.IsValue) {
+                pos = std::max(pos, ReadValueExtent(text, line.Begin, value, false).End);
+                count += EqualNoCase(value.Name, name) ? 1 : 0;
+            }
+        }
+    }
+    return count;
 }
 
 int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode) {

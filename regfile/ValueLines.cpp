@@ -59,21 +59,6 @@ unsigned HexValue(char c) {
     return static_cast<unsigned>(LowerAscii(c) - 'a' + 10);
 }
 
-bool IsHexSeparator(char c) {
-    return c == ',' || c == ' ';
-}
-
-// From after the keyword that follows the name's end up to the first ";" or the line's end.
-std::string_view TextAfterKeyword(std::string_view line, std::size_t nameEnd,
-                                  std::string_view keyword) {
-    std::size_t at = nameEnd <= line.size() ? line.find(keyword, nameEnd) : kNotFound;
-    if (at == kNotFound) {
-        return {};
-    }
-    std::string_view text = line.substr(at + keyword.size());
-    return text.substr(0, text.find(';'));
-}
-
 } // namespace
 
 std::optional<std::string> ComposeValueLine(std::string_view name, std::int32_t type,
@@ -134,92 +119,267 @@ std::optional<std::string> ComposeValueLine(std::string_view name, std::int32_t 
     return line;
 }
 
-ValueKind KindOfLine(std::string_view line) {
-    if (line.find("dword:") != kNotFound) {
-        return ValueKind::Dword;
+namespace {
+
+// After a value's text: blanks, then the line's end or a ";" comment. The comment's
+// offset, or nullopt for other text (which makes the importer refuse the line).
+std::optional<std::size_t> TrailerComment(std::string_view line, std::size_t from) {
+    const std::size_t at = SkipBlanks(line, from);
+    if (at == line.size() || line[at] == ';') {
+        return at;
     }
-    if (line.find("hex:") != kNotFound) {
-        return ValueKind::Binary;
-    }
-    if (line.find("hex(7):") != kNotFound || line.find("multi_sz:") != kNotFound) {
-        return ValueKind::MultiString;
-    }
-    return ValueKind::String;
+    return std::nullopt;
 }
 
-std::string_view DwordText(std::string_view line, std::size_t nameEnd) {
-    return TextAfterKeyword(line, nameEnd, "dword:");
-}
-
-std::string_view HexText(std::string_view line, std::size_t nameEnd) {
-    return TextAfterKeyword(line, nameEnd, "hex:");
-}
-
-std::optional<std::uint32_t> ParseDword(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    if (text.substr(i, 2) == "0x" || text.substr(i, 2) == "0X") {
-        i += 2;
-    }
-    std::uint64_t value = 0;
-    for (; i < text.size() && IsHexDigit(text[i]); ++i) {
-        value = value * 16 + HexValue(text[i]);
-        if (value > 0xFFFFFFFFu) {
-            return std::nullopt;
+// The closing quote of a quoted text opening at `quote`, with "\" escaping the next byte.
+std::size_t ClosingQuote(std::string_view line, std::size_t quote) {
+    for (std::size_t i = quote + 1; i < line.size(); ++i) {
+        if (line[i] == '\\') {
+            ++i;
+        } else if (line[i] == '"') {
+            return i;
         }
     }
-    return static_cast<std::uint32_t>(value);
+    return kNotFound;
 }
 
-std::uint32_t HexByteCount(std::string_view text) {
-    std::size_t digits = 0;
-    for (char c : text) {
-        digits += IsHexSeparator(c) ? 0 : 1;
+bool Refuse(ValueLine& value, std::string_view line) {
+    value.Form = ValueForm::Invalid;
+    value.DataEnd = line.size();
+    value.Comment = line.size();
+    return false;
+}
+
+// "hex:" or "hex(N):" at `at`; sets HexType, returns the offset after the colon.
+std::optional<std::size_t> HexKeyword(std::string_view line, std::size_t at, std::int32_t& type) {
+    if (line.substr(at, 4) == "hex:") {
+        type = 3;
+        return at + 4;
     }
-    return static_cast<std::uint32_t>(digits / 2);
+    if (line.substr(at, 4) != "hex(") {
+        return std::nullopt;
+    }
+    std::size_t i = SkipBlanks(line, at + 4);
+    std::uint32_t number = 0;
+    std::size_t digits = 0;
+    for (; i < line.size() && IsHexDigit(line[i]) && digits < 8; ++i, ++digits) {
+        number = number * 16 + HexValue(line[i]);
+    }
+    i = SkipBlanks(line, i);
+    if (digits == 0 || line.substr(i, 2) != "):") {
+        return std::nullopt;
+    }
+    type = static_cast<std::int32_t>(number);
+    return i + 2;
 }
 
-void ParseHexBytes(std::string_view text, std::span<std::uint8_t> out) {
-    std::size_t stored = 0;
+} // namespace
+
+bool ParseHexItems(std::string_view text, std::vector<std::uint8_t>* out, bool& continues,
+                   std::size_t& comment) {
+    continues = false;
+    comment = text.size();
     std::size_t i = 0;
-    while (i < text.size() && stored < out.size()) {
-        if (IsHexSeparator(text[i])) {
+    for (;;) {
+        // A byte, the end, a comment or a continuation is expected here.
+        i = SkipBlanks(text, i);
+        if (i == text.size() || text[i] == ';') {
+            comment = i;
+            return true;
+        }
+        if (text[i] == '\\') {
+            std::optional<std::size_t> trailer = TrailerComment(text, i + 1);
+            if (!trailer) {
+                return false;
+            }
+            comment = *trailer;
+            continues = true;
+            return true;
+        }
+        if (!IsHexDigit(text[i])) {
+            return false;
+        }
+        unsigned byte = HexValue(text[i++]);
+        if (i < text.size() && IsHexDigit(text[i])) {
+            byte = byte * 16 + HexValue(text[i++]);
+        }
+        if (out != nullptr) {
+            out->push_back(static_cast<std::uint8_t>(byte));
+        }
+        // Behind a byte: a comma, or the end of the list.
+        i = SkipBlanks(text, i);
+        if (i < text.size() && text[i] == ',') {
             ++i;
             continue;
         }
-        // A byte is the number of at most two digits here; then the two digits and one
-        // separator are passed over.
-        unsigned byte = 0;
-        for (std::size_t k = i; k < i + 2 && k < text.size() && IsHexDigit(text[k]); ++k) {
-            byte = byte * 16 + HexValue(text[k]);
+        std::optional<std::size_t> trailer = TrailerComment(text, i);
+        if (!trailer) {
+            return false;
         }
-        out[stored++] = static_cast<std::uint8_t>(byte);
-        i += 3;
+        comment = *trailer;
+        return true;
     }
 }
 
-std::string_view StringText(std::string_view line, std::size_t nameEnd) {
-    std::size_t equals = nameEnd <= line.size() ? line.find('=', nameEnd) : kNotFound;
-    if (equals == kNotFound) {
-        return {};
+ValueLine ParseValueLine(std::string_view line) {
+    ValueLine value;
+    const std::size_t quote = SkipBlanks(line, 0);
+    if (quote == line.size() || line[quote] != '"') {
+        return value;
     }
-    std::size_t begin = equals + 1;
-    while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) {
-        ++begin;
+    value.IsValue = true;
+    value.Quote = quote;
+    const std::size_t close = ClosingQuote(line, quote);
+    if (close == kNotFound) {
+        value.Name = line.substr(quote + 1);
+        Refuse(value, line);
+        return value;
     }
-    if (begin < line.size() && line[begin] == '"') {
-        ++begin;
+    value.Name = line.substr(quote + 1, close - quote - 1);
+    std::size_t at = SkipBlanks(line, close + 1);
+    if (at == line.size() || line[at] != '=') {
+        Refuse(value, line);
+        return value;
     }
-    std::size_t end = line.size();
-    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) {
-        --end;
+    at = SkipBlanks(line, at + 1);
+    value.DataBegin = at;
+
+    if (at < line.size() && line[at] == '"') {
+        const std::size_t end = ClosingQuote(line, at);
+        std::optional<std::size_t> trailer =
+            end == kNotFound ? std::nullopt : TrailerComment(line, end + 1);
+        if (!trailer) {
+            Refuse(value, line);
+            return value;
+        }
+        value.Form = ValueForm::String;
+        value.DataBegin = at + 1;
+        value.DataEnd = end + 1;
+        value.Comment = *trailer;
+        return value;
     }
-    if (end > begin && line[end - 1] == '"') {
-        --end;
+    if (line.substr(at, 6) == "dword:") {
+        value.DataBegin = at + 6;
+        const std::size_t digits = SkipBlanks(line, value.DataBegin);
+        std::size_t end = digits;
+        while (end < line.size() && IsHexDigit(line[end])) {
+            ++end;
+        }
+        std::optional<std::size_t> trailer = TrailerComment(line, end);
+        if (end == digits || end - digits > 8 || !trailer) {
+            Refuse(value, line);
+            return value;
+        }
+        value.Form = ValueForm::Dword;
+        value.DataEnd = end;
+        value.Comment = *trailer;
+        return value;
     }
-    return line.substr(begin, end - begin);
+    if (std::optional<std::size_t> data = HexKeyword(line, at, value.HexType)) {
+        value.DataBegin = *data;
+        std::size_t comment = 0;
+        if (!ParseHexItems(line.substr(*data), nullptr, value.Continues, comment)) {
+            value.Continues = false;
+            Refuse(value, line);
+            return value;
+        }
+        value.Form = ValueForm::Hex;
+        value.Comment = *data + comment;
+        value.DataEnd = value.DataBegin + TrimBlanksEnd(line.substr(*data, comment)).size();
+        return value;
+    }
+    if (line.substr(at, 9) == "multi_sz:") {
+        // The form this editor writes for multi-strings: recognised, its data not read.
+        value.Form = ValueForm::MultiSz;
+        value.DataBegin = at + 9;
+        const std::size_t comment = line.find(';', value.DataBegin);
+        value.Comment = comment == kNotFound ? line.size() : comment;
+        value.DataEnd =
+            value.DataBegin +
+            TrimBlanksEnd(line.substr(value.DataBegin, value.Comment - value.DataBegin)).size();
+        return value;
+    }
+    if (at < line.size() && line[at] == '-') {
+        if (std::optional<std::size_t> trailer = TrailerComment(line, at + 1)) {
+            value.Form = ValueForm::Delete;
+            value.DataEnd = at + 1;
+            value.Comment = *trailer;
+            return value;
+        }
+    }
+    Refuse(value, line);
+    return value;
+}
+
+ValueExtent ReadValueExtent(std::string_view text, std::size_t lineBegin, const ValueLine& first,
+                            bool withBytes) {
+    ValueExtent extent;
+    extent.First = first;
+    LineSpan line = LineAt(text, lineBegin);
+    extent.Begin = lineBegin + first.Quote;
+    extent.LastLineBegin = lineBegin;
+    extent.ContentEnd = line.End;
+    extent.End = line.Next;
+    extent.DataEnd = lineBegin + first.DataEnd;
+    extent.Comment = lineBegin + first.Comment;
+    extent.Valid = first.Form != ValueForm::Invalid;
+    if (first.Form != ValueForm::Hex) {
+        return extent;
+    }
+    bool continues = false;
+    std::size_t comment = 0;
+    const std::string_view firstText(text.data() + line.Begin, line.End - line.Begin);
+    ParseHexItems(firstText.substr(first.DataBegin), withBytes ? &extent.Bytes : nullptr, continues,
+                  comment);
+    // The importer carries a list ending in "\" on to the next line that is neither blank
+    // nor a ";" comment, whatever that line holds; at the text's end the list just ends.
+    while (continues) {
+        LineSpan next = LineAt(text, line.Next);
+        while (next.Begin < text.size()) {
+            const std::string_view body(text.data() + next.Begin, next.End - next.Begin);
+            const std::size_t at = SkipBlanks(body, 0);
+            if (at < body.size() && body[at] != ';') {
+                break;
+            }
+            next = LineAt(text, next.Next);
+        }
+        if (next.Begin >= text.size()) {
+            break;
+        }
+        line = next;
+        const std::string_view body(text.data() + line.Begin, line.End - line.Begin);
+        extent.SingleLine = false;
+        extent.LastLineBegin = line.Begin;
+        extent.ContentEnd = line.End;
+        extent.End = line.Next;
+        if (!ParseHexItems(body, withBytes ? &extent.Bytes : nullptr, continues, comment)) {
+            extent.Valid = false;
+            continues = false;
+            comment = body.size();
+        }
+        extent.Comment = line.Begin + comment;
+        extent.DataEnd = line.Begin + TrimBlanksEnd(body.substr(0, comment)).size();
+    }
+    if (first.HexType == 4 && withBytes && extent.Bytes.size() != 4) {
+        extent.Valid = false; // not a dword this editor can read
+    }
+    return extent;
+}
+
+std::optional<std::uint32_t> ParseDwordText(std::string_view text) {
+    std::size_t i = SkipBlanks(text, 0);
+    std::uint32_t value = 0;
+    std::size_t digits = 0;
+    for (; i < text.size() && IsHexDigit(text[i]); ++i, ++digits) {
+        if (digits == 8) {
+            return std::nullopt;
+        }
+        value = value * 16 + HexValue(text[i]);
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 } // namespace regfile

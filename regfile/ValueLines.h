@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace regfile {
 
@@ -20,27 +21,50 @@ inline constexpr std::size_t kMaxValueLine = 255;
 std::optional<std::string> ComposeValueLine(std::string_view name, std::int32_t type,
                                             const void* data, std::uint32_t size);
 
-enum class ValueKind { Dword, Binary, MultiString, String };
+// How the importer reads one value: the forms it accepts, and the lines a value spans.
+enum class ValueForm { String, Dword, Hex, MultiSz, Delete, Invalid };
 
-// Decided by searching the whole line for the type keywords.
-ValueKind KindOfLine(std::string_view line);
+// One line whose first non-blank character is a double quote. Offsets are into the line.
+struct ValueLine {
+    bool IsValue = false;  // the line opens with a quoted name
+    std::size_t Quote = 0; // the opening quote
+    std::string_view Name; // between the quotes, as written
+    ValueForm Form = ValueForm::Invalid;
+    std::int32_t HexType = 3;  // the N of "hex(N):" (3 for "hex:")
+    std::size_t DataBegin = 0; // after the type keyword (or the string's opening quote)
+    std::size_t DataEnd = 0;   // where the value's text ends, trailing blanks excluded
+    std::size_t Comment = 0;   // the ";" of a trailing comment, or the line's size
+    bool Continues = false;    // a hex list ending in "": the next line carries on
+};
 
-// Value text of a dword or hex line: after the keyword that follows the name's end
-// (`nameEnd`, an offset into `line`), up to the first ";" or the line's end.
-std::string_view DwordText(std::string_view line, std::size_t nameEnd);
-std::string_view HexText(std::string_view line, std::size_t nameEnd);
+ValueLine ParseValueLine(std::string_view line);
 
-// Unsigned hexadecimal: leading blanks, an optional "0x", either letter case; reading stops
-// at the first other character. nullopt when the number does not fit in 32 bits.
-std::optional<std::uint32_t> ParseDword(std::string_view text);
+// A hex list line from the point where a byte is expected (a value line's data, or a
+// whole continuation line). Bytes go to `out` when given. False when the importer would
+// refuse the list. `continues`: it ends in ""; `comment`: offset of a trailing ";".
+bool ParseHexItems(std::string_view text, std::vector<std::uint8_t>* out, bool& continues,
+                   std::size_t& comment);
 
-// The number of bytes of a hex text: its characters other than "," and blank, halved.
-std::uint32_t HexByteCount(std::string_view text);
-// Stores the first out.size() bytes of a hex text (at most HexByteCount of them).
-void ParseHexBytes(std::string_view text, std::span<std::uint8_t> out);
+// A value as the importer reads it from the text, over all its lines.
+struct ValueExtent {
+    std::size_t Begin = 0;         // the opening quote
+    std::size_t LastLineBegin = 0; // the line of its last bytes
+    std::size_t ContentEnd = 0;    // where the last line's text ends (its line end follows)
+    std::size_t End = 0;           // after the last line's line end
+    std::size_t DataEnd = 0;       // end of the value's text on its last line
+    std::size_t Comment = 0;       // the ";" of a trailing comment on the last line, or ContentEnd
+    bool SingleLine = true;
+    bool Valid = false; // the importer takes it (a deletion "-" counts)
+    ValueLine First;
+    std::vector<std::uint8_t> Bytes; // a hex list's bytes, when asked for
+};
 
-// Text of a string line: after "=" and its opening quote, up to the closing quote that
-// ends the line.
-std::string_view StringText(std::string_view line, std::size_t nameEnd);
+// The value whose line starts at `lineBegin` (its parse `first`), continuation lines
+// included. `withBytes`: collect a hex list's bytes.
+ValueExtent ReadValueExtent(std::string_view text, std::size_t lineBegin, const ValueLine& first,
+                            bool withBytes);
+
+// The value of a dword line's text: 1 to 8 hexadecimal digits.
+std::optional<std::uint32_t> ParseDwordText(std::string_view text);
 
 } // namespace regfile

@@ -72,6 +72,7 @@ void SyncDirectoryOf(const std::string& nativePath) {
 } // namespace
 
 const int kFileTooLargeCode = EFBIG;
+const int kFileEncodingCode = EILSEQ;
 const int kInvalidArgumentCode = EINVAL;
 
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {

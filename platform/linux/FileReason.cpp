@@ -32,6 +32,8 @@ std::string FileReasonText(const FileErrorInfo& info) {
             return "the name does not belong to a regular file";
         return info.Text.empty() ? "unknown error" : info.Text;
     }
+    case EILSEQ:
+        return kEncodingReason;
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }

@@ -190,6 +190,7 @@ bool FileExists(std::string_view path) {
 }
 
 const int kFileTooLargeCode = ERROR_FILE_TOO_LARGE;
+const int kFileEncodingCode = ERROR_NO_UNICODE_TRANSLATION;
 const int kInvalidArgumentCode = ERROR_INVALID_PARAMETER;
 
 FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_view fileName) {

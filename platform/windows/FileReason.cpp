@@ -25,6 +25,8 @@ std::string FileReasonText(const FileErrorInfo& info) {
         return "the disk is full";
     case ERROR_FILE_TOO_LARGE:
         return "the file is too large";
+    case ERROR_NO_UNICODE_TRANSLATION:
+        return kEncodingReason;
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }

@@ -122,7 +122,7 @@ TEST_F(FuzzRegressionTest, ValueNamesCountOnlyWhereTheyOpenALine) {
 }
 
 // A string value without "=" has no text at all; copying it passed a null pointer to
-// memcpy (undefined behaviour, reported by the sanitizer build).
+// memcpy (undefined behaviour, reported by the sanitizer build). It is no value.
 TEST_F(FuzzRegressionTest, StringValueWithoutEqualsSignStoresNothing) {
     Write(AppendedHeader(2) + "\"SwitchID\"\r\n");
     RegFile editor;
@@ -130,9 +130,9 @@ TEST_F(FuzzRegressionTest, StringValueWithoutEqualsSignStoresNothing) {
     std::int32_t type = 0;
     std::uint32_t size = 4;
     std::uint32_t value = 0xEEEEEEEE;
-    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 0);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 1);
+    EXPECT_EQ(type, 0);
+    EXPECT_EQ(size, 4u);
     EXPECT_EQ(value, 0xEEEEEEEEu);
 }
 

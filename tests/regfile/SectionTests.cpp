@@ -6,6 +6,7 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
+#include "regfile/KeyLines.h"
 
 namespace regfile::test {
 namespace {
@@ -75,7 +76,7 @@ TEST_F(SectionTest, ListTemplatesReadsHeadersWithoutChangingBlock) {
     EXPECT_EQ(std::string(editor.Block(), editor.Length()), ThreeSections());
 }
 
-TEST_F(SectionTest, ListTemplatesSkipsCommentsAndIgnoresLetterCase) {
+TEST_F(SectionTest, ListTemplatesTakesKeyLinesAsTheImportDoes) {
     std::string lowerThree =
         "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template3]";
     std::string badSeven = Header(7);
@@ -88,10 +89,12 @@ TEST_F(SectionTest, ListTemplatesSkipsCommentsAndIgnoresLetterCase) {
     OpenEditor(editor);
     std::uint16_t mask = 0;
     editor.ListTemplates(mask);
-    EXPECT_EQ(mask, 0x0209);
+    // A comment line starts with ";"; a ";" behind the header's "]" is ignored text; the key
+    // compares without regard to letter case.
+    EXPECT_EQ(mask, 0x0229);
     EXPECT_EQ(editor.SectionExists(9, kKey), 1);
-    EXPECT_EQ(editor.SectionExists(3, kKey), 0);
-    EXPECT_EQ(editor.SectionExists(5, kKey), 0);
+    EXPECT_EQ(editor.SectionExists(3, kKey), 1);
+    EXPECT_EQ(editor.SectionExists(5, kKey), 1);
     EXPECT_EQ(editor.SectionExists(2, kKey), 0);
 }
 
@@ -124,37 +127,109 @@ TEST_F(SectionTest, LocateSectionSpansHeaderToNextBracket) {
     EXPECT_EQ(end, text.size());
 }
 
-TEST_F(SectionTest, LocateSectionStaysOnTheHeaderLine) {
-    // A match near the start of the file, and a hand-written header shorter than the
-    // written form: neither start may reach before its own line.
-    const std::string first = "VKR3916S\\Template1]\r\n\"A\"=dword:1\r\n";
-    const std::string second = "[HKLM\\VKR3916S\\Template2]\r\n\"B\"=dword:2\r\n";
-    const std::string third = AppendedHeader(3) + kValues;
-    Write(first + second + third);
+TEST_F(SectionTest, KeysThatOnlyLookLikeATemplateAreOtherKeys) {
+    const std::string path = "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\";
+    const std::string others =
+        "[HKEY_LOCAL_MACHINE\\Drivers\\Backup\\VKR3916S\\Template1]\r\n\"SwitchID\"=dword:1\r\n"
+        "[" +
+        path +
+        "Template7\\Power]\r\n\"SwitchID\"=dword:7\r\n"
+        "[" +
+        path + "Template01]\r\n[" + path + "Template123]\r\n[" + path +
+        "Template1 ]\r\n"
+        "[HKLM\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template2]\r\n"
+        "[ " +
+        path + "Template3]\r\n[" + path +
+        "Template4\r\n"
+        "VKR3916S\\Template5]\r\n[-" +
+        path + "Template6]\r\n";
+    Write(others);
     RegFile editor;
     OpenEditor(editor);
-    std::uint32_t start = 99;
-    std::uint32_t end = 0;
-    editor.LocateSection(kKey, 1, start, end);
-    EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, first.size());
-    editor.DeleteSection(2, kKey);
+    std::uint16_t mask = 0;
+    editor.ListTemplates(mask);
+    EXPECT_EQ(mask, 0);
+    for (int index : {1, 7}) {
+        std::uint32_t value = 9;
+        EXPECT_EQ(editor.DeleteSection(index, kKey), 0);
+        EXPECT_EQ(editor.WriteValue(kKey, index, "SwitchID", REG_DWORD, &value, 4), 0);
+    }
     editor.Close();
-    EXPECT_EQ(Read(), first + third.substr(third.find('[')));
+    EXPECT_EQ(Read(), others + "\"SwitchID\"=dword:9\r\n\"SwitchID\"=dword:9\r\n");
+
+    // Repeated and trailing separators name the same key, as the registry reads them.
+    Write("[HKEY_LOCAL_MACHINE\\Drivers\\\\BuiltIn\\PCI\\Template\\VKR3916S\\Template8\\]\r\n");
+    RegFile doubled;
+    OpenEditor(doubled);
+    EXPECT_EQ(doubled.SectionExists(8, kKey), 1);
 }
 
-TEST_F(SectionTest, CommentedHeaderIsNotTheSection) {
-    const std::string commented = Header(2) + " ;old\r\n\"SwitchID\"=dword:3\r\n";
-    Write(commented + AppendedHeader(2) + kValues);
+TEST_F(SectionTest, AHeaderSwallowedByAHexListIsNoKeyLine) {
+    // The importer carries a list ending in "\" over blank and comment lines onto the next
+    // line, whatever it holds: that header is part of the value, and the value after it
+    // belongs to template 1.
+    const std::string text = AppendedHeader(1) + "\"X\"=hex:01,\\\r\n\r\n; note\r\n" + Header(2) +
+                             "\r\n\"SwitchID\"=dword:4\r\n" + AppendedHeader(3) +
+                             "\"Y\"=hex:01,02 ;not carried on \\\r\n" + Header(4) + "\r\n";
+    Write(text);
+    RegFile editor;
+    OpenEditor(editor);
+    std::uint16_t mask = 0;
+    editor.ListTemplates(mask);
+    EXPECT_EQ(mask, 0x001A);
+    std::int32_t type = 0;
+    std::uint32_t value = 0;
+    std::uint32_t size = 4;
+    EXPECT_EQ(editor.ReadValue(kKey, 1, "SwitchID", &type, &value, &size), 0);
+    EXPECT_EQ(value, 4u);
+
+    const std::vector<KeyLineInfo> lines = ScanKeyLines(text, kKey);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].Role, KeyLineRole::TemplateHeader);
+    EXPECT_EQ(lines[0].LineNumber, 2u);
+    EXPECT_EQ(lines[1].Role, KeyLineRole::Continuation);
+    EXPECT_EQ(lines[1].LineNumber, 6u);
+    EXPECT_TRUE(lines[1].MentionsTemplate);
+    EXPECT_EQ(lines[3].Template, 4);
+}
+
+TEST_F(SectionTest, KeyLineListingForCheckingTools) {
+    const std::string text = "REGEDIT4\r\n; " + Header(2) + "\r\n" + Header(3) + " ;old\r\n" +
+                             "[HKEY_LOCAL_MACHINE\\Drivers\\Backup\\VKR3916S\\Template1]\r\n" +
+                             "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S" +
+                             "\\Template01]\r\n[unclosed\r\n";
+    const std::vector<KeyLineInfo> lines = ScanKeyLines(text, kKey);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].Role, KeyLineRole::Comment);
+    EXPECT_TRUE(lines[0].MentionsTemplate);
+    EXPECT_EQ(lines[1].Role, KeyLineRole::TemplateHeader);
+    EXPECT_EQ(lines[1].Template, 3);
+    EXPECT_EQ(lines[1].Text, Header(3) + " ;old");
+    EXPECT_EQ(lines[2].Role, KeyLineRole::OtherKey);
+    EXPECT_TRUE(lines[2].MentionsTemplate);
+    EXPECT_EQ(lines[3].Role, KeyLineRole::OtherKey);
+    EXPECT_EQ(lines[4].Role, KeyLineRole::UnclosedKey);
+    EXPECT_FALSE(lines[4].MentionsTemplate);
+    EXPECT_EQ(lines[4].Offset, text.rfind("[unclosed"));
+}
+
+TEST_F(SectionTest, EverySectionOfTheKeyIsDeleted) {
+    // Both headers name template 2 (the text behind the "]" is ignored); the located span
+    // is the last section, the one values are added to.
+    const std::string first = Header(2) + " ;old\r\n\"SwitchID\"=dword:3\r\n";
+    const std::string other = AppendedHeader(5) + kValues;
+    Write(first + AppendedHeader(2) + kValues + other);
     RegFile editor;
     OpenEditor(editor);
     std::uint32_t start = 0;
     std::uint32_t end = 0;
     editor.LocateSection(kKey, 2, start, end);
-    EXPECT_EQ(start, commented.size() + 3);
+    EXPECT_EQ(start, first.size() + 3);
+    EXPECT_EQ(editor.SectionCount(2, kKey), 2);
+    EXPECT_EQ(editor.ValueOccurrences(kKey, 2, "switchid"), 2);
     editor.DeleteSection(2, kKey);
     editor.Close();
-    EXPECT_EQ(Read(), commented + " \r\n");
+    EXPECT_EQ(Read(), other.substr(3));
 }
 
 TEST_F(SectionTest, AppendSectionWritesBlankLineEndsAroundTheHeader) {
@@ -203,7 +278,7 @@ TEST_F(SectionTest, DeleteAMiddleSectionUpToTheNextBracket) {
     EXPECT_EQ(Read(), expected);
 }
 
-TEST_F(SectionTest, BracketInACommentEndsTheSection) {
+TEST_F(SectionTest, BracketInsideALineIsContent) {
     const std::string head = AppendedHeader(4) + "\"SwitchID\"=dword:1\r\n; see ";
     const std::string tail = "[notes]\r\n\"LatchData\"=hex:01\r\n";
     Write(head + tail);
@@ -211,7 +286,7 @@ TEST_F(SectionTest, BracketInACommentEndsTheSection) {
     OpenEditor(editor);
     editor.DeleteSection(4, kKey);
     editor.Close();
-    EXPECT_EQ(Read(), " \r\n" + tail);
+    EXPECT_EQ(Read(), " \r\n");
 }
 
 TEST_F(SectionTest, DeletingAnAbsentSectionWritesNothing) {

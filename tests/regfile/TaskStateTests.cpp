@@ -99,39 +99,37 @@ TEST_F(TaskStateTest, EditsInsideASectionMoveItsEndAsASearchWould) {
     EXPECT_EQ(edited.substr(kept.End, Header(3).size()), Header(3));
 }
 
-TEST_F(TaskStateTest, ABracketWrittenIntoASectionEndsItThere) {
+TEST_F(TaskStateTest, ABracketWrittenIntoAValueIsContent) {
     Write(kTwoSections);
     RegFile editor;
     OpenEditor(editor);
     SpanOf(editor, 2);
     EXPECT_EQ(WriteText(editor, 2, "Note", "see [notes]"), 0);
+    EXPECT_EQ(WriteDword(editor, 2, "After", 1), 0);
     const Span kept = SpanOf(editor, 2);
     const std::string edited(editor.Block(), editor.Length());
-    EXPECT_EQ(edited.substr(kept.End, 7), "[notes]");
-    // The next missing value goes ahead of the line holding that bracket.
-    EXPECT_EQ(WriteDword(editor, 2, "After", 1), 0);
-    const std::string twice(editor.Block(), editor.Length());
-    EXPECT_LT(twice.find("\"After\""), twice.find("[notes]"));
+    EXPECT_EQ(edited.substr(kept.End, Header(3).size()), Header(3));
+    EXPECT_LT(edited.find("[notes]"), edited.find("\"After\""));
     editor.Close();
     EXPECT_EQ(SpanOf(editor, 2), Span{}); // a closed editor holds no text
-    EXPECT_EQ(FreshSpan(2).End, twice.find("[notes]"));
+    EXPECT_EQ(FreshSpan(2), kept);
 }
 
-TEST_F(TaskStateTest, ACommentWrittenOntoTheHeaderLineHidesTheSection) {
-    // The value stands on the header's own line: writing a text with ";" there turns the
-    // header's line into a commented one, which no search takes for the section.
+TEST_F(TaskStateTest, TheRestOfAHeaderLineIsIgnored) {
+    // Text behind the header's "]" is no value; a value the section lacks goes to its end.
     Write(Header(2) + "\"S\"=\"old\"\r\n\"SwitchID\"=dword:1\r\n");
     RegFile editor;
     OpenEditor(editor);
-    EXPECT_EQ(editor.SectionExists(2, kKey), 1);
-    EXPECT_EQ(WriteText(editor, 2, "S", "a;b"), 0);
-    EXPECT_EQ(editor.SectionExists(2, kKey), 0);
     std::int32_t type = 0;
     std::uint32_t value = 0;
     std::uint32_t size = 4;
-    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 1);
+    EXPECT_EQ(editor.ReadValue(kKey, 2, "S", &type, &value, &size), 1);
+    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 0);
+    EXPECT_EQ(WriteText(editor, 2, "S", "a;b"), 0);
+    EXPECT_EQ(editor.SectionExists(2, kKey), 1);
     editor.Close();
-    EXPECT_EQ(FreshSpan(2).Start, Read().size());
+    EXPECT_EQ(Read(), Header(2) + "\"S\"=\"old\"\r\n\"SwitchID\"=dword:1\r\n\n\"S\"=\"a;b\"\r\n");
+    EXPECT_EQ(FreshSpan(2).End, Read().size());
 }
 
 TEST_F(TaskStateTest, DeletingAndAppendingFindTheSectionAgain) {
@@ -245,17 +243,17 @@ TEST_F(TaskStateTest, ReloadDropsTheEditsAndTheKeptSection) {
     EXPECT_FALSE(Exists(JournalPath(path_)));
 }
 
-TEST_F(TaskStateTest, ListingTakesTheFirstMatchOfALineUpToTheFileEnd) {
+TEST_F(TaskStateTest, ListingTakesWholeKeysUpToTheFileEnd) {
     const std::string header1 = Header(1);
     const std::string prefix = header1.substr(0, header1.size() - 2);
-    // A line's first match decides: 20 is no template, and the 5 behind it is not read.
-    // The file ends right after an index without its bracket.
+    // The key runs to the line's last "]": two headers on one line are neither template.
+    // The file ends right after an index without its bracket: no key.
     Write(Header(20) + Header(5) + "\r\n" + Header(6) + "\r\n" + prefix + "1");
     RegFile editor;
     OpenEditor(editor);
     std::uint16_t mask = 0;
     editor.ListTemplates(mask);
-    EXPECT_EQ(mask, 0x0042);
+    EXPECT_EQ(mask, 0x0040);
     editor.Close();
 
     // A prefix cut short by the end of the file, or ending it with no index, lists nothing.

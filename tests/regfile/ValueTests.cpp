@@ -80,10 +80,11 @@ TEST_F(ValueFileTest, MissingValueGoesToTheEndOfItsSection) {
     EXPECT_EQ(after, AppendedHeader(2) + " \r\n\n\"SwitchID\"=dword:7\r\n" + Header(3) + " \r\n\n" +
                          kSwitchLine + "\n\"Extra\"=dword:1\r\n");
 
+    // A "[" inside a comment is content: the section runs on past it.
     const std::string notes = "; see [notes]\r\n";
     after = Edit(AppendedHeader(2) + notes,
                  [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 7); });
-    EXPECT_EQ(after, AppendedHeader(2) + "\n\"SwitchID\"=dword:7\r\n" + notes);
+    EXPECT_EQ(after, AppendedHeader(2) + notes + "\n\"SwitchID\"=dword:7\r\n");
 }
 
 TEST_F(ValueFileTest, AbsentSectionGetsTheLineAtTheFileEnd) {
@@ -135,15 +136,22 @@ TEST_F(ValueFileTest, UnsoundLinesAreRefusedAndChangeNothing) {
 }
 
 TEST_F(ValueFileTest, LineWithoutCrLfEndsAtItsOwnLineEnd) {
-    // A lone LF ends the old line: the next line stays. A value line directly followed by
-    // the next header keeps that header.
+    // A lone LF (or CR) ends the old line and stays its line end; the next line stays.
     std::string after = Edit(AppendedHeader(2) + "\"SwitchID\"=dword:3\n" + kLatchLine,
                              [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
-    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n" + kLatchLine);
+    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\n" + kLatchLine);
+    after = Edit("[x]\r" + AppendedHeader(2) + "\"SwitchID\"=dword:3\r\"A\"=dword:1\r",
+                 [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 0x15); });
+    EXPECT_EQ(after, "[x]\r" + AppendedHeader(2) + "\"SwitchID\"=dword:15\r\"A\"=dword:1\r");
+    // At the text's end without a line end, the new line gets CR LF.
+    after = Edit(AppendedHeader(2) + "\"SwitchID\"=dword:3",
+                 [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
+    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n");
 
+    // A "[" behind a value's text is no key line; the whole refused line is replaced.
     after = Edit(AppendedHeader(2) + "\"SwitchID\"=dword:3" + Header(4) + "\r\n",
                  [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
-    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n" + Header(4) + "\r\n");
+    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n");
 }
 
 struct ReadResult {
@@ -179,8 +187,7 @@ TEST_F(ReadTest, Dwords) {
     for (const auto& [text, value] : {std::pair<std::string, std::uint32_t>{"0000000F", 15},
                                       {"A", 10},
                                       {"a ;note", 10},
-                                      {"0x1f", 31},
-                                      {"00000000000a", 10},
+                                      {" 7;note", 7},
                                       {"ffffffff", 4294967295u}}) {
         ReadResult read = ReadFrom("\"SwitchID\"=dword:" + text + "\r\n", "SwitchID", 4);
         EXPECT_EQ(read.Result, 0) << text;
@@ -189,8 +196,14 @@ TEST_F(ReadTest, Dwords) {
         EXPECT_EQ(DwordOf(read), value) << text;
         EXPECT_EQ(read.Data[4], 0xEE);
     }
-    // Too large for 32 bits, or a buffer too small for a dword: reported, nothing stored.
-    EXPECT_EQ(ReadFrom("\"SwitchID\"=dword:1ffffffff\r\n", "SwitchID", 4).Result, 1);
+    // Forms the importer refuses (more than 8 digits, "0x", other text behind the digits),
+    // or a buffer too small for a dword: reported, nothing stored.
+    for (const char* text : {"1ffffffff", "00000000000a", "0x1f", "3 x", "3[xx", ""}) {
+        ReadResult refused =
+            ReadFrom("\"SwitchID\"=dword:" + std::string(text) + "\r\n", "SwitchID", 4);
+        EXPECT_EQ(refused.Result, 1) << text;
+        EXPECT_EQ(refused.Type, -1) << text;
+    }
     ReadResult small = ReadFrom("\"SwitchID\"=dword:5\r\n", "SwitchID", 2);
     EXPECT_EQ(small.Result, 1);
     EXPECT_EQ(small.Data[0], 0xEE);
@@ -206,15 +219,14 @@ TEST_F(ReadTest, HexForms) {
     EXPECT_EQ(blanks.Data[2], 4);
     EXPECT_EQ(blanks.Data[3], 0xEE);
 
+    // One digit is a byte, as the importer reads it; three digits in a row are refused.
     ReadResult shortHex = ReadFrom("\"T\"=hex:4,0\r\n", "T", 8);
-    EXPECT_EQ(shortHex.Size, 1u);
+    EXPECT_EQ(shortHex.Size, 2u);
     EXPECT_EQ(shortHex.Data[0], 4);
-    EXPECT_EQ(shortHex.Data[1], 0xEE);
-
-    ReadResult odd = ReadFrom("\"T\"=hex:041;c\r\n", "T", 8);
-    EXPECT_EQ(odd.Size, 1u);
-    EXPECT_EQ(odd.Data[0], 4);
-    EXPECT_EQ(odd.Data[1], 0xEE);
+    EXPECT_EQ(shortHex.Data[1], 0);
+    EXPECT_EQ(shortHex.Data[2], 0xEE);
+    EXPECT_EQ(ReadFrom("\"T\"=hex:041;c\r\n", "T", 8).Result, 1);
+    EXPECT_EQ(ReadFrom("\"T\"=hex:01,02\\\r\n", "T", 8).Result, 1);
 
     ReadResult ten = ReadFrom("\"T\"=hex:01,02,03,04,05,06,07,08,09,0a\r\n", "T", 8);
     EXPECT_EQ(ten.Size, 10u);
@@ -251,13 +263,17 @@ TEST_F(ReadTest, LinesNotInTheWrittenFormStayInsideTheLine) {
     EXPECT_EQ(spacedHex.Size, 2u);
     EXPECT_EQ(spacedHex.Data[1], 6);
 
-    ReadResult shortString = ReadFrom("\"S\"=\r\n", "S", 8);
-    EXPECT_EQ(shortString.Result, 0);
-    EXPECT_EQ(shortString.Size, 0u);
-    EXPECT_EQ(shortString.Data[0], 0xEE);
-
-    ReadResult bareName = ReadFrom("\"S\"\r\n", "S", 8);
-    EXPECT_EQ(bareName.Size, 0u);
+    // Lines the importer refuses are no value: nothing is reported or stored.
+    for (const char* line : {"\"S\"=\r\n", "\"S\"\r\n", "\"S\"=\"abc\"x\r\n", "\"S\"=\"abc\r\n",
+                             "\"S\"=DWORD:1\r\n", "\"S\"=-\r\n"}) {
+        ReadResult refused = ReadFrom(line, "S", 8);
+        EXPECT_EQ(refused.Result, 1) << line;
+        EXPECT_EQ(refused.Type, -1) << line;
+        EXPECT_EQ(refused.Data[0], 0xEE) << line;
+    }
+    ReadResult commented = ReadFrom("\"S\"=\"a;b\" ;note\r\n", "S", 8);
+    EXPECT_EQ(commented.Size, 3u);
+    EXPECT_EQ(std::string(commented.Data.begin(), commented.Data.begin() + 3), "a;b");
 
     // The name is the very last text of the file.
     Write(AppendedHeader(2) + "\"SwitchID");
@@ -266,9 +282,8 @@ TEST_F(ReadTest, LinesNotInTheWrittenFormStayInsideTheLine) {
     std::int32_t type = 0;
     std::uint32_t size = 4;
     std::uint32_t value = 0xEEEEEEEE;
-    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 0);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(editor.ReadValue(kKey, 2, "SwitchID", &type, &value, &size), 1);
+    EXPECT_EQ(type, 0);
     EXPECT_EQ(value, 0xEEEEEEEEu);
 }
 

@@ -81,11 +81,12 @@ TEST(BadInput, NoLineEndsAtAll) {
     EXPECT_EQ(session.TemplateNodes(), "Template0");
     FallingCh0(session, "Template0");
     session.Click(1006);
-    // The one line is kept (its value rewritten alike, now with its line end); the missing
-    // values follow on lines of their own.
-    EXPECT_TRUE(SameBytes(tree.Read(),
-                          Header(0) + "\"SwitchID\"=dword:7\r\n\n\"TriggerMode\"=hex:" + kZeros +
-                              "\r\n\n\"LatchData\"=hex:" + kZeros + "\r\n"));
+    // Text behind the header's "]" is ignored, as the import ignores it: the value on the
+    // header's line is not read, and the three values follow on lines of their own.
+    EXPECT_TRUE(SameBytes(tree.Read(), Header(0) +
+                                           "\"SwitchID\"=dword:7\n\"SwitchID\"=dword:0\r\n" +
+                                           "\n\"TriggerMode\"=hex:" + kZeros +
+                                           "\r\n\n\"LatchData\"=hex:" + kZeros + "\r\n"));
 }
 
 TEST(BadInput, CarriageReturnOnlyLineEnds) {
@@ -104,7 +105,9 @@ TEST(BadInput, CarriageReturnOnlyLineEnds) {
     const std::string after = tree.Read();
     const std::size_t firstHeader = start.find(Header(0));
     EXPECT_TRUE(SameBytes(after.substr(0, firstHeader), start.substr(0, firstHeader)));
-    EXPECT_NE(after.find("\"TriggerMode\"=hex:00,00,04,00,04,00,04,00\r\n"), std::string::npos);
+    // The replaced line keeps its own line end: no CR LF comes into the file.
+    EXPECT_NE(after.find("\"TriggerMode\"=hex:00,00,04,00,04,00,04,00\r\""), std::string::npos);
+    EXPECT_EQ(after.find('\n'), std::string::npos);
     Session again(tree.Root());
     again.Open();
     EXPECT_EQ(again.TemplateNodes(), "Template0,Template3");
@@ -149,7 +152,7 @@ TEST(BadInput, TenThousandUnrelatedSections) {
 }
 
 TEST(BadInput, DuplicateTemplateHeaders) {
-    const std::string second = Section(2, 9, kZeros, kZeros);
+    const std::string second = Section(2, 9, kRising, kZeros);
     const std::string start = DriverFile({2}) + second;
     DriverTree tree;
     tree.Write(start);
@@ -157,19 +160,20 @@ TEST(BadInput, DuplicateTemplateHeaders) {
         Session session(tree.Root());
         session.Open();
         EXPECT_EQ(session.TemplateNodes(), "Template2");
-        // The first section is the template; the second is kept as it is.
+        // The import takes the values of the last section: they are read and replaced;
+        // the first section is kept as it is.
         FallingCh0(session, "Template2");
         session.Click(1006);
-        EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(DriverFile({2})) + second));
-        // Remove deletes the first; the second then stands for template 2.
+        EXPECT_TRUE(SameBytes(tree.Read(), DriverFile({2}) + Ch0Falling(second)));
+        // Remove deletes both.
         session.Select("Template2");
         session.Click(103);
         session.Click(1006);
     }
-    EXPECT_TRUE(SameBytes(tree.Read(), DriverFile({}) + " \r\n" + second.substr(3)));
+    EXPECT_TRUE(SameBytes(tree.Read(), DriverFile({}) + " \r\n"));
     Session again(tree.Root());
     again.Open();
-    EXPECT_EQ(again.TemplateNodes(), "Template2");
+    EXPECT_EQ(again.TemplateNodes(), "");
 }
 
 TEST(BadInput, HeaderWithoutClosingBracket) {
@@ -180,12 +184,12 @@ TEST(BadInput, HeaderWithoutClosingBracket) {
     tree.Write(start);
     Session session(tree.Root());
     session.Open();
-    // Listed by its number, but not found as a section: its values are not read, and a
-    // Save adds a proper section for it, leaving the broken one as it was.
-    EXPECT_EQ(session.TemplateNodes(), "Template0,Template2");
+    // No key for the import (no "]"), so no template; it ends template 0's section and is
+    // left as it was.
+    EXPECT_EQ(session.TemplateNodes(), "Template0");
     FallingCh0(session, "Template0");
     session.Click(1006);
-    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(start) + Section(2, 2, kZeros, kZeros)));
+    EXPECT_TRUE(SameBytes(tree.Read(), Ch0Falling(start)));
 }
 
 TEST(BadInput, HexWithOddDigitCounts) {
@@ -195,14 +199,15 @@ TEST(BadInput, HexWithOddDigitCounts) {
     tree.Write(start);
     Session session(tree.Root());
     session.Open();
-    // "041" is one byte, 04; "1,0" is one byte, 1 (two digits that are not separators).
+    // "041" is refused by the import (three digits in a row), so the default is written;
+    // "1,0" is two bytes, 01 00.
     session.Select("Template0");
     session.Choose(1002, 7);
     session.Click(1006);
     EXPECT_TRUE(SameBytes(
         tree.Read(),
         Replace(Replace(Replace(DriverFile({0}), "\"SwitchID\"=dword:0", "\"SwitchID\"=dword:7"),
-                        "hex:" + kRising, "hex:04,00,00,00,00,00,00,00"),
+                        "hex:" + kRising, "hex:" + kZeros),
                 "hex:" + kLatch, "hex:01,00,00,00,00,00,00,00")));
 }
 

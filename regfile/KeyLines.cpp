@@ -1,0 +1,171 @@
+#include "regfile/KeyLines.h"
+
+#include <array>
+#include <string>
+
+#include "regfile/TextScan.h"
+#include "regfile/ValueLines.h"
+
+namespace regfile {
+
+namespace {
+
+// The next component of a key from `pos` on, empty ones skipped; empty at the key's end.
+std::string_view NextComponent(std::string_view key, std::size_t& pos) {
+    while (pos < key.size() && key[pos] == '\\') {
+        ++pos;
+    }
+    const std::size_t begin = pos;
+    while (pos < key.size() && key[pos] != '\\') {
+        ++pos;
+    }
+    return key.substr(begin, pos - begin);
+}
+
+// The previous line that is neither blank nor a ";" comment, ahead of `lineBegin`.
+std::optional<LineSpan> PreviousMeaningfulLine(std::string_view text, std::size_t lineBegin) {
+    std::size_t pos = lineBegin;
+    while (pos > 0) {
+        std::size_t end = pos - 1; // the line end ahead of pos
+        if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') {
+            --end;
+        }
+        const std::size_t begin = FindLineStart(text, end);
+        const std::string_view line = text.substr(begin, end - begin);
+        const std::size_t at = SkipBlanks(line, 0);
+        if (at < line.size() && line[at] != ';') {
+            return LineSpan{begin, end, pos};
+        }
+        pos = begin;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+KeyText KeyOfLine(std::string_view line) {
+    KeyText key;
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] != '[') {
+        return key;
+    }
+    key.IsKeyLine = true;
+    key.Bracket = at;
+    const std::size_t close = line.rfind(']');
+    if (close == kNotFound || close < at) {
+        return key;
+    }
+    key.Valid = true;
+    key.Key = line.substr(at + 1, close - at - 1);
+    return key;
+}
+
+int TemplateIndexOfKey(std::string_view key, std::string_view driverKey) {
+    if (key.empty() || key.front() == '\\') {
+        return -1;
+    }
+    const std::array<std::string_view, 6> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
+                                                  "Template",           driverKey};
+    std::size_t pos = 0;
+    for (std::string_view expected : path) {
+        if (!EqualNoCase(NextComponent(key, pos), expected)) {
+            return -1;
+        }
+    }
+    const std::string_view last = NextComponent(key, pos);
+    if (!NextComponent(key, pos).empty() || last.size() < 9 || last.size() > 10 ||
+        !EqualNoCase(last.substr(0, 8), "Template")) {
+        return -1;
+    }
+    const std::string_view digits = last.substr(8);
+    int index = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        index = index * 10 + (c - '0');
+    }
+    if (digits.size() == 2 && digits[0] == '0') {
+        return -1;
+    }
+    return index <= 15 ? index : -1;
+}
+
+bool IsCommentLine(std::string_view line) {
+    const std::size_t at = SkipBlanks(line, 0);
+    return at < line.size() && (line[at] == ';' || line[at] == '#');
+}
+
+bool IsContinuationLine(std::string_view text, std::size_t lineBegin) {
+    // Back over lines that end in "\" where a byte is expected, to the value line that
+    // opened the list: a line ends the chain when it does not carry on.
+    std::size_t pos = lineBegin;
+    for (;;) {
+        std::optional<LineSpan> previous = PreviousMeaningfulLine(text, pos);
+        if (!previous) {
+            return false;
+        }
+        const std::string_view line = text.substr(previous->Begin, previous->End - previous->Begin);
+        const ValueLine value = ParseValueLine(line);
+        if (value.IsValue) {
+            return value.Form == ValueForm::Hex && value.Continues;
+        }
+        bool continues = false;
+        std::size_t comment = 0;
+        if (!ParseHexItems(line, nullptr, continues, comment) || !continues) {
+            return false;
+        }
+        pos = previous->Begin;
+    }
+}
+
+std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from) {
+    for (std::size_t bracket = text.find('[', from); bracket != kNotFound;
+         bracket = text.find('[', bracket + 1)) {
+        std::size_t begin = bracket;
+        while (begin > 0 && IsBlank(text[begin - 1])) {
+            --begin;
+        }
+        if (begin > 0 && text[begin - 1] != '\n' && text[begin - 1] != '\r') {
+            continue;
+        }
+        if (IsContinuationLine(text, begin)) {
+            continue;
+        }
+        const LineSpan line = LineAt(text, begin);
+        return KeyLineAt{begin, bracket, line.End, line.Next};
+    }
+    return std::nullopt;
+}
+
+std::vector<KeyLineInfo> ScanKeyLines(std::string_view text, std::string_view driverKey) {
+    std::vector<KeyLineInfo> lines;
+    const std::string mention = std::string(driverKey) + "\\Template";
+    std::size_t number = 1;
+    for (std::size_t pos = 0; pos < text.size(); ++number) {
+        const LineSpan span = LineAt(text, pos);
+        pos = span.Next;
+        KeyLineInfo info;
+        info.LineNumber = number;
+        info.Offset = span.Begin;
+        info.Text = text.substr(span.Begin, span.End - span.Begin);
+        info.MentionsTemplate = FindNoCase(info.Text, mention) != kNotFound;
+        const KeyText key = KeyOfLine(info.Text);
+        if (key.IsKeyLine && IsContinuationLine(text, span.Begin)) {
+            info.Role = KeyLineRole::Continuation;
+        } else if (key.IsKeyLine && !key.Valid) {
+            info.Role = KeyLineRole::UnclosedKey;
+        } else if (key.IsKeyLine) {
+            info.Template = TemplateIndexOfKey(key.Key, driverKey);
+            info.Role = info.Template >= 0 ? KeyLineRole::TemplateHeader : KeyLineRole::OtherKey;
+        } else if (IsCommentLine(info.Text)) {
+            info.Role = KeyLineRole::Comment;
+        }
+        if (key.IsKeyLine || info.MentionsTemplate) {
+            lines.push_back(info);
+        }
+    }
+    return lines;
+}
+
+} // namespace regfile
