@@ -34,5 +34,9 @@ if [ -f .ci/windows.sh ]; then
     bash .ci/windows.sh || status=1
 fi
 
+# The Linux host's saved files, imported by Wine's regedit (tests/importer/run; no display).
+echo "== Importer: what a registry imports from the driver file before and after each edit"
+python3 tests/importer/run build || status=1
+
 [ "$status" = 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
 exit "$status"

@@ -93,18 +93,32 @@ std::variant<Options, std::string> ParseOptions(int argc, const char* const* arg
 
 std::variant<std::string, std::string> PrepareSampleTree(const std::string& bundledTree) {
     namespace fs = std::filesystem;
-    fs::path base;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        base = data;
-    else if (const char* local = std::getenv("LOCALAPPDATA"); local && *local)
-        base = local;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local" / "share";
-    else
-        return std::variant<std::string, std::string>(std::in_place_index<1>,
-                                                      "no per-user folder (set HOME)");
-    const fs::path work = base / "pci3916cfg" / "driver-tree";
+    // The folder the environment names, which must exist already, and the variable.
+    fs::path given;
+    std::string variable;
+    for (const char* name : {"XDG_DATA_HOME", "LOCALAPPDATA", "HOME"}) {
+        if (const char* value = std::getenv(name); value && *value) {
+            given = value;
+            variable = name;
+            break;
+        }
+    }
+    if (variable.empty())
+        return std::variant<std::string, std::string>(
+            std::in_place_index<1>, "no per-user folder (set HOME, or give the tree with --root)");
+    const fs::path base = variable == "HOME" ? given / ".local" / "share" : given;
     std::error_code error;
+    // A missing home is a mistake in the environment: creating it would hide the mistake
+    // and leave a stray tree of folders behind.
+    if (!fs::is_directory(given, error))
+        return std::variant<std::string, std::string>(
+            std::in_place_index<1>, variable + " is " + given.string() +
+                                        ", which is not an existing folder; devhost does not "
+                                        "create it. Set " +
+                                        variable +
+                                        " to an existing folder, or give the driver tree with "
+                                        "--root DIR/");
+    const fs::path work = base / "pci3916cfg" / "driver-tree";
     if (!fs::exists(work, error)) {
         fs::create_directories(work, error);
         if (!error)

@@ -13,8 +13,8 @@
 #include "host/Script.h"
 #include "host/linux/LibraryHost.h"
 #include "host/linux/ScriptRunner.h"
+#include "host/terminal/FrontEnd.h"
 #include "platform/linux/Desktop.h"
-#include "platform/linux/terminal/FrontEnd.h"
 
 namespace {
 
@@ -43,9 +43,6 @@ std::string DriverFileOf(const std::string& root, const std::string& module) {
     return path;
 }
 
-constexpr char kTerminalHint[] =
-    "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
-
 int RunScript(host::LibraryHost& library, host::ScriptRunner& runner, std::istream& script) {
     const auto failure = host::RunScriptLines(
         script, [&] { return library.AnyWindowVisible(); },
@@ -73,7 +70,7 @@ int RunScripted(host::LibraryHost& library, std::istream& script) {
 }
 
 int RunInTerminal(host::LibraryHost& library, const std::string& driverFile) {
-    terminal::FrontEnd frontEnd({kTerminalHint, driverFile});
+    terminal::FrontEnd frontEnd({driverFile});
     if (const auto error = frontEnd.Start()) {
         std::cerr << "devhost: " << *error << '\n';
         return 2;
