@@ -6,6 +6,7 @@
 
 #include "platform/FileReason.h"
 #include "regfile/Journal.h"
+#include "regfile/KeyLines.h"
 #include "regfile/RegFile.h"
 #include "templates/TemplateRecord.h"
 
@@ -85,6 +86,55 @@ std::int64_t CheckValues(regfile::RegFile& file, int index, std::vector<std::str
     return switchId;
 }
 
+// The key lines that would confuse the window or the import: lines that only look like a
+// template's header, and templates with more than one section.
+void CheckKeyLines(std::string_view text, std::string_view driverKey,
+                   std::vector<std::string>& problems) {
+    std::map<int, std::vector<std::size_t>> headers;
+    for (const regfile::KeyLineInfo& info : regfile::ScanKeyLines(text, driverKey)) {
+        const std::string where = "line " + std::to_string(info.LineNumber) + ": ";
+        const std::string quoted = " (" + std::string(info.Text) + ")";
+        if (info.Role == regfile::KeyLineRole::TemplateHeader) {
+            headers[info.Template].push_back(info.LineNumber);
+            continue;
+        }
+        if (!info.MentionsTemplate)
+            continue;
+        switch (info.Role) {
+        case regfile::KeyLineRole::Comment:
+            problems.push_back(where + "a template header inside a comment" + quoted);
+            break;
+        case regfile::KeyLineRole::OtherKey:
+            problems.push_back(where +
+                               "a key that only looks like a template's header (another "
+                               "key, a subkey or a misnumbered template)" +
+                               quoted);
+            break;
+        case regfile::KeyLineRole::UnclosedKey:
+            problems.push_back(where + "a key line without its closing \"]\"" + quoted);
+            break;
+        case regfile::KeyLineRole::Continuation:
+            problems.push_back(where +
+                               "a header that carries on the hex list above it, so the "
+                               "import reads it as bytes" +
+                               quoted);
+            break;
+        default:
+            problems.push_back(where + "names a template's key but is no key line" + quoted);
+        }
+    }
+    for (const auto& [index, lines] : headers) {
+        if (lines.size() < 2)
+            continue;
+        std::string numbers;
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            numbers += (k == 0 ? "" : ", ") + std::to_string(lines[k]);
+        problems.push_back(TemplateName(index) + " has " + std::to_string(lines.size()) +
+                           " sections (lines " + numbers +
+                           "); the import merges them and the last of each value counts");
+    }
+}
+
 } // namespace
 
 CheckReport CheckTemplateFile(const std::string& path) {
@@ -102,21 +152,18 @@ CheckReport CheckTemplateFile(const std::string& path) {
 
     try {
         regfile::RegFile file;
-        if (file.Open(path, templates::kModelText) != 0) {
-            report.FileError = platform::FileReasonText(file.FileError());
+        if (const int code = file.Open(path, templates::kModelText); code != 0) {
+            // An encoding the editor refuses is a problem of the file, not a failure to read.
+            if (code == platform::kFileEncodingCode)
+                report.Problems.push_back(platform::FileReasonText(file.FileError()));
+            else
+                report.FileError = platform::FileReasonText(file.FileError());
             return report;
         }
-        // Text in UTF-16 (a "Windows Registry Editor Version 5.00" export) holds every
-        // character in two bytes: the editor's single-byte scans find no template in it and
-        // an edit would insert single-byte lines into it.
         const std::string_view text(file.Block(), file.Length());
-        if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-            report.Problems.push_back("the file is UTF-16 text (it starts with a byte-order "
-                                      "mark), which the window does not edit");
-            return report;
-        }
         std::uint16_t present = 0;
         file.ListTemplates(present);
+        CheckKeyLines(text, file.DriverKey(), report.Problems);
 
         std::map<std::int64_t, std::vector<int>> bySwitchId;
         for (int i = 0; i < kTemplateCount; ++i) {
