@@ -23,8 +23,6 @@ constexpr std::size_t kMaxModelText = 12;
 // The header text ahead of the driver key.
 constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
 
-}
-
 } // namespace
 
 RegFile::RegFile() = default;
