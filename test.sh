@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux suite, the same suite under the
 # address and undefined-behaviour sanitizers, and the Windows library under Wine.
+# Warnings are errors in every build it configures (PCI_WERROR, passed on to the scripts
+# it runs through the environment).
 set -eu
 cd "$(dirname "$0")"
 bash tools/install-deps.sh
 jobs=$(nproc)
+export PCI_WERROR=ON
 status=0
 
 echo "== Linux build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPCI_WERROR=ON -DPCI_BUILD_TESTS=ON \
+    -DPCI_BUILD_BENCH=ON > /dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" || status=1
 
 echo "== Sanitizer build (address, undefined behaviour, leaks) and tests"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPCI_SANITIZE=ON -DPCI_BUILD_BENCH=OFF > /dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPCI_SANITIZE=ON -DPCI_BUILD_BENCH=OFF \
+    -DPCI_WERROR=ON > /dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs" || status=1
 
@@ -28,6 +33,10 @@ if [ -f .ci/windows.sh ]; then
     echo "== Windows library under Wine"
     bash .ci/windows.sh || status=1
 fi
+
+# The Linux host's saved files, imported by Wine's regedit (tests/importer/run; no display).
+echo "== Importer: what a registry imports from the driver file before and after each edit"
+python3 tests/importer/run build || status=1
 
 [ "$status" = 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
 exit "$status"

@@ -2,13 +2,14 @@
 # The Windows side of CI: installs the cross toolchains and Wine when they are missing,
 # builds PCI3916Cfg.dll for 64-bit and 32-bit Windows and devhost.exe, checks the DLLs'
 # export and import tables, and runs the layer checks and every end-to-end scenario
-# under Wine in Xvfb (64-bit only: this machine runs no 32-bit programs). Prints a
+# under Wine in Xvfb (64-bit only: this machine runs no 32-bit programs), and makes and
+# checks the zip for Windows users (both DLLs, devhost.exe, a README). Prints a
 # summary and exits non-zero on any failure.
 set -u
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth)
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth unzip)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
@@ -29,11 +30,14 @@ note() { summary+=("$1"); echo "windows: $1"; }
 fail() { note "FAIL $1"; status=1; }
 
 # --- Builds -----------------------------------------------------------------------------
+# The 64-bit build's zip also holds the 32-bit build's install.
 for arch in x86_64:build-win64 i686:build-win32; do
     triplet=${arch%%:*}
     dir=${arch#*:}
     mkdir -p "$dir"
-    if cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+    package_option=()
+    [ "$dir" = build-win64 ] && package_option=(-DPCI_PACKAGE_WIN32_BUILD="$repo/build-win32")
+    if cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DPCI_WERROR=ON "${package_option[@]}" \
             -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchains/mingw-$triplet.cmake" > "$dir/ci-build.log" 2>&1 &&
         cmake --build "$dir" -j2 >> "$dir/ci-build.log" 2>&1; then
         note "built $dir"
@@ -77,11 +81,48 @@ check_cdecl() { # FILE
 }
 [ -f build-win32/bin/PCI3916Cfg.dll ] && check_cdecl build-win32/bin/PCI3916Cfg.dll
 for arch in x86_64:build-win64 i686:build-win32; do
-    for file in PCI3916Cfg.dll devhost.exe; do
+    for file in PCI3916Cfg.dll devhost.exe pci3916cfg.exe; do
         path="${arch#*:}/bin/$file"
         if [ -f "$path" ]; then check_tables "${arch%%:*}-w64-mingw32" "$path"; else fail "$path missing"; fi
     done
 done
+
+# --- The zip -------------------------------------------------------------------------------
+# Both architectures' library and host with the sample tree, and the README at the top.
+check_zip() {
+    rm -rf build-win64/packages
+    if ! cpack --config build-win64/CPackConfig.cmake -B build-win64/packages \
+            > build-win64/cpack.log 2>&1; then
+        tail -20 build-win64/cpack.log; fail "cpack (log: build-win64/cpack.log)"; return
+    fi
+    local zip listing entry top missing=()
+    zip=$(ls build-win64/packages/*.zip 2> /dev/null | head -1)
+    [ -n "$zip" ] || { fail "cpack made no zip"; return; }
+    listing=$(unzip -Z1 "$zip") || { fail "unzip -Z1 $zip"; return; }
+    top=$(printf '%s\n' "$listing" | head -1 | cut -d/ -f1)
+    for entry in README.txt x64/PCI3916Cfg.dll x64/devhost.exe x86/PCI3916Cfg.dll x86/devhost.exe \
+        x64/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg \
+        x86/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg; do
+        printf '%s\n' "$listing" | grep -qxF "$top/$entry" || missing+=("$entry")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then fail "$zip lacks ${missing[*]}"; return; fi
+    # Each folder holds its own architecture's files.
+    local formats
+    formats=$(unzip -p "$zip" "$top/x64/PCI3916Cfg.dll" > build-win64/packages/x64.dll &&
+        unzip -p "$zip" "$top/x86/PCI3916Cfg.dll" > build-win64/packages/x86.dll &&
+        x86_64-w64-mingw32-objdump -f build-win64/packages/x64.dll build-win64/packages/x86.dll |
+        sed -n 's/.*file format //p' | tr '\n' ' ')
+    if [ "$formats" = "pei-x86-64 pei-i386 " ]; then
+        note "$zip holds both DLLs, both hosts, the sample tree and the README"
+    else
+        fail "$zip: the DLLs' formats are \"$formats\""
+    fi
+}
+if [ -f build-win64/bin/devhost.exe ] && [ -f build-win32/bin/devhost.exe ]; then
+    check_zip
+else
+    fail "no zip: a build is missing"
+fi
 
 # --- Under Wine ---------------------------------------------------------------------------
 if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/wine/LayerTest.exe ]; then

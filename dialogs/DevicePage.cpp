@@ -4,6 +4,7 @@
 
 #include "dialogs/TemplateDialog.h"
 #include "dialogs/resource.h"
+#include "templates/TemplateRules.h"
 
 namespace dialogs {
 namespace {
@@ -11,7 +12,6 @@ namespace {
 constexpr char kModelName[] = "PCI-3916";
 constexpr char kDescription[] =
     "\n*64 Isolated Digital Input channel\n*Interrupt handling capability\n";
-constexpr char kSwitchIdUsed[] = "SwitchID already used!";
 
 } // namespace
 
@@ -56,17 +56,22 @@ void DevicePage::OnBoardIdChange(const ui::Event&) {
     SelectedSwitchId = BoardId.GetCurSel();
     if (SelectedSwitchId < 0 || SelectedSwitchId >= templates::kTemplateCount)
         return;
-    if ((table.UsedSwitchIds & (1u << SelectedSwitchId)) && SelectedSwitchId != record.SwitchId) {
-        MessageBoxA(kSwitchIdUsed, nullptr, MB_OK);
+    if (templates::IsSwitchIdRefused(table.UsedSwitchIds, record.SwitchId, SelectedSwitchId)) {
+        MessageBoxA(templates::kSwitchIdUsedText, nullptr, MB_OK);
         SelectedSwitchId = record.SwitchId;
         BoardId.SetCurSel(SelectedSwitchId);
     }
     Owner->MarkModified();
-    if (SelectedSwitchId == record.SwitchId)
+    if (SelectedSwitchId == record.SwitchId) {
+        // The template keeps its switch ID, which is taken from now on.
+        table.UsedSwitchIds =
+            static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
         return;
+    }
     // The old switch ID stays taken while another shown template has it too.
     table.ReleaseSwitchId(Owner->TemplateTree, record.SwitchId, table.CurrentIndex);
-    table.UsedSwitchIds = static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
+    table.UsedSwitchIds =
+        static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
     record.SwitchId = SelectedSwitchId;
 }
 

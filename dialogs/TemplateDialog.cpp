@@ -7,6 +7,7 @@
 #include "dialogs/resource.h"
 #include "platform/FileReason.h"
 #include "templates/TemplateNodes.h"
+#include "templates/TemplateRules.h"
 
 namespace dialogs {
 namespace {
@@ -16,7 +17,6 @@ using templates::IsTemplateNodeText;
 
 constexpr char kSavePrompt[] = "The configuration of PCI3916 is change, save the change";
 constexpr char kSavePromptCaption[] = "Note";
-constexpr char kTooManyTemplates[] = "Support up to 16 Templates";
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -27,6 +27,15 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
             return false;
     }
     return true;
+}
+
+// A file's path in quotes, as the messages show it.
+std::string QuotedPath(std::string_view path) {
+    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
@@ -69,9 +78,12 @@ int TemplateDialog::OnInitDialog() {
         PlacePage(*DiPane);
     RefreshCurrentPage();
 
-    if (const auto& failure = Table.ReadFailure()) {
-        const std::string text = "The templates could not be read from \"" + failure->FileName +
-                                 "\": " + platform::FileReasonText(*failure) + ".";
+    // A file that could not be read is told now, whatever the reason: the tree would
+    // otherwise look like a file without templates.
+    if (const auto& failure = Table.LoadFailure()) {
+        const std::string text = "The templates could not be read from " +
+                                 QuotedPath(failure->FileName) + ": " +
+                                 platform::FileReasonText(*failure) + ".";
         MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
     }
     return 1;
@@ -86,7 +98,9 @@ void TemplateDialog::PlacePage(ui::Dialog& page) const {
     page.MoveWindow(client.left + 160, client.top + 30, client.Width(), client.Height(), false);
 }
 
-void TemplateDialog::PostNcDestroy() { delete this; }
+void TemplateDialog::PostNcDestroy() {
+    delete this;
+}
 
 int TemplateDialog::SelectedTemplateIndex() {
     const ui::TreeItem selected = TemplateTree.GetSelectedItem();
@@ -110,9 +124,14 @@ int TemplateDialog::SelectedTemplateIndex() {
 
 void TemplateDialog::RefreshCurrentPage() {
     switch (PageTabs.GetCurSel()) {
-    case 0: DevicePane->Refresh(); break;
-    case 1: DiPane->Refresh(); break;
-    default: break;
+    case 0:
+        DevicePane->Refresh();
+        break;
+    case 1:
+        DiPane->Refresh();
+        break;
+    default:
+        break;
     }
 }
 
@@ -139,9 +158,14 @@ void TemplateDialog::OnTreeSelChanged(const ui::Event&) {
     if (parent && IsModelNodeText(TemplateTree.GetItemText(parent)))
         BindCurrentRecord();
     switch (PageTabs.GetCurSel()) {
-    case 0: ShowPages(true, false); break;
-    case 1: ShowPages(false, true); break;
-    default: break;
+    case 0:
+        ShowPages(true, false);
+        break;
+    case 1:
+        ShowPages(false, true);
+        break;
+    default:
+        break;
     }
     RefreshCurrentPage();
     RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -172,7 +196,7 @@ void TemplateDialog::OnAdd(const ui::Event&) {
         int index = 0;
         Table.LowestFreeTemplateIndex(TemplateTree, selected, index);
         if (index >= templates::kTemplateCount) {
-            MessageBoxA(kTooManyTemplates, nullptr, MB_OK);
+            MessageBoxA(templates::kTooManyTemplatesText, nullptr, MB_OK);
         } else {
             Table.AssignFreeSwitchId(index);
             const ui::TreeItem node =
@@ -191,8 +215,8 @@ void TemplateDialog::OnRemove(const ui::Event&) {
         return;
     if (SelectedTemplateIndex() < 0)
         return;
-    Table.PendingDeletes = static_cast<std::uint16_t>(Table.PendingDeletes |
-                                                      (1u << Table.CurrentIndex));
+    Table.PendingDeletes =
+        static_cast<std::uint16_t>(Table.PendingDeletes | (1u << Table.CurrentIndex));
     if (IsModelNodeText(TemplateTree.GetItemText(parent)))
         BindCurrentRecord();
     // The switch ID stays taken while another shown template has it too.
@@ -208,7 +232,7 @@ bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
         return true;
     }
     const platform::FileErrorInfo& error = Table.LastError();
-    std::string text = "The templates were not saved to \"" + error.FileName + "\": ";
+    std::string text = "The templates were not saved to " + QuotedPath(error.FileName) + ": ";
     text += Table.Loaded() ? platform::FileReasonText(error)
                            : "it could not be read when this window opened (" +
                                  platform::FileReasonText(error) + ")";
@@ -219,7 +243,9 @@ bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
     return false;
 }
 
-void TemplateDialog::OnSave(const ui::Event&) { SaveTemplates(Handle()); }
+void TemplateDialog::OnSave(const ui::Event&) {
+    SaveTemplates(Handle());
+}
 
 void TemplateDialog::OnClose(const ui::Event&) {
     if (ModifiedFlag) {

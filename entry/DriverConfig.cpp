@@ -5,11 +5,11 @@
 #include <string>
 
 #include "dialogs/TemplateDialog.h"
+#include "templates/TemplatePath.h"
 
 namespace {
 
 constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
-constexpr char kDriverFolder[] = "Public\\Tarnwick\\Device_Drivers\\";
 
 // Copies at most capacity - 1 characters and terminates.
 template <std::size_t N> void CopyText(char (&field)[N], const char* text) {
@@ -18,12 +18,6 @@ template <std::size_t N> void CopyText(char (&field)[N], const char* text) {
         length = N - 1;
     std::memcpy(field, text, length);
     field[length] = '\0';
-}
-
-// The first 8 characters of the module name when it contains "ICfg.dll", else the first 7.
-std::string ModelNameOf(const char* moduleName) {
-    const std::size_t wanted = std::strstr(moduleName, "ICfg.dll") ? 8 : 7;
-    return std::string(moduleName, strnlen(moduleName, wanted));
 }
 
 } // namespace
@@ -39,14 +33,13 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
     CopyText(dialog->ModuleName, moduleName);
     CopyText(dialog->ExtraText, extraText);
 
-    const std::string modelName = ModelNameOf(moduleName);
-    const std::string path =
-        std::string(rootPath) + kDriverFolder + modelName + "\\" + modelName + ".reg";
-    if (path.size() >= sizeof dialog->RegFilePath) {
+    const std::string path = templates::RegFilePathOf(rootPath, moduleName);
+    static_assert(sizeof dialog->RegFilePath == templates::kMaxRegFilePath + 1);
+    if (path.size() > templates::kMaxRegFilePath) {
         // A cut path could name another file: refuse instead.
-        const std::string text =
-            "The path of the template file is longer than " +
-            std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" + path;
+        const std::string text = "The path of the template file is longer than " +
+                                 std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" +
+                                 path;
         ui::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
         delete dialog;
         return 0;

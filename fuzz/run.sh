@@ -17,7 +17,8 @@ targets=("$@")
 build=build-fuzz
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPCI_BUILD_FUZZ=ON -DPCI_BUILD_TESTS=OFF -DPCI_BUILD_BENCH=OFF > /dev/null || exit 1
+    -DPCI_BUILD_FUZZ=ON -DPCI_BUILD_TESTS=OFF -DPCI_BUILD_BENCH=OFF \
+    -DPCI_WERROR="${PCI_WERROR:-OFF}" > /dev/null || exit 1
 # The shared platform library and the targets link in parallel; one retry covers a race.
 cmake --build "$build" -j"$(nproc)" --target fuzz_all > "$build/fuzz-build.log" 2>&1 ||
     cmake --build "$build" -j1 --target fuzz_all >> "$build/fuzz-build.log" 2>&1 ||

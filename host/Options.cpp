@@ -17,6 +17,47 @@ const char kUsage[] =
     "every message box is written to standard output; without it, the window is shown in\n"
     "this terminal.\n";
 
+const char kHelp[] =
+    "\n"
+    "Options:\n"
+    "  --library PATH  the configuration library to load (default: the one installed\n"
+    "                  with devhost, or the one beside it in a build folder)\n"
+    "  --root DIR      the root argument of DriverConfig, passed verbatim (end it with a\n"
+    "                  separator); default: a per-user copy of the bundled sample tree,\n"
+    "                  made on first use in pci3916cfg/driver-tree/ under $XDG_DATA_HOME,\n"
+    "                  else %LOCALAPPDATA%, else ~/.local/share (said on standard error)\n"
+    "  --module NAME   the module argument (default PCI3916Cfg.dll)\n"
+    "  --extra TEXT    the fourth argument (default empty)\n"
+    "  --script FILE   plays the user's actions from FILE, or from standard input for -\n"
+    "  -h, --help      prints this help\n"
+    "\n"
+    "Script language: one action per line; blank lines and lines starting with # are\n"
+    "ignored; words are separated by blanks; TEXT is the rest of the line; ID is a control\n"
+    "id of the window's dialogs (for example 104 Add, 103 Remove, 1006 Save, 1007 Close).\n"
+    "  expand TEXT     clicks the expand button of the visible tree node TEXT\n"
+    "  collapse TEXT   clicks the collapse button of the visible tree node TEXT\n"
+    "  select TEXT     clicks the first visible tree node TEXT in display order\n"
+    "  click ID        clicks the visible, enabled control ID of the window or its pages\n"
+    "  tab N           clicks tab N\n"
+    "  choose ID N     chooses item N from the list of combo box ID\n"
+    "  type ID TEXT    types TEXT into the edit field of combo box ID\n"
+    "  answer ok       queues OK (answer cancel: Cancel) for the next message box; a box\n"
+    "                  without a queued answer, or without a Cancel button, gets OK\n"
+    "  open            calls DriverConfig again with the same arguments (a second window)\n"
+    "Actions go to the library's window that was shown or activated last. When no window\n"
+    "of the library is visible any more, or at the end of the script, the host is shut:\n"
+    "its main window is destroyed (the closing prompts run) and the library unloaded.\n"
+    "\n"
+    "Standard output carries one line per message box:\n"
+    "  messagebox caption=\"CAPTION\" text=\"TEXT\" buttons=OK|OKCANCEL icon=none|stop\n"
+    "             answer=ok|cancel\n"
+    "(on one line; \", \\ and control characters escaped as \\\", \\\\, \\n, \\r, \\t, \\xHH).\n"
+    "\n"
+    "Exit status: 0 when the host was shut; 2 for a bad command line, a root, script or\n"
+    "library that cannot be used, or a script line a user could not perform, which is\n"
+    "reported as \"script line N: REASON\" on standard error and ends the host at once,\n"
+    "destroying no window.\n";
+
 std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -52,18 +93,32 @@ std::variant<Options, std::string> ParseOptions(int argc, const char* const* arg
 
 std::variant<std::string, std::string> PrepareSampleTree(const std::string& bundledTree) {
     namespace fs = std::filesystem;
-    fs::path base;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        base = data;
-    else if (const char* local = std::getenv("LOCALAPPDATA"); local && *local)
-        base = local;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = fs::path(home) / ".local" / "share";
-    else
-        return std::variant<std::string, std::string>(std::in_place_index<1>,
-                                                      "no per-user folder (set HOME)");
-    const fs::path work = base / "pci3916cfg" / "driver-tree";
+    // The folder the environment names, which must exist already, and the variable.
+    fs::path given;
+    std::string variable;
+    for (const char* name : {"XDG_DATA_HOME", "LOCALAPPDATA", "HOME"}) {
+        if (const char* value = std::getenv(name); value && *value) {
+            given = value;
+            variable = name;
+            break;
+        }
+    }
+    if (variable.empty())
+        return std::variant<std::string, std::string>(
+            std::in_place_index<1>, "no per-user folder (set HOME, or give the tree with --root)");
+    const fs::path base = variable == "HOME" ? given / ".local" / "share" : given;
     std::error_code error;
+    // A missing home is a mistake in the environment: creating it would hide the mistake
+    // and leave a stray tree of folders behind.
+    if (!fs::is_directory(given, error))
+        return std::variant<std::string, std::string>(
+            std::in_place_index<1>, variable + " is " + given.string() +
+                                        ", which is not an existing folder; devhost does not "
+                                        "create it. Set " +
+                                        variable +
+                                        " to an existing folder, or give the driver tree with "
+                                        "--root DIR/");
+    const fs::path work = base / "pci3916cfg" / "driver-tree";
     if (!fs::exists(work, error)) {
         fs::create_directories(work, error);
         if (!error)

@@ -21,7 +21,10 @@ struct Options {
 // The options, or a message saying what is wrong with the command line.
 std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv);
 
+// The synopsis, shown after a command-line error; --help adds the rest of the help: the
+// options, the script language, the transcript and the exit statuses.
 extern const char kUsage[];
+extern const char kHelp[];
 
 // The bundled sample driver tree, copied on first use into the per-user working folder
 // so that the bundled copy never changes. Returns the root argument (ending with a

@@ -2,15 +2,13 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "regfile/RegFile.h"
 #include "templates/TemplateNodes.h"
+#include "templates/TemplateRules.h"
 
 namespace templates {
 namespace {
-
-using regfile::RegFile;
-using regfile::RegValueSpec;
 
 std::uint16_t Bit(int index) {
     return static_cast<std::uint16_t>(1u << index);
@@ -20,58 +18,47 @@ bool IsSwitchId(std::int32_t value) {
     return value >= 0 && value < kTemplateCount;
 }
 
-// "VKR" + the model text from its fourth character on + "S".
-std::string DriverKeyOf(const char* modelText) {
-    const std::size_t length = std::strlen(modelText);
-    return "VKR" + std::string(modelText + (length > 3 ? 3 : length)) + "S";
+// The values a Save writes; the tag is stored nowhere.
+bool SameValues(const TemplateRecord& a, const TemplateRecord& b) {
+    return a.SwitchId == b.SwitchId &&
+           std::memcmp(a.TriggerMode, b.TriggerMode, sizeof a.TriggerMode) == 0 &&
+           std::memcmp(a.LatchData, b.LatchData, sizeof a.LatchData) == 0;
 }
 
-// The value list of one template over the record's own fields.
-struct ValueList {
-    explicit ValueList(TemplateRecord& record)
-        : entries{{"SwitchID", regfile::REG_DWORD, 4, &record.SwitchId},
-                  {"TriggerMode", regfile::REG_BINARY, 8, record.TriggerMode},
-                  {"LatchData", regfile::REG_BINARY, 8, record.LatchData},
-                  {nullptr, 0, 0, nullptr}} {}
-    RegValueSpec entries[4];
-};
-
-platform::FileErrorInfo ValueWriteFailure(const char* path) {
-    return platform::FileErrorInfo{"write", 0, path, "a value line could not be composed"};
+// The template indices of the model node's children, in display order.
+std::vector<int> ListedInOrder(const ui::TreeView& tree) {
+    std::vector<int> indices;
+    const ui::TreeItem model = ModelNode(tree);
+    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;
+         node = tree.GetNextSiblingItem(node)) {
+        const auto index = TemplateNodeIndex(tree.GetItemText(node));
+        if (index && *index >= 0 && *index < kTemplateCount)
+            indices.push_back(*index);
+    }
+    return indices;
 }
 
 } // namespace
 
 TemplateTable::TemplateTable(const char* regFilePath) : regFilePath_(regFilePath) {}
 
-void TemplateTable::LoadFailed(const platform::FileError& error) {
-    loaded_ = false;
-    Fail(error.Info());
-    readFailure_ = error.Info();
-}
-
 bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
     const ui::TreeItem model = tree.GetChildItem(tree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
     for (int i = 0; i < kTemplateCount; ++i)
         Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
     loaded_ = false;
+    loadFailure_.reset();
 
-    std::uint16_t mask = 0;
-    try {
-        RegFile file;
-        if (file.Open(regFilePath_, kModelText) != 0) {
-            Fail(file.FileError());
-            return false;
-        }
-        file.ListTemplates(mask);
-        file.Close();
-    } catch (const platform::FileError& error) {
-        LoadFailed(error);
+    LoadResult result = LoadTemplateFile(regFilePath_, BusyWait);
+    read_ = result.Content;
+    fileIdentity_ = read_.Identity;
+    if (!result.Ok) {
+        Fail(result.Error);
+        loadFailure_ = result.Error;
         return false;
     }
-
     for (int i = 0; i < kTemplateCount; ++i) {
-        if (mask & Bit(i))
+        if (read_.Present & Bit(i))
             tree.InsertItem(TemplateNodeText(i), model);
     }
     tree.SelectItem(model, TVGN_FIRSTVISIBLE);
@@ -80,88 +67,64 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
 }
 
 void TemplateTable::LoadAllTemplates(const ui::TreeView& tree) {
-    // Only the templates shown in the tree take a switch ID, whether or not their section
-    // has every value: Add must never hand out a switch ID that a shown template has.
+    // Every template shown in the tree takes its switch ID, read or defaulted to its index,
+    // whatever values its section has: Add must never hand out a switch ID that a shown
+    // template has.
     const std::uint16_t listed = ListedTemplates(tree);
     for (int i = 0; i < kTemplateCount; ++i) {
-        bool switchIdRead = false;
-        bool read = false;
-        try {
-            read = ReadTemplate(kModelText, Records[i], i, &switchIdRead);
-        } catch (const platform::FileError& error) {
-            LoadFailed(error);
-        }
-        if ((read || switchIdRead) && (listed & Bit(i)) && IsSwitchId(Records[i].SwitchId))
-            UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(Records[i].SwitchId));
+        Records[i] = read_.Records[i];
+        baseline_[i] = Records[i];
     }
+    UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | UsedSwitchIdsOf(Records, listed));
+    baselineListed_ = listed;
     CurrentRecord = &Records[CurrentIndex];
 }
 
-bool TemplateTable::ReadTemplate(const char* modelText, TemplateRecord& record, int index,
-                                 bool* switchIdRead) {
-    record.SwitchId = index;
-    RegFile file;
-    if (file.Open(regFilePath_, modelText) != 0) {
-        // The file was there a moment ago: without this template's values, a later Save
-        // would overwrite them with defaults.
-        if (loaded_) {
-            loaded_ = false;
-            Fail(file.FileError());
-        }
+bool TemplateTable::ReadTemplate(TemplateRecord& record, int index, bool* switchIdRead) {
+    const LoadResult result = LoadTemplateFile(regFilePath_, BusyWait);
+    if (!result.Ok)
+        Fail(result.Error);
+    if (index < 0 || index >= kTemplateCount)
         return false;
-    }
-    ValueList list(record);
-    // A type the reader never reports marks an entry whose value was not found.
-    list.entries[0].Type = 0;
-    const int result = file.ApplyValueList(DriverKeyOf(modelText), index, list.entries, 0);
-    file.Close();
+    const TemplateRecord& read = result.Content.Records[index];
+    record.SwitchId = read.SwitchId;
+    std::memcpy(record.TriggerMode, read.TriggerMode, sizeof record.TriggerMode);
+    std::memcpy(record.LatchData, read.LatchData, sizeof record.LatchData);
     if (switchIdRead)
-        *switchIdRead = list.entries[0].Type == regfile::REG_DWORD;
-    return result == 1;
+        *switchIdRead = (result.Content.SwitchIdRead & Bit(index)) != 0;
+    return (result.Content.ListRead & Bit(index)) != 0;
 }
 
-// One writing file task: open, `work` on the editor, close (which commits the edits).
-// A failure anywhere, a file error included, leaves the file as it was and is recorded.
-template <class Work>
-bool RunWriteTask(const char* path, const char* modelText, platform::FileErrorInfo& failure,
-                  Work&& work) {
-    try {
-        RegFile file;
-        if (file.Open(path, modelText) != 0) {
-            failure = file.FileError();
-            return false;
-        }
-        if (!work(file)) // the editor drops its edits when it is destroyed
-            return false;
-        file.Close();
-        return true;
-    } catch (const platform::FileError& error) {
-        failure = error.Info();
+bool TemplateTable::WriteTemplate(const TemplateRecord& record, int index) {
+    if (index < 0 || index >= kTemplateCount)
         return false;
-    }
-}
-
-bool TemplateTable::WriteTemplate(const char* modelText, const TemplateRecord& record, int index) {
-    return RunWriteTask(regFilePath_, modelText, lastError_, [&](RegFile& file) {
-        const std::string driverKey = DriverKeyOf(modelText);
-        if (file.SectionExists(index, driverKey) == 0)
-            file.AppendSection(index);
-        TemplateRecord copy = record;
-        ValueList list(copy);
-        if (file.ApplyValueList(driverKey, index, list.entries, 1) == 1)
-            return true;
-        Fail(ValueWriteFailure(regFilePath_));
-        return false;
-    });
+    TemplateRecord records[kTemplateCount] = {};
+    records[index] = record;
+    const SaveResult result =
+        SaveTemplateFile(regFilePath_, records, SavePlan{0, {index}}, {}, nullptr, BusyWait);
+    if (!result.Ok)
+        Fail(result.Error);
+    return result.Ok;
 }
 
 bool TemplateTable::DeleteTemplate(int index) {
-    return RunWriteTask(regFilePath_, kModelText, lastError_, [&](RegFile& file) {
-        if (file.DeleteSection(index, kDriverKey) == 0)
-            return true;
-        Fail(platform::FileErrorInfo{"delete", 0, regFilePath_, "out of memory"});
+    if (index < 0 || index >= kTemplateCount)
         return false;
-    });
+    const SaveResult result =
+        SaveTemplateFile(regFilePath_, Records, SavePlan{Bit(index), {}}, {}, nullptr, BusyWait);
+    if (!result.Ok)
+        Fail(result.Error);
+    return result.Ok;
+}
+
+std::uint16_t TemplateTable::ChangedTemplates(std::uint16_t listed) const {
+    // Added or removed since the last read or Save, removed and added again, or edited.
+    std::uint16_t changed = static_cast<std::uint16_t>((listed ^ baselineListed_) | PendingDeletes);
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if (!SameValues(Records[i], baseline_[i]))
+            changed = static_cast<std::uint16_t>(changed | Bit(i));
+    }
+    return changed;
 }
 
 bool TemplateTable::Save(const ui::TreeView& tree) {
@@ -171,22 +134,33 @@ bool TemplateTable::Save(const ui::TreeView& tree) {
             Fail(platform::FileErrorInfo{"open", 0, regFilePath_, "the file could not be read"});
         return false;
     }
-    for (int i = kTemplateCount - 1; i >= 0; --i) {
-        if (!(PendingDeletes & Bit(i)))
-            continue;
-        if (!DeleteTemplate(i))
-            return false;
-        PendingDeletes = static_cast<std::uint16_t>(PendingDeletes & ~Bit(i));
+    SavePlan full{PendingDeletes, ListedInOrder(tree)};
+    std::uint16_t listed = 0;
+    for (const int index : full.Writes)
+        listed = static_cast<std::uint16_t>(listed | Bit(index));
+    // When another program changed the file since this window read it, only this window's
+    // own changes go in: what the window holds of the other templates is out of date.
+    const std::uint16_t changed = ChangedTemplates(listed);
+    SavePlan merge{PendingDeletes, {}};
+    for (const int index : full.Writes) {
+        if (changed & Bit(index))
+            merge.Writes.push_back(index);
     }
-    const ui::TreeItem model = ModelNode(tree);
-    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;
-         node = tree.GetNextSiblingItem(node)) {
-        const auto index = TemplateNodeIndex(tree.GetItemText(node));
-        if (!index || *index < 0 || *index >= kTemplateCount)
-            continue;
-        if (!WriteTemplate(kModelText, Records[*index], *index))
-            return false;
+
+    const SaveResult result =
+        SaveTemplateFile(regFilePath_, Records, full, fileIdentity_, &merge, BusyWait);
+    if (!result.Ok) {
+        Fail(result.Error);
+        return false;
     }
+    PendingDeletes = 0;
+    skippedValues_ = result.SkippedValues;
+    // After a merge the file holds templates this window has not read: every later Save
+    // merges too.
+    fileIdentity_ = result.Merged ? FileIdentity{} : result.Identity;
+    for (int i = 0; i < kTemplateCount; ++i)
+        baseline_[i] = Records[i];
+    baselineListed_ = listed;
     return true;
 }
 
@@ -194,28 +168,24 @@ bool TemplateTable::LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeIt
                                             int& index) const {
     const bool onTemplate = selected && IsTemplateNodeText(tree.GetItemText(selected));
     const ui::TreeItem parent = onTemplate ? tree.GetParentItem(selected) : selected;
-    std::uint32_t taken = 0;
+    std::uint16_t taken = 0;
     for (ui::TreeItem node = parent ? tree.GetChildItem(parent) : nullptr; node;
          node = tree.GetNextSiblingItem(node)) {
         const auto number = TemplateNodeIndex(tree.GetItemText(node));
         if (number && *number >= 0 && *number < kTemplateCount)
-            taken |= 1u << *number;
+            taken = static_cast<std::uint16_t>(taken | Bit(*number));
     }
-    index = 0;
-    while (index < kTemplateCount && (taken & (1u << index)))
-        ++index;
+    index = templates::LowestFreeTemplateIndex(taken);
     return true;
 }
 
 bool TemplateTable::AssignFreeSwitchId(int index) {
-    for (int s = 0; s < kTemplateCount; ++s) {
-        if (UsedSwitchIds & Bit(s))
-            continue;
-        Records[index].SwitchId = s;
-        UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(s));
-        return true;
-    }
-    return false;
+    const std::optional<int> free = LowestFreeSwitchId(UsedSwitchIds);
+    if (!free)
+        return false;
+    Records[index].SwitchId = *free;
+    UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | Bit(*free));
+    return true;
 }
 
 void TemplateTable::ReleaseSwitchId(const ui::TreeView& tree, std::int32_t switchId,

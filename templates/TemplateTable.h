@@ -1,13 +1,16 @@
 // The in-memory template table of one template window: the 16 records, the switch-ID and
-// deletion bookkeeping, and the file tasks that load, write and delete templates. Every
-// file task opens its own RegFile on the path, does its work and closes it.
+// deletion bookkeeping, and the file tasks that load, write and delete templates. Opening
+// the window reads the file in one task, and each Save is one task with one commit (see
+// TemplateFile.h).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
 #include "platform/File.h"
 #include "platform/TreeView.h"
+#include "templates/TemplateFile.h"
 #include "templates/TemplateRecord.h"
 
 namespace templates {
@@ -22,30 +25,35 @@ public:
     TemplateRecord* CurrentRecord = &Records[0];
     std::int32_t CurrentIndex = 0;
     std::uint16_t PendingDeletes = 0;
+    // How long a file held by another opener is waited for before it counts as in use.
+    std::chrono::milliseconds BusyWait = kBusyWait;
 
-    // Initialises the records and inserts one node per template section of the file under
-    // the model node. False when the file could not be opened (nothing is reported).
-    // A failing read raises platform::FileError.
+    // Initialises the records, reads the whole file in one task (the listing and all 16
+    // records) and inserts one node per template section of the file under the model
+    // node. False when the file could not be opened or read: LoadFailure() says why.
     bool LoadTemplateList(const ui::TreeView& tree);
-    // Reads all 16 templates and marks the switch IDs of the templates listed in the tree.
+    // Takes the 16 records read by LoadTemplateList; every template listed in the tree
+    // takes its switch ID, read or defaulted to its index.
     void LoadAllTemplates(const ui::TreeView& tree);
-    // True when the list read succeeded; `switchIdRead` tells whether "SwitchID" was there.
-    bool ReadTemplate(const char* modelText, TemplateRecord& record, int index,
-                      bool* switchIdRead = nullptr);
-    // True when all three values reached the file; otherwise LastError() says why.
-    bool WriteTemplate(const char* modelText, const TemplateRecord& record, int index);
+    // Single-template tasks over the file. ReadTemplate: true when the value list read
+    // succeeded; `switchIdRead` tells whether "SwitchID" was there.
+    bool ReadTemplate(TemplateRecord& record, int index, bool* switchIdRead = nullptr);
+    // True when the template reached the file; otherwise LastError() says why.
+    bool WriteTemplate(const TemplateRecord& record, int index);
     // True when the section is gone from the file (also when it was not there).
     bool DeleteTemplate(int index);
 
-    // Applies the pending deletions (15 down to 0), then writes every template node under
-    // the model node, expanded or not, in display order. Stops at the first failure, which
-    // LastError() describes; deletions not applied stay pending.
+    // One task, one commit: the pending deletions (15 down to 0), then every template node
+    // under the model node, expanded or not, in display order. When the file changed since
+    // this window read it, only the templates this window changed (edited, added, removed)
+    // are written and the others are left as they now are in the file. All or nothing: on
+    // a failure, which LastError() describes, the file is as it was, the deletions stay
+    // pending and the table is unchanged.
     bool Save(const ui::TreeView& tree);
 
     // The lowest index of 0 to 15 that no sibling of the template nodes under `selected`'s
     // parent (or under `selected` itself, the model node) has; 16 when all are taken.
-    bool LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeItem selected,
-                                 int& index) const;
+    bool LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeItem selected, int& index) const;
     bool AssignFreeSwitchId(int index);
     // Clears the bit of `switchId` unless a template node other than that of template
     // `leavingIndex` still has it.
@@ -57,17 +65,29 @@ public:
     // False when the file could not be opened or read while the window opened: the table
     // then does not know the file's templates, and Save refuses to write over them.
     bool Loaded() const { return loaded_; }
-    // Set when reading the file failed while loading (a read error, not a failed open).
-    const std::optional<platform::FileErrorInfo>& ReadFailure() const { return readFailure_; }
+    // Set when the file could not be opened or read while the window opened.
+    const std::optional<platform::FileErrorInfo>& LoadFailure() const { return loadFailure_; }
+    // Bit i: template i's last Save left a value line as it was (it could not be composed).
+    std::uint16_t SkippedValues() const { return skippedValues_; }
 
 private:
     void Fail(platform::FileErrorInfo info) { lastError_ = std::move(info); }
-    void LoadFailed(const platform::FileError& error);
+    // The templates whose state differs from what the file held when last read or saved.
+    std::uint16_t ChangedTemplates(std::uint16_t listed) const;
 
     const char* regFilePath_;
     platform::FileErrorInfo lastError_;
-    std::optional<platform::FileErrorInfo> readFailure_;
+    std::optional<platform::FileErrorInfo> loadFailure_;
     bool loaded_ = false;
+    // The file as read by the load, kept for LoadAllTemplates.
+    TemplateFileContent read_;
+    // What this window last read from or wrote to the file: its content (not Known once a
+    // Save merged, since the window then no longer holds the file's every template), the
+    // records and the templates listed in the tree.
+    FileIdentity fileIdentity_;
+    TemplateRecord baseline_[kTemplateCount] = {};
+    std::uint16_t baselineListed_ = 0;
+    std::uint16_t skippedValues_ = 0;
 };
 
 } // namespace templates

@@ -1,9 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages that are missing, as root; otherwise names them and fails.
+#
+#   tools/install-deps.sh          everything the build and every test need (test.sh, CI)
+#   tools/install-deps.sh --run    only what building and running devhost needs (run.sh)
 set -eu
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev tmux
-          valgrind clang libclang-rt-14-dev python3
-          g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick)
+
+# Building the library and devhost, and running devhost in a terminal.
+run_packages=(cmake g++ make libncurses-dev)
+# The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
+# terminal sessions (tmux), the packages (dpkg-dev), the Windows builds under Wine.
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux
+               valgrind clang libclang-rt-14-dev python3 dpkg-dev
+               g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick unzip)
+
+case "${1:-}" in
+    --run) packages=("${run_packages[@]}") ;;
+    "") packages=("${test_packages[@]}") ;;
+    *) echo "usage: tools/install-deps.sh [--run]" >&2; exit 2 ;;
+esac
+
+if ! command -v dpkg-query > /dev/null; then
+    echo "not a Debian system: make sure these (or their equivalents) are installed:" \
+         "${packages[*]}" >&2
+    exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,12 +8,13 @@
 #include <iostream>
 #include <string>
 
+#include "host/InstallLayout.h"
 #include "host/Options.h"
 #include "host/Script.h"
 #include "host/linux/LibraryHost.h"
 #include "host/linux/ScriptRunner.h"
+#include "host/terminal/FrontEnd.h"
 #include "platform/linux/Desktop.h"
-#include "platform/linux/terminal/FrontEnd.h"
 
 namespace {
 
@@ -42,9 +43,6 @@ std::string DriverFileOf(const std::string& root, const std::string& module) {
     return path;
 }
 
-constexpr char kTerminalHint[] =
-    "devhost  Tab: next  Space/Enter: press  Esc: close  F4: list  Ctrl-PgDn: tab  Ctrl-C: quit";
-
 int RunScript(host::LibraryHost& library, host::ScriptRunner& runner, std::istream& script) {
     const auto failure = host::RunScriptLines(
         script, [&] { return library.AnyWindowVisible(); },
@@ -72,7 +70,7 @@ int RunScripted(host::LibraryHost& library, std::istream& script) {
 }
 
 int RunInTerminal(host::LibraryHost& library, const std::string& driverFile) {
-    terminal::FrontEnd frontEnd({kTerminalHint, driverFile});
+    terminal::FrontEnd frontEnd({driverFile});
     if (const auto error = frontEnd.Start()) {
         std::cerr << "devhost: " << *error << '\n';
         return 2;
@@ -102,11 +100,12 @@ int main(int argc, char** argv) {
     }
     const host::Options& options = std::get<host::Options>(parsed);
     if (options.help) {
-        std::cout << host::kUsage;
+        std::cout << host::kUsage << host::kHelp;
         return 0;
     }
 
-    const auto resolved = host::ResolveRoot(options, PCI_SAMPLE_TREE);
+    const host::HostFiles files = host::LocateHostFiles(ProgramFolder());
+    const auto resolved = host::ResolveRoot(options, files.sampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -123,8 +122,7 @@ int main(int argc, char** argv) {
     }
 
     host::LibraryHost library(root, options.module, options.extra);
-    const std::string libraryPath =
-        options.library ? *options.library : (ProgramFolder() / "PCI3916Cfg.so").string();
+    const std::string libraryPath = options.library ? *options.library : files.library;
     if (!library.Load(libraryPath)) {
         std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
         return 2;

@@ -14,6 +14,7 @@
 #include <string>
 #include <variant>
 
+#include "host/InstallLayout.h"
 #include "host/Options.h"
 #include "host/Script.h"
 #include "host/windows/LibraryWindows.h"
@@ -101,10 +102,12 @@ int main(int argc, char** argv) {
     const host::Options& options = std::get<host::Options>(parsed);
     if (options.help) {
         std::fputs(host::kUsage, stdout);
+        std::fputs(host::kHelp, stdout);
         return 0;
     }
 
-    const auto resolved = host::ResolveRoot(options, ProgramFolder() + "samples\\driver-tree");
+    const host::HostFiles files = host::LocateHostFiles(ProgramFolder());
+    const auto resolved = host::ResolveRoot(options, files.sampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -116,8 +119,7 @@ int main(int argc, char** argv) {
     std::istream* script = scriptInput.Stream();
 
     devhost::LibraryWindows library(root, options.module, options.extra);
-    const std::string libraryPath =
-        options.library ? *options.library : ProgramFolder() + "PCI3916Cfg.dll";
+    const std::string libraryPath = options.library ? *options.library : files.library;
     if (!library.Load(libraryPath)) {
         std::fprintf(stderr, "devhost: cannot load %s: %s\n", libraryPath.c_str(),
                      library.Error().c_str());

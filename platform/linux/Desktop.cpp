@@ -181,8 +181,12 @@ bool ClickTreeItem(WindowHandle tree, TreeItem item) {
     const auto* model = window ? window->StateAs<detail::TreeModel>() : nullptr;
     if (!model || !model->IsVisible(item))
         return false;
-    detail::Focus(window);
-    return TreeView(window).SelectItem(item, TVGN_CARET);
+    // The clicked item is selected before the focus arrives, so that focusing an empty
+    // selection does not select another item first.
+    const bool selected = TreeView(window).SelectItem(item, TVGN_CARET);
+    if (WindowObject* still = Find(tree))
+        detail::Focus(still);
+    return selected;
 }
 
 bool ClickTreeButton(WindowHandle tree, TreeItem item) {

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 namespace platform {
 
 std::string FileReasonText(const FileErrorInfo& info) {
@@ -24,9 +26,30 @@ std::string FileReasonText(const FileErrorInfo& info) {
         return "the file is too large";
     case EILSEQ:
         return kEncodingReason;
+    case EINVAL: {
+        // The file layer refuses a name that is not a regular file (a FIFO, a device).
+        struct stat status {};
+        if (info.Cause == "open" && stat(DisplayPath(info.FileName).c_str(), &status) == 0 &&
+            !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+            return "the name does not belong to a regular file";
+        return info.Text.empty() ? "unknown error" : info.Text;
+    }
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }
+}
+
+bool IsFileInUse(const FileErrorInfo& info) {
+    return info.Code == EWOULDBLOCK;
+}
+
+std::string DisplayPath(std::string_view path) {
+    std::string shown(path);
+    for (char& c : shown) {
+        if (c == '\\')
+            c = '/';
+    }
+    return shown;
 }
 
 } // namespace platform

@@ -14,8 +14,8 @@ desktop::MessageBoxPresenter& Presenter() {
     return *presenter;
 }
 
-// The given caption; else the title of the module that built the owner, else that of
-// the application; else the system's default.
+// The given caption; else, for a box with an owner, the title of the module that built the
+// owner, else that of the application; with neither caption nor owner, the system's default.
 std::string CaptionFor(WindowObject* owner, const char* caption) {
     if (caption)
         return caption;
@@ -25,10 +25,10 @@ std::string CaptionFor(WindowObject* owner, const char* caption) {
             return owner->ModuleTitle;
         if (!top.ModuleTitle.empty())
             return top.ModuleTitle;
+        if (const Application* application = Application::Current())
+            if (!application->Title().empty())
+                return application->Title();
     }
-    if (const Application* application = Application::Current())
-        if (!application->Title().empty())
-            return application->Title();
     return kDefaultCaption;
 }
 

@@ -32,4 +32,13 @@ std::string FileReasonText(const FileErrorInfo& info) {
     }
 }
 
+bool IsFileInUse(const FileErrorInfo& info) {
+    return info.Code == ERROR_SHARING_VIOLATION || info.Code == ERROR_LOCK_VIOLATION;
+}
+
+// "\" is this platform's separator already, and a caller's "/" is one too: shown as given.
+std::string DisplayPath(std::string_view path) {
+    return std::string(path);
+}
+
 } // namespace platform

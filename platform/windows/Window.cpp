@@ -112,10 +112,10 @@ int Window::MessageBoxA(const char* text, const char* caption, unsigned flags) c
 }
 
 int MessageBoxA(WindowHandle owner, const char* text, const char* caption, unsigned flags) {
-    // Without a caption the box carries the application's title; with no application the
-    // system's default caption ("Error") shows.
+    // Without a caption a box with an owner carries the application's title; with neither
+    // caption nor owner (or no application) the system's default caption ("Error") shows.
     const Application* application = Application::Current();
-    if (!caption && application)
+    if (!caption && owner && application)
         caption = application->Title().c_str();
     return ::MessageBoxA(ToHwnd(owner), text, caption, flags);
 }

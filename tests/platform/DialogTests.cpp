@@ -171,7 +171,7 @@ TEST_F(DialogTest, MessageBoxCaptionsAnswersAndModality) {
     ASSERT_EQ(boxes_.Boxes().size(), 3u);
     EXPECT_EQ(boxes_.Boxes()[0].caption, "Note");
     EXPECT_EQ(boxes_.Boxes()[1].caption, App()->Title());
-    EXPECT_EQ(boxes_.Boxes()[2].caption, App()->Title()) << "no owner: the application's title";
+    EXPECT_EQ(boxes_.Boxes()[2].caption, "Error") << "neither owner nor caption: the default";
     EXPECT_EQ(boxes_.Boxes()[2].owner, nullptr);
 
     // The owner's top-level window takes no input while the box is up.

@@ -214,5 +214,41 @@ TEST_F(TreeViewTest, UserExpandAndCollapseNotifyAroundTheChange) {
     EXPECT_FALSE(rows[0].expanded);
 }
 
+// As the system's tree view: the focus arriving with nothing selected selects the item at
+// the top of the view, with the notification; with a selection, or when the focus stays,
+// nothing happens. A click on an item selects that item alone.
+TEST_F(TreeViewTest, FocusWithNothingSelectedSelectsTheTopItem) {
+    ui::Window(Control(*dialog_, IDC_ADD)).SetFocus();
+    log_.clear();
+    tree_.SetFocus();
+    EXPECT_EQ(tree_.GetSelectedItem(), root_);
+    EXPECT_EQ(log_, Texts{"notify selchanged 102"});
+    EXPECT_FALSE(tree_.IsExpanded(root_));
+
+    log_.clear();
+    ui::desktop::SetFocus(tree_.Handle());
+    EXPECT_TRUE(log_.empty()) << "the focus did not move";
+    ui::Window(Control(*dialog_, IDC_ADD)).SetFocus();
+    tree_.SetFocus();
+    EXPECT_TRUE(log_.empty()) << "an item is selected already";
+
+    tree_.Expand(root_, TVE_EXPAND);
+    tree_.SelectItem(nullptr, TVGN_CARET);
+    ui::Window(Control(*dialog_, IDC_ADD)).SetFocus();
+    log_.clear();
+    ASSERT_TRUE(ui::desktop::ClickTreeItem(tree_.Handle(), other_));
+    EXPECT_EQ(tree_.GetSelectedItem(), other_);
+    EXPECT_EQ(log_, Texts{"notify selchanged 102"});
+    EXPECT_EQ(ui::desktop::GetFocus(), tree_.Handle());
+
+    // An empty tree has nothing to select.
+    tree_.DeleteItem(root_);
+    ui::Window(Control(*dialog_, IDC_ADD)).SetFocus();
+    log_.clear();
+    tree_.SetFocus();
+    EXPECT_EQ(tree_.GetSelectedItem(), nullptr);
+    EXPECT_TRUE(log_.empty());
+}
+
 } // namespace
 } // namespace uitest

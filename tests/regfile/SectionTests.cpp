@@ -79,8 +79,10 @@ TEST_F(SectionTest, ListTemplatesReadsHeadersWithoutChangingBlock) {
 TEST_F(SectionTest, ListTemplatesTakesKeyLinesAsTheImportDoes) {
     std::string lowerThree =
         "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template3]";
+    std::string badSeven = Header(7);
+    badSeven[badSeven.size() - 2] = 'X';
     Write(AppendedHeader(0) + "; " + Header(2) + "\r\n" + Header(5) + " ;old\r\n" + lowerThree +
-          "\r\n" + Header(16) + "\r\n" + Header(7).replace(Header(7).size() - 2, 1, "X") + "\r\n" +
+          "\r\n" + Header(16) + "\r\n" + badSeven + "\r\n" +
           // A lone CR ends the comment's line: the header of 9 after it is listed.
           "; note\r" + Header(9) + "\r\n");
     RegFile editor;

@@ -252,40 +252,54 @@ TEST(BadInput, RegFilePathOf300Characters) {
         << session.Boxes()[0].text;
 }
 
-// The file cannot be opened: the window shows no templates and says nothing (as for a
-// missing file), and a Save is refused with a message instead of writing anything.
-void ExpectUnopenable(const std::string& root) {
+// The file cannot be opened: the window shows no templates and says so in a stop box that
+// names the file (with "/" separators) and the reason; a Save is refused with a box of its
+// own instead of writing anything.
+void ExpectUnopenable(const std::string& root, const std::string& reason) {
     Session session(root);
     EXPECT_EQ(session.Open(), 1);
     EXPECT_EQ(session.TemplateNodes(), "");
-    EXPECT_TRUE(session.Boxes().empty());
+    ASSERT_EQ(session.Boxes().size(), 1u);
+    EXPECT_EQ(session.StopBoxesSince(0), 1);
+    const std::string& told = session.Boxes()[0].text;
+    EXPECT_NE(told.find("could not be read from \"" + root +
+                        "Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg\": " + reason + "."),
+              std::string::npos)
+        << told;
     session.Select("PCI-3916");
     session.Click(104);
     session.Click(1006);
-    EXPECT_EQ(session.StopBoxesSince(0), 1);
+    EXPECT_EQ(session.StopBoxesSince(0), 2);
     EXPECT_TRUE(session.Enabled(1006));
 }
 
 TEST(BadInput, RootThatDoesNotExist) {
     DriverTree tree;
     const std::string root = tree.Folder() + "/absent/";
-    ExpectUnopenable(root);
+    ExpectUnopenable(root, "the file does not exist");
     EXPECT_FALSE(std::filesystem::exists(tree.Folder() + "/absent"));
 }
 
 TEST(BadInput, DirectoryWhereTheFileShouldBe) {
     DriverTree tree;
     std::filesystem::create_directory(tree.RegPath());
-    ExpectUnopenable(tree.Root());
+    ExpectUnopenable(tree.Root(), "the name belongs to a folder, not a file");
     EXPECT_TRUE(std::filesystem::is_directory(tree.RegPath()));
     EXPECT_TRUE(std::filesystem::is_empty(tree.RegPath()));
+}
+
+TEST(BadInput, FifoWhereTheFileShouldBe) {
+    DriverTree tree;
+    ASSERT_EQ(mkfifo(tree.RegPath().c_str(), 0600), 0);
+    ExpectUnopenable(tree.Root(), "the name does not belong to a regular file");
+    EXPECT_FALSE(std::filesystem::is_regular_file(tree.RegPath()));
 }
 
 TEST(BadInput, DanglingSymbolicLink) {
     DriverTree tree;
     const std::string target = tree.Folder() + "/gone.reg";
     std::filesystem::create_symlink(target, tree.RegPath());
-    ExpectUnopenable(tree.Root());
+    ExpectUnopenable(tree.Root(), "the file does not exist");
     EXPECT_TRUE(std::filesystem::is_symlink(tree.RegPath()));
     EXPECT_FALSE(std::filesystem::exists(target));
 }

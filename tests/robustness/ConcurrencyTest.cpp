@@ -123,6 +123,61 @@ TEST(Concurrency, TwoWindowsOfOneHostEditTheirOwnTemplates) {
     EXPECT_TRUE(session.Enabled(1006)) << "the second window's Save cleared the first's changes";
     session.Click(1006);
     EXPECT_NE(tree.Read().find("\"TriggerMode\"=hex:00,00,04,00"), std::string::npos);
+    EXPECT_NE(tree.Read().find("\"SwitchID\"=dword:9"), std::string::npos)
+        << "the first window's Save reverted the second window's saved change";
+}
+
+// A second host saves while this window is open: this window's Save then writes only its
+// own change and keeps the other host's, every time.
+TEST(Concurrency, SecondHostsSavedChangeIsNotReverted) {
+    for (int run = 0; run < 5; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        DriverTree tree;
+        tree.Write(DriverFile({0, 3, 5}));
+        Session session(tree.Root());
+        ASSERT_EQ(session.Open(), 1);
+        session.Select("Template0");
+        session.Tab(1);
+        session.Click(2101);
+
+        // The other host changes template 3's switch ID and removes template 5.
+        const std::string script = tree.Folder() + "/second-script";
+        testing_support::WriteBytes(script, "expand PCI-3916\nselect Template3\nchoose 1002 9\n"
+                                            "select Template5\nclick 103\nclick 1006\n");
+        const HostRun second = StartHost(tree.Root(), script, tree.Folder());
+        ASSERT_EQ(WaitHost(second), 0) << ReadText(second.Err);
+        ASSERT_NE(tree.Read().find("\"SwitchID\"=dword:9"), std::string::npos);
+
+        session.Click(1006);
+        EXPECT_FALSE(session.Enabled(1006));
+        const std::string saved = tree.Read();
+        EXPECT_NE(saved.find("\"TriggerMode\"=hex:00,00,04,00"), std::string::npos)
+            << "this window's change is missing";
+        EXPECT_NE(saved.find("\"SwitchID\"=dword:9"), std::string::npos)
+            << "the other host's switch ID was reverted";
+        EXPECT_EQ(saved.find("Template5]"), std::string::npos)
+            << "the template the other host removed came back";
+        if (::testing::Test::HasFailure())
+            break;
+    }
+}
+
+// Two hosts started together: the one that finds the file held for a moment waits for it
+// and shows the templates, with no message.
+TEST(Concurrency, FileHeldForAMomentAtOpeningIsWaitedFor) {
+    DriverTree tree;
+    tree.Write(DriverFile({0, 3}));
+    regfile::RegFile holder;
+    ASSERT_EQ(holder.Open(tree.RegPath(), "PCI3916"), 0);
+    std::thread release([&holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        holder.Close();
+    });
+    Session session(tree.Root());
+    EXPECT_EQ(session.Open(), 1);
+    release.join();
+    EXPECT_EQ(session.TemplateNodes(), "Template0,Template3");
+    EXPECT_TRUE(session.Boxes().empty());
 }
 
 } // namespace

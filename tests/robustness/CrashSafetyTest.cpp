@@ -24,17 +24,15 @@
 namespace robustness {
 namespace {
 
-TEST(CrashSafety, KilledWhileSavingLeavesACompletedState) {
-    constexpr int kKills = 40;
-    // On a memory file system a sync costs next to nothing, so the kills spread over every
-    // step of a commit instead of falling mostly into the waits for the disk.
-    if (access("/dev/shm", W_OK) == 0)
-        setenv("TMPDIR", "/dev/shm", 1);
+// Runs `scriptText` from `start` and kills the host `kills` times at seeded random moments
+// while it saves; after each kill the file, once opened, must be one of `valid`.
+void KillWhileSaving(const std::string& start, const std::string& scriptText,
+                     const std::set<std::string>& valid, int kills, const char* name) {
+    const int kKills = kills;
     DriverTree tree;
-    tree.Write(SaveLoop::Start());
+    tree.Write(start);
     const std::string script = tree.Folder() + "/script";
-    testing_support::WriteBytes(script, SaveLoop::Script(2));
-    const std::set<std::string> valid = SaveLoop::ValidStates();
+    testing_support::WriteBytes(script, scriptText);
 
     // A run that only opens and closes the window, and one to the end, give the span in
     // which the Saves happen; the run to the end must leave a valid state.
@@ -62,7 +60,7 @@ TEST(CrashSafety, KilledWhileSavingLeavesACompletedState) {
     int partial = 0;
     for (int attempt = 0; attempt < 6 * kKills && survived < kKills; ++attempt) {
         // Each run starts from the same file, so the states it can leave are known.
-        tree.Write(SaveLoop::Start());
+        tree.Write(start);
         const HostRun run = StartHost(tree.Root(), script, tree.Folder());
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ASSERT_GT(run.Pid, 0);
@@ -86,9 +84,46 @@ TEST(CrashSafety, KilledWhileSavingLeavesACompletedState) {
             break;
     }
     EXPECT_EQ(survived, kKills);
-    std::cout << "kills survived: " << survived << " (" << insideCommit << " inside a commit, "
-              << partial << " of them with a partly written file, all recovered on open)"
-              << std::endl;
+    std::cout << name << ": kills survived: " << survived << " (" << insideCommit
+              << " inside a commit, " << partial
+              << " of them with a partly written file, all recovered on open)" << std::endl;
+}
+
+// On a memory file system a sync costs next to nothing, so the kills spread over every
+// step of a commit instead of falling mostly into the waits for the disk.
+void PreferMemoryFiles() {
+    if (access("/dev/shm", W_OK) == 0)
+        setenv("TMPDIR", "/dev/shm", 1);
+}
+
+TEST(CrashSafety, KilledWhileSavingLeavesACompletedState) {
+    PreferMemoryFiles();
+    KillWhileSaving(SaveLoop::Start(), SaveLoop::Script(2), SaveLoop::ValidStates(), 40,
+                    "one change per Save");
+}
+
+// Saves that each delete a template, replace a value of another and append a section: a
+// kill leaves the file as one of the Saves left it, never with part of a Save's changes.
+TEST(CrashSafety, KilledWhileSavingSeveralChangesAtOnce) {
+    PreferMemoryFiles();
+    constexpr int kRounds = 4;
+    std::string round = "select Template1\nclick 103\nselect Template0\ntab 1\nclick 2101\n"
+                        "tab 0\nselect PCI-3916\nclick 104\nclick 1006\n";
+    // The states the Saves leave: the file after each prefix of the rounds, run to the end.
+    std::set<std::string> valid{SaveLoop::Start()};
+    std::string script = "expand PCI-3916\n";
+    for (int i = 0; i < kRounds; ++i) {
+        script += round;
+        DriverTree tree;
+        tree.Write(SaveLoop::Start());
+        const std::string path = tree.Folder() + "/prefix";
+        testing_support::WriteBytes(path, script);
+        const HostRun run = StartHost(tree.Root(), path, tree.Folder());
+        ASSERT_EQ(WaitHost(run), 0) << ReadText(run.Err);
+        valid.insert(tree.Read());
+    }
+    ASSERT_EQ(valid.size(), kRounds + 1u) << "a round whose Save changed nothing";
+    KillWhileSaving(SaveLoop::Start(), script, valid, 30, "several changes per Save");
 }
 
 } // namespace

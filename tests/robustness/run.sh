@@ -15,7 +15,8 @@ seconds=${2:-60}
 status=0
 
 if [ ! -x "$build/bin/devhost" ]; then
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPCI_BUILD_BENCH=OFF > /dev/null &&
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPCI_BUILD_BENCH=OFF \
+            -DPCI_WERROR="${PCI_WERROR:-OFF}" > /dev/null &&
         cmake --build "$build" -j"$(nproc)" --target devhost > /dev/null || exit 1
 fi
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "templates/TemplateNodes.h"
@@ -18,6 +19,8 @@ using testing_support::TableFixture;
 namespace {
 
 const std::string kHead = "REGEDIT4\r\n\r\n; driver keys\r\n\"Dll\"=\"VKR3916S.dll\"\r\n";
+
+const std::string kZeros = "00,00,00,00,00,00,00,00";
 
 std::string Bytes(const std::uint8_t (&bytes)[8]) {
     return std::string(bytes, bytes + 8);
@@ -85,6 +88,20 @@ TEST(TemplateTableSwitchIds, SectionWithoutLatchDataStillTakesItsSwitchId) {
     EXPECT_EQ(index, 1);
     ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
     EXPECT_EQ(fixture.table.Records[1].SwitchId, 1); // not 0, which template 0 has
+}
+
+TEST(TemplateTableSwitchIds, ShownTemplateWithoutSwitchIdOrLatchDataTakesItsIndex) {
+    const std::string file = kHead +
+                             " \r\n[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\"
+                             "VKR3916S\\Template0] \r\n\n\"TriggerMode\"=hex:04,00\r\n" +
+                             " \r\n[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\"
+                             "VKR3916S\\Template2] \r\n";
+    TableFixture fixture(&file);
+    fixture.Load();
+    EXPECT_EQ(fixture.NodeTexts(), "Template0,Template2");
+    EXPECT_EQ(fixture.table.UsedSwitchIds, (1u << 0) | (1u << 2));
+    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(1));
+    EXPECT_EQ(fixture.table.Records[1].SwitchId, 1) << "a shown template's switch ID handed out";
 }
 
 TEST(TemplateTableSwitchIds, SharedSwitchIdStaysTakenUntilTheLastHolderGoes) {
@@ -177,6 +194,7 @@ TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
     const std::string file =
         kHead + Section(2, 2, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
     TableFixture fixture(&file);
+    fixture.table.BusyWait = std::chrono::milliseconds(100);
     fixture.Load();
     fixture.table.PendingDeletes = 1u << 2;
     fixture.host.Tree.DeleteItem(fixture.Node("Template2"));
@@ -192,6 +210,77 @@ TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
     EXPECT_EQ(fixture.FileBytes(), file);
     ASSERT_TRUE(fixture.table.Save(fixture.host.Tree));
     EXPECT_EQ(fixture.FileBytes(), kHead + " \r\n");
+}
+
+// Two tables over one file, as two windows or two hosts: a Save over a file that changed
+// since its table read it writes only that table's own changes.
+TEST(TemplateTableSave, ChangedFileGetsOnlyThisWindowsChanges) {
+    const std::string file = kHead + Section(0, 0, kZeros, kZeros) + Section(1, 1, kZeros, kZeros) +
+                             Section(2, 2, kZeros, kZeros) + Section(5, 5, kZeros, kZeros);
+    TableFixture first(&file);
+    first.Load();
+    testing_support::TableHost second(first.Path());
+    second.Load();
+
+    // The second window edits template 1, removes template 2 and adds template 3, and saves.
+    second.table.Records[1].SwitchId = 9;
+    second.table.PendingDeletes |= 1u << 2;
+    second.host.Tree.DeleteItem(second.Node("Template2"));
+    second.host.Tree.InsertItem("Template3", templates::ModelNode(second.host.Tree));
+    second.table.Records[3].SwitchId = 3;
+    ASSERT_TRUE(second.table.Save(second.host.Tree));
+
+    // The first window edits template 0 and template 5 (which the second did not touch),
+    // and also template 1: its own user action wins there.
+    first.table.Records[0].LatchData[0] = 1;
+    first.table.Records[5].SwitchId = 12;
+    first.table.Records[1].TriggerMode[0] = 4;
+    ASSERT_TRUE(first.table.Save(first.host.Tree));
+    const auto read = templates::LoadTemplateFile(first.Path());
+    ASSERT_TRUE(read.Ok);
+    EXPECT_EQ(read.Content.Present, (1u << 0) | (1u << 1) | (1u << 3) | (1u << 5))
+        << "template 2 came back or template 3 went";
+    EXPECT_EQ(read.Content.Records[0].LatchData[0], 1);
+    EXPECT_EQ(read.Content.Records[1].SwitchId, 1) << "the first window's template 1, in full";
+    EXPECT_EQ(read.Content.Records[1].TriggerMode[0], 4);
+    EXPECT_EQ(read.Content.Records[3].SwitchId, 3);
+    EXPECT_EQ(read.Content.Records[5].SwitchId, 12);
+
+    // The first window now holds stale copies of template 3's file state: a later Save of
+    // it changes only what it edits next.
+    const std::string before = first.FileBytes();
+    ASSERT_TRUE(first.table.Save(first.host.Tree));
+    EXPECT_EQ(first.FileBytes(), before) << "an unchanged window rewrote templates";
+}
+
+// A Save that fails changes nothing in the file or in the table: the deletions stay pending
+// and the same Save, once the fault is gone, completes.
+TEST(TemplateTableSave, FailedSaveLeavesFileAndTableAsTheyWere) {
+    struct FailWrites : platform::FaultHook {
+        int BeforeCall(platform::FileCall call, std::string_view) override {
+            return call == platform::FileCall::Write ? ENOSPC : 0;
+        }
+    } hook;
+    const std::string file = kHead + Section(0, 0, kZeros, kZeros) + Section(4, 4, kZeros, kZeros);
+    TableFixture fixture(&file);
+    fixture.Load();
+    auto& tree = fixture.host.Tree;
+    fixture.table.PendingDeletes = 1u << 0;
+    tree.DeleteItem(fixture.Node("Template0"));
+    fixture.table.Records[4].SwitchId = 7;
+    tree.InsertItem("Template1", templates::ModelNode(tree));
+
+    platform::FaultHook* previous = platform::SetFaultHook(&hook);
+    const bool saved = fixture.table.Save(tree);
+    platform::SetFaultHook(previous);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(fixture.table.LastError().Code, ENOSPC);
+    EXPECT_EQ(fixture.table.PendingDeletes, 1u << 0);
+    EXPECT_EQ(fixture.FileBytes(), file);
+
+    ASSERT_TRUE(fixture.table.Save(tree));
+    EXPECT_EQ(fixture.FileBytes(),
+              kHead + Section(4, 7, kZeros, kZeros) + Section(1, 1, kZeros, kZeros));
 }
 
 } // namespace

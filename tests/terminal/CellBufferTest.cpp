@@ -1,4 +1,4 @@
-#include "platform/linux/terminal/CellBuffer.h"
+#include "host/terminal/CellBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/terminal/FocusOrder.h"
+#include "host/terminal/FocusOrder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "platform/linux/terminal/ControlPainter.h"
-#include "platform/linux/terminal/MessageBoxView.h"
-#include "platform/linux/terminal/ScreenMap.h"
-#include "platform/linux/terminal/TextWrap.h"
-#include "platform/linux/terminal/TreePainter.h"
+#include "host/terminal/ControlPainter.h"
+#include "host/terminal/MessageBoxView.h"
+#include "host/terminal/ScreenMap.h"
+#include "host/terminal/TextWrap.h"
+#include "host/terminal/TreePainter.h"
 
 namespace terminal {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/terminal/Palette.h"
-#include "platform/linux/terminal/PictureRenderer.h"
+#include "host/terminal/Palette.h"
+#include "host/terminal/PictureRenderer.h"
 
 namespace terminal {
 namespace {

@@ -55,6 +55,13 @@ RUN
     wait_for "$first"
 }
 
+# restart_clean: ends devhost's tmux server and forgets its tree, so that the test can start
+# another devhost.
+restart_clean() {
+    tm kill-server 2> /dev/null
+    rm -rf "$WORK/driver-tree" "$STATUS_FILE" "$WORK/err" "$WORK/stty"
+}
+
 screen() { tm capture-pane -p; }
 screen_with_attributes() { tm capture-pane -p -e; }
 

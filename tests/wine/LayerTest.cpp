@@ -58,6 +58,7 @@ public:
     int RadioAStateAtClick = -1;
     bool BoundBeforeInit = false;
     bool Throw = false;
+    int LastCommandId = 0;
 
 protected:
     bool ProcessMessage(const ui::Event& event) override;
@@ -96,6 +97,8 @@ const ui::MessageRoute<LayerDialog> LayerDialog::kRoutes[] = {
 };
 
 bool LayerDialog::ProcessMessage(const ui::Event& event) {
+    if (event.Message == WM_COMMAND)
+        LastCommandId = event.ControlId;
     return ui::RouteMessage(*this, kRoutes, event);
 }
 
@@ -189,6 +192,55 @@ void TestTree(LayerDialog& dialog) {
     CHECK(tree.DeleteItem(model));
     CHECK(tree.GetChildItem(root) == nullptr);
     CHECK(tree.GetNextItem(root, TVGN_NEXTVISIBLE) == nullptr);
+}
+
+// Focus reaching a tree with nothing selected selects its first visible item, with the
+// notification; Right then expands that item and moves on to its first child, the
+// keypad's + expands, and Enter is the dialog's (the default button), not the tree's.
+void TestTreeFocus(LayerDialog& dialog) {
+    const ui::TreeView& tree = dialog.Tree;
+    HWND treeHwnd = reinterpret_cast<HWND>(tree.Handle());
+    HWND dialogHwnd = reinterpret_cast<HWND>(dialog.Handle());
+    while (ui::TreeItem item = tree.GetRootItem())
+        tree.DeleteItem(item);
+    ui::TreeItem root = tree.InsertItem("DeviceTemplate", nullptr);
+    ui::TreeItem model = tree.InsertItem("PCI-3916", root);
+    ui::TreeItem first = tree.InsertItem("Template0", model);
+    CHECK(root && model && first);
+    CHECK(tree.GetSelectedItem() == nullptr);
+    dialog.ShowWindow(SW_SHOWNORMAL);
+    SetFocus(reinterpret_cast<HWND>(dialog.GetDlgItem(IDC_PUSH).Handle()));
+    Pump();
+
+    const std::size_t before = CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED);
+    SetFocus(treeHwnd);
+    Pump();
+    CHECK(GetFocus() == treeHwnd);
+    CHECK(tree.GetSelectedItem() == root);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == before + 1);
+    CHECK(!tree.IsExpanded(root));
+
+    SendMessageA(treeHwnd, WM_KEYDOWN, VK_RIGHT, 0);
+    CHECK(tree.IsExpanded(root));
+    CHECK(tree.GetSelectedItem() == root);
+    SendMessageA(treeHwnd, WM_KEYDOWN, VK_RIGHT, 0);
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == before + 2);
+    CHECK(!tree.IsExpanded(model));
+    SendMessageA(treeHwnd, WM_KEYDOWN, VK_ADD, 0);
+    CHECK(tree.IsExpanded(model));
+    CHECK(tree.GetSelectedItem() == model);
+
+    // Enter, as the dialog manager routes it: the command of the default button (IDOK
+    // when the dialog names none), the tree's selection unchanged.
+    const std::size_t commands = dialog.Events.size();
+    MSG enter{treeHwnd, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    CHECK(IsDialogMessageA(dialogHwnd, &enter));
+    Pump();
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(CountEvents(dialog, WM_NOTIFY, TVN_SELCHANGED) == before + 2);
+    CHECK(dialog.Events.size() == commands);
+    CHECK(dialog.LastCommandId == IDOK);
 }
 
 void TestTabsAndCombo(LayerDialog& dialog) {
@@ -357,6 +409,7 @@ int main() {
         LayerDialog dialog(nullptr);
         TestCreate(dialog, host);
         TestTree(dialog);
+        TestTreeFocus(dialog);
         TestTabsAndCombo(dialog);
         TestRadios(dialog);
         TestPicture(dialog);

@@ -1,0 +1,289 @@
+#include "cli/Commands.h"
+
+#include <vector>
+
+#include "cli/FileCheck.h"
+#include "cli/TemplateOutput.h"
+#include "cli/UnifiedDiff.h"
+#include "platform/FileReason.h"
+#include "templates/TemplateFile.h"
+#include "templates/TemplatePath.h"
+#include "templates/TemplateRules.h"
+
+namespace cli {
+namespace {
+
+using templates::kTemplateCount;
+using templates::TemplateFileContent;
+using templates::TemplateRecord;
+
+constexpr char kDefaultModule[] = "PCI3916Cfg.dll";
+
+std::uint16_t Bit(int index) {
+    return static_cast<std::uint16_t>(1u << index);
+}
+
+std::string TemplateName(int index) {
+    return "Template" + std::to_string(index);
+}
+
+// "PATH" as messages show it.
+std::string Quoted(const std::string& path) {
+    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
+    std::string quoted = "\"";
+    quoted += platform::DisplayPath(path);
+    quoted += '"';
+    return quoted;
+}
+
+Outcome Fail(int status, std::string message) {
+    Outcome outcome;
+    outcome.Status = status;
+    outcome.Err = std::string(kProgramName) + ": " + message + "\n";
+    return outcome;
+}
+
+// The file read as the window reads it when it opens; nothing on failure, with `failure`
+// set to the outcome to return.
+std::optional<TemplateFileContent> Load(const std::string& path, Outcome& failure) {
+    templates::LoadResult loaded = templates::LoadTemplateFile(path);
+    if (loaded.Ok)
+        return loaded.Content;
+    failure = Fail(kFileError,
+                   "cannot read " + Quoted(path) + ": " + platform::FileReasonText(loaded.Error));
+    return std::nullopt;
+}
+
+// The templates present, in the order the window's tree shows them after loading.
+std::vector<int> PresentInOrder(std::uint16_t present) {
+    std::vector<int> order;
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if (present & Bit(i))
+            order.push_back(i);
+    }
+    return order;
+}
+
+std::vector<ShownTemplate> Shown(const TemplateFileContent& content) {
+    std::vector<ShownTemplate> shown;
+    for (const int i : PresentInOrder(content.Present))
+        shown.push_back({i, content.Records[i]});
+    return shown;
+}
+
+// What the window's Save does after this edit: `plan` while the file is as it was read;
+// `merge` (the edited template alone) when another program changed it meanwhile.
+struct Edit {
+    templates::SavePlan Plan;
+    templates::SavePlan Merge;
+    int Index = -1;
+};
+
+// Applies the edit: with --dry-run prints the change as a diff, else saves it.
+Outcome Commit(const Arguments& arguments, const std::string& path,
+               const TemplateFileContent& content, const TemplateRecord* records, const Edit& edit,
+               std::string doneText) {
+    if (arguments.DryRun) {
+        templates::SavePreview preview;
+        const templates::SaveResult result =
+            templates::SaveTemplateFile(path, records, edit.Plan, content.Identity, &edit.Merge,
+                                        templates::kBusyWait, &preview);
+        if (!result.Ok)
+            return Fail(kFileError, "cannot read " + Quoted(path) + ": " +
+                                        platform::FileReasonText(result.Error));
+        Outcome outcome;
+        outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));
+        return outcome;
+    }
+
+    const templates::SaveResult result =
+        templates::SaveTemplateFile(path, records, edit.Plan, content.Identity, &edit.Merge);
+    if (!result.Ok)
+        return Fail(kFileError, "the templates were not saved to " + Quoted(path) + ": " +
+                                    platform::FileReasonText(result.Error));
+    Outcome outcome;
+    outcome.Out = std::move(doneText);
+    const std::string prefix = std::string(kProgramName) + ": ";
+    if (result.Merged)
+        outcome.Err += prefix + Quoted(path) + " was changed by another program since it was " +
+                       "read: only " + TemplateName(edit.Index) +
+                       " was written, the other templates are as that program left them\n";
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if (result.SkippedValues & Bit(i))
+            outcome.Err += prefix + Quoted(path) + ": a value of " + TemplateName(i) +
+                           " could not be written as a line and was left as it was\n";
+    }
+    return outcome;
+}
+
+Outcome List(const Arguments& arguments, const std::string& path) {
+    Outcome outcome;
+    const auto content = Load(path, outcome);
+    if (!content)
+        return outcome;
+    const std::vector<ShownTemplate> shown = Shown(*content);
+    if (arguments.Json) {
+        outcome.Out = TemplateListJson(platform::DisplayPath(path), shown);
+        return outcome;
+    }
+    for (const ShownTemplate& entry : shown)
+        outcome.Out += TemplateLine(entry);
+    return outcome;
+}
+
+Outcome NoSuchTemplate(const std::string& path, int index) {
+    return Fail(kRefused, Quoted(path) + " has no " + TemplateName(index));
+}
+
+Outcome Show(const Arguments& arguments, const std::string& path) {
+    Outcome outcome;
+    const auto content = Load(path, outcome);
+    if (!content)
+        return outcome;
+    const int index = arguments.Index;
+    if (!(content->Present & Bit(index)))
+        return NoSuchTemplate(path, index);
+    const ShownTemplate shown{index, content->Records[index]};
+    outcome.Out = arguments.Json ? TemplateJson(shown) + "\n" : TemplateDetails(shown);
+    return outcome;
+}
+
+// The window's switch-ID choice on the Device page for template `index`.
+std::optional<Outcome> ChooseSwitchId(const std::string& path, std::uint16_t present,
+                                      std::uint16_t used, TemplateRecord* records, int index,
+                                      int chosen) {
+    if (templates::IsSwitchIdRefused(used, records[index].SwitchId, chosen)) {
+        std::string owner;
+        for (int i = 0; i < kTemplateCount && owner.empty(); ++i) {
+            if (i != index && (present & Bit(i)) && records[i].SwitchId == chosen)
+                owner = TemplateName(i);
+        }
+        return Fail(kRefused, Quoted(path) + ": " + templates::kSwitchIdUsedText + " (" +
+                                  "switch ID " + std::to_string(chosen) + " belongs to " + owner +
+                                  ")");
+    }
+    records[index].SwitchId = chosen;
+    return std::nullopt;
+}
+
+Outcome Set(const Arguments& arguments, const std::string& path) {
+    Outcome outcome;
+    const auto content = Load(path, outcome);
+    if (!content)
+        return outcome;
+    const int index = arguments.Index;
+    if (!(content->Present & Bit(index)))
+        return NoSuchTemplate(path, index);
+
+    TemplateRecord records[kTemplateCount];
+    std::copy(std::begin(content->Records), std::end(content->Records), records);
+    const std::uint16_t used = templates::UsedSwitchIdsOf(records, content->Present);
+    if (arguments.Edits.SwitchId) {
+        if (auto refused = ChooseSwitchId(path, content->Present, used, records, index,
+                                          *arguments.Edits.SwitchId))
+            return *refused;
+    }
+    ApplyGroupEdits(records[index], arguments.Edits);
+
+    Edit edit;
+    edit.Index = index;
+    edit.Plan.Writes = PresentInOrder(content->Present);
+    edit.Merge.Writes = {index};
+    return Commit(arguments, path, *content, records, edit, "");
+}
+
+Outcome Add(const Arguments& arguments, const std::string& path) {
+    Outcome outcome;
+    const auto content = Load(path, outcome);
+    if (!content)
+        return outcome;
+    const int index = templates::LowestFreeTemplateIndex(content->Present);
+    if (index >= kTemplateCount)
+        return Fail(kRefused, Quoted(path) + ": " + templates::kTooManyTemplatesText);
+
+    TemplateRecord records[kTemplateCount];
+    std::copy(std::begin(content->Records), std::end(content->Records), records);
+    std::uint16_t used = templates::UsedSwitchIdsOf(records, content->Present);
+    // Fewer than 16 templates leave a switch ID free.
+    const int assigned = templates::LowestFreeSwitchId(used).value_or(index);
+    records[index].SwitchId = assigned;
+    used = static_cast<std::uint16_t>(used | Bit(assigned));
+    if (arguments.Edits.SwitchId) {
+        if (auto refused = ChooseSwitchId(path, content->Present, used, records, index,
+                                          *arguments.Edits.SwitchId))
+            return *refused;
+    }
+    ApplyGroupEdits(records[index], arguments.Edits);
+
+    Edit edit;
+    edit.Index = index;
+    edit.Plan.Writes = PresentInOrder(content->Present);
+    edit.Plan.Writes.push_back(index); // Add's node is the model node's last child
+    edit.Merge.Writes = {index};
+    const ShownTemplate added{index, records[index]};
+    const std::string doneText = arguments.Json ? TemplateJson(added) + "\n" : TemplateLine(added);
+    return Commit(arguments, path, *content, records, edit, doneText);
+}
+
+Outcome Remove(const Arguments& arguments, const std::string& path) {
+    Outcome outcome;
+    const auto content = Load(path, outcome);
+    if (!content)
+        return outcome;
+    const int index = arguments.Index;
+    if (!(content->Present & Bit(index)))
+        return NoSuchTemplate(path, index);
+
+    Edit edit;
+    edit.Index = index;
+    edit.Plan.Deletes = Bit(index);
+    edit.Plan.Writes = PresentInOrder(static_cast<std::uint16_t>(content->Present & ~Bit(index)));
+    edit.Merge.Deletes = Bit(index);
+    return Commit(arguments, path, *content, content->Records, edit, "");
+}
+
+Outcome Check(const std::string& path) {
+    const CheckReport report = CheckTemplateFile(path);
+    Outcome outcome;
+    if (report.FileError) {
+        return Fail(kFileError, "cannot read " + Quoted(path) + ": " + *report.FileError);
+    }
+    for (const std::string& problem : report.Problems)
+        outcome.Out += platform::DisplayPath(path) + ": " + problem + "\n";
+    outcome.Status = report.Problems.empty() ? kDone : kRefused;
+    return outcome;
+}
+
+} // namespace
+
+PathResult ResolvePath(const Arguments& arguments) {
+    if (arguments.File)
+        return {*arguments.File, ""};
+    const std::string path = templates::RegFilePathOf(arguments.Root.value_or(""),
+                                                      arguments.Module.value_or(kDefaultModule));
+    if (path.size() > templates::kMaxRegFilePath)
+        return {"", "the path of the template file is longer than " +
+                        std::to_string(templates::kMaxRegFilePath) +
+                        " characters: " + platform::DisplayPath(path)};
+    return {path, ""};
+}
+
+Outcome RunCommand(const Arguments& arguments, const std::string& path) {
+    switch (arguments.Command) {
+    case CommandKind::List:
+        return List(arguments, path);
+    case CommandKind::Show:
+        return Show(arguments, path);
+    case CommandKind::Set:
+        return Set(arguments, path);
+    case CommandKind::Add:
+        return Add(arguments, path);
+    case CommandKind::Remove:
+        return Remove(arguments, path);
+    case CommandKind::Check:
+        return Check(path);
+    }
+    return Fail(kUsageError, "unknown command");
+}
+
+} // namespace cli

@@ -1,0 +1,148 @@
+#include "host/terminal/MessageBoxView.h"
+
+#include <algorithm>
+
+#include "host/terminal/TerminalRestore.h"
+#include "host/terminal/TextWrap.h"
+
+namespace terminal {
+namespace {
+
+constexpr int kMaxTextWidth = 60;
+constexpr char kOkLabel[] = "[ OK ]";
+constexpr char kCancelLabel[] = "[ Cancel ]";
+constexpr char kStopMark[] = "[X]";
+constexpr int kButtonGap = 2;
+
+int Length(std::string_view text) {
+    return static_cast<int>(text.size());
+}
+
+bool HasCancel(unsigned flags) {
+    return (flags & 0x0F) == MB_OKCANCEL;
+}
+
+bool HasStopIcon(unsigned flags) {
+    return (flags & 0xF0) == MB_ICONSTOP;
+}
+
+} // namespace
+
+MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
+                                  const CellRect& over, int columns, int rows) {
+    MessageBoxLayout layout;
+    const int iconWidth = HasStopIcon(request.flags) ? Length(kStopMark) + 1 : 0;
+    const int textWidth = std::max(10, std::min(kMaxTextWidth, columns - 6 - iconWidth));
+    layout.lines = WrapLines(request.text, textWidth);
+    int widest = 0;
+    for (const std::string& line : layout.lines)
+        widest = std::max(widest, Length(line));
+    const int buttonsWidth =
+        Length(kOkLabel) + (HasCancel(request.flags) ? kButtonGap + Length(kCancelLabel) : 0);
+    const int inner = std::max({Length(request.caption) + 2, iconWidth + widest, buttonsWidth});
+    const int width = std::min(columns, inner + 4);
+    const int height = std::min(rows, static_cast<int>(layout.lines.size()) + 5);
+
+    const CellRect screen{0, 0, columns, rows};
+    const CellRect centre = over.Empty() ? screen : over;
+    const int left =
+        std::clamp(centre.left + (centre.Width() - width) / 2, 0, std::max(0, columns - width));
+    const int top =
+        std::clamp(centre.top + (centre.Height() - height) / 2, 0, std::max(0, rows - height));
+    layout.box = CellRect{left, top, left + width, top + height};
+    layout.textLeft = left + 2 + iconWidth;
+    layout.textTop = top + 2;
+
+    const int buttonsRow = layout.box.bottom - 2;
+    int x = left + (width - buttonsWidth) / 2;
+    layout.buttons.push_back({x, buttonsRow, x + Length(kOkLabel), buttonsRow + 1});
+    if (HasCancel(request.flags)) {
+        x += Length(kOkLabel) + kButtonGap;
+        layout.buttons.push_back({x, buttonsRow, x + Length(kCancelLabel), buttonsRow + 1});
+    }
+    return layout;
+}
+
+void MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton) {
+    buffer_.Resize(screen_.Columns(), screen_.Rows());
+    hits_.Clear();
+    paintBelow_(buffer_, hits_);
+    hits_.Clear(); // nothing below a modal box takes a click
+
+    const ScreenMap map;
+    const CellRect over =
+        request.owner && ui::desktop::IsWindow(request.owner)
+            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.owner).screenRect))
+            : CellRect{};
+    const MessageBoxLayout layout =
+        LayOutMessageBox(request, over, buffer_.Columns(), buffer_.Rows());
+    const CellRect& box = layout.box;
+    buffer_.Fill(box, U' ', kNormal);
+    buffer_.Box(box, kNormal);
+    const CellRect bar{box.left, box.top, box.right, box.top + 1};
+    buffer_.Fill(bar, U' ', kReverse | kBold);
+    const int captionX = box.left + std::max(0, (box.Width() - Length(request.caption)) / 2);
+    buffer_.Text(captionX, box.top, request.caption, kReverse | kBold, box.Width());
+    if (HasStopIcon(request.flags))
+        buffer_.Text(box.left + 2, layout.textTop, kStopMark, kBold);
+    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
+        const int y = layout.textTop + static_cast<int>(i);
+        if (y >= box.bottom - 3)
+            break;
+        buffer_.Text(layout.textLeft, y, layout.lines[i], kNormal, box.right - 1 - layout.textLeft);
+    }
+    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
+        const CellRect& button = layout.buttons[i];
+        const bool focused = static_cast<int>(i) == focusedButton;
+        buffer_.Text(button.left, button.top, i == 0 ? kOkLabel : kCancelLabel,
+                     focused ? kReverse | kBold : kNormal);
+        hits_.Add({button, HitPart::BoxButton, nullptr, nullptr, static_cast<int>(i)});
+    }
+    const CellRect& focusedRect = layout.buttons[static_cast<std::size_t>(focusedButton)];
+    screen_.Show(buffer_, std::pair{focusedRect.left + 2, focusedRect.top});
+}
+
+int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted) {
+    const bool cancel = HasCancel(request.flags);
+    const int buttons = cancel ? 2 : 1;
+    // Escape answers Cancel where the box has it, else OK.
+    const int escapeAnswer = cancel ? IDCANCEL : IDOK;
+    int focused = 0;
+    for (;;) {
+        Paint(request, focused);
+        const Key key = screen_.ReadKey(250);
+        if (TakeShutdownRequest() || key.code == KeyCode::CtrlC) {
+            interrupted = true;
+            return escapeAnswer;
+        }
+        switch (key.code) {
+        case KeyCode::Enter:
+        case KeyCode::Space:
+            return focused == 0 ? IDOK : IDCANCEL;
+        case KeyCode::Escape:
+            return escapeAnswer;
+        case KeyCode::Tab:
+        case KeyCode::Right:
+        case KeyCode::Down:
+            focused = (focused + 1) % buttons;
+            break;
+        case KeyCode::BackTab:
+        case KeyCode::Left:
+        case KeyCode::Up:
+            focused = (focused + buttons - 1) % buttons;
+            break;
+        case KeyCode::CtrlL:
+            screen_.Invalidate();
+            break;
+        case KeyCode::Mouse:
+            if (const HitZone* zone = hits_.At(key.x, key.y);
+                zone && zone->part == HitPart::BoxButton)
+                return zone->index == 0 ? IDOK : IDCANCEL;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace terminal

@@ -1,0 +1,54 @@
+// The message box presenter: a modal box centred over its owner (over the screen when it
+// has none) with its caption, text, icon mark and buttons, answered with the keyboard or
+// the mouse while nothing else takes input.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/terminal/CellBuffer.h"
+#include "host/terminal/CursesScreen.h"
+#include "host/terminal/HitMap.h"
+#include "platform/linux/Desktop.h"
+
+namespace terminal {
+
+struct MessageBoxLayout {
+    CellRect box;
+    std::vector<std::string> lines;
+    int textLeft = 0;
+    int textTop = 0;
+    std::vector<CellRect> buttons; // OK, then Cancel when the box has it
+};
+
+// The box for a request, centred over `over` and kept on a screen of columns by rows.
+MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
+                                  const CellRect& over, int columns, int rows);
+
+class MessageBoxView {
+public:
+    // Paints what lies below the box into the buffer (and its zones, which the box covers).
+    using PaintBelow = std::function<void(CellBuffer&, HitMap&)>;
+
+    // Where cells of the windows are on the screen (they may be scrolled).
+    using ToScreen = std::function<CellRect(const CellRect&)>;
+
+    MessageBoxView(CursesScreen& screen, PaintBelow paintBelow, ToScreen toScreen)
+        : screen_(screen), paintBelow_(std::move(paintBelow)), toScreen_(std::move(toScreen)) {}
+
+    // Shows the box until it is answered; IDOK or IDCANCEL. An interrupt (Ctrl-C or a
+    // signal) answers as Escape does and sets `interrupted`.
+    int Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted);
+
+private:
+    void Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton);
+
+    CursesScreen& screen_;
+    PaintBelow paintBelow_;
+    ToScreen toScreen_;
+    CellBuffer buffer_;
+    HitMap hits_;
+};
+
+} // namespace terminal

@@ -1,0 +1,93 @@
+#include "host/terminal/PictureRenderer.h"
+
+#include <string>
+
+namespace terminal {
+namespace {
+
+// The average colour of the pixels in [x0, x1) by [y0, y1), at least one pixel.
+Rgb Average(const ui::desktop::Pixels& pixels, int x0, int x1, int y0, int y1) {
+    if (x1 <= x0)
+        x1 = x0 + 1;
+    if (y1 <= y0)
+        y1 = y0 + 1;
+    unsigned long sum[3] = {0, 0, 0};
+    unsigned long count = 0;
+    for (int y = y0; y < y1 && y < pixels.height; ++y) {
+        for (int x = x0; x < x1 && x < pixels.width; ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * pixels.width + x) * 3;
+            sum[0] += pixels.rgb[at];
+            sum[1] += pixels.rgb[at + 1];
+            sum[2] += pixels.rgb[at + 2];
+            ++count;
+        }
+    }
+    if (count == 0)
+        return Rgb{};
+    return Rgb{static_cast<std::uint8_t>(sum[0] / count), static_cast<std::uint8_t>(sum[1] / count),
+               static_cast<std::uint8_t>(sum[2] / count)};
+}
+
+Rgb Mix(Rgb a, Rgb b) {
+    return Rgb{static_cast<std::uint8_t>((a.r + b.r) / 2),
+               static_cast<std::uint8_t>((a.g + b.g) / 2),
+               static_cast<std::uint8_t>((a.b + b.b) / 2)};
+}
+
+void PaintPlaceholder(CellBuffer& buffer, const CellRect& rect, const ui::desktop::Pixels& pixels) {
+    buffer.Fill(rect, U' ', kNormal);
+    buffer.Box(rect, kNormal);
+    const std::string label =
+        "picture " + std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
+    const int inner = rect.Width() - 2;
+    const int shown =
+        static_cast<int>(label.size()) < inner ? static_cast<int>(label.size()) : inner;
+    buffer.Text(rect.left + 1 + (inner - shown) / 2, rect.top + rect.Height() / 2, label, kDim,
+                shown);
+}
+
+} // namespace
+
+std::vector<CellColours> ScalePicture(const ui::desktop::Pixels& pixels, int columns, int rows) {
+    std::vector<CellColours> cells;
+    if (columns <= 0 || rows <= 0 || pixels.width <= 0 || pixels.height <= 0 ||
+        pixels.rgb.size() < static_cast<std::size_t>(pixels.width) * pixels.height * 3)
+        return cells;
+    cells.reserve(static_cast<std::size_t>(columns) * rows);
+    const int halves = rows * 2;
+    for (int row = 0; row < rows; ++row) {
+        const int upper0 = (2 * row) * pixels.height / halves;
+        const int upper1 = (2 * row + 1) * pixels.height / halves;
+        const int lower1 = (2 * row + 2) * pixels.height / halves;
+        for (int column = 0; column < columns; ++column) {
+            const int x0 = column * pixels.width / columns;
+            const int x1 = (column + 1) * pixels.width / columns;
+            cells.push_back(CellColours{Average(pixels, x0, x1, upper0, upper1),
+                                        Average(pixels, x0, x1, upper1, lower1)});
+        }
+    }
+    return cells;
+}
+
+void PaintPicture(CellBuffer& buffer, const CellRect& rect, const ui::desktop::Pixels& pixels,
+                  ColourMode mode, bool unicode) {
+    if (rect.Empty())
+        return;
+    const std::vector<CellColours> cells = ScalePicture(pixels, rect.Width(), rect.Height());
+    if (mode == ColourMode::Monochrome || cells.empty()) {
+        PaintPlaceholder(buffer, rect, pixels);
+        return;
+    }
+    std::size_t at = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x, ++at) {
+            const CellColours& cell = cells[at];
+            if (unicode)
+                buffer.PutColoured(x, y, glyph::kUpperHalf, cell.upper, cell.lower);
+            else
+                buffer.PutColoured(x, y, U' ', cell.upper, Mix(cell.upper, cell.lower));
+        }
+    }
+}
+
+} // namespace terminal

@@ -1,0 +1,57 @@
+#include "host/terminal/ScreenMap.h"
+
+#include <algorithm>
+
+namespace terminal {
+namespace {
+
+// Floor division that also rounds negative positions down.
+int FloorDiv(int value, int step) {
+    return value >= 0 ? value / step : -((-value + step - 1) / step);
+}
+
+constexpr int kRowSlackPx = kCellHeightPx / 4;
+
+int RoundedSpan(int sizePx, int step) {
+    return std::max(1, (sizePx + step / 2) / step);
+}
+
+} // namespace
+
+CellRect CellRect::Intersect(const CellRect& other) const {
+    CellRect result{std::max(left, other.left), std::max(top, other.top),
+                    std::min(right, other.right), std::min(bottom, other.bottom)};
+    if (result.Empty())
+        return CellRect{result.left, result.top, result.left, result.top};
+    return result;
+}
+
+int ScreenMap::Column(int xPx) const {
+    return FloorDiv(xPx, kCellWidthPx);
+}
+
+// A row holds the windows whose top lies within it or at most a quarter row above it:
+// labels and their controls are often placed one or two dialog units apart, and should
+// share a row.
+int ScreenMap::Row(int yPx) const {
+    return FloorDiv(yPx + kRowSlackPx, kCellHeightPx);
+}
+
+CellRect ScreenMap::ToCells(const ui::Rect& screenPx) const {
+    CellRect cells;
+    cells.left = Column(screenPx.left);
+    cells.top = Row(screenPx.top);
+    cells.right = cells.left + RoundedSpan(std::max(0, screenPx.Width()), kCellWidthPx);
+    // The last row is the one that holds the bottom edge, unless the edge passes a row's
+    // top by no more than the slack: a box then closes on the row above, and its last
+    // control row stays inside it.
+    const int lastRow = FloorDiv(screenPx.bottom - 1 - kRowSlackPx, kCellHeightPx);
+    cells.bottom = std::max(cells.top, lastRow) + 1;
+    return cells;
+}
+
+ui::Rect ScreenMap::PixelsOf(int columns, int rows) {
+    return ui::Rect{0, 0, columns * kCellWidthPx, rows * kCellHeightPx};
+}
+
+} // namespace terminal

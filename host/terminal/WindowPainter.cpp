@@ -1,0 +1,150 @@
+#include "host/terminal/WindowPainter.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/terminal/ControlPainter.h"
+#include "host/terminal/PictureRenderer.h"
+#include "host/terminal/TreePainter.h"
+#include "platform/linux/Desktop.h"
+
+namespace terminal {
+namespace {
+
+namespace desktop = ui::desktop;
+using desktop::Kind;
+
+// The frame is the backdrop; its caption row lies under the front end's hint line.
+void PaintFrame(PaintContext& context, const CellRect& cells) {
+    context.buffer.Fill(cells, U' ', kNormal);
+}
+
+void PaintCaption(PaintContext& context, const CellRect& cells, const CellRect& client,
+                  const std::string& caption) {
+    const CellRect bar{cells.left, cells.top, cells.right, client.top};
+    context.buffer.Fill(bar, U' ', kReverse | kBold);
+    const int width = static_cast<int>(caption.size());
+    const int x = bar.left + (bar.Width() > width ? (bar.Width() - width) / 2 : 0);
+    context.buffer.Text(x, bar.top, caption, kReverse | kBold, bar.Width());
+}
+
+// The frame of a top-level dialog below its caption row.
+void PaintDialogBorder(PaintContext& context, const CellRect& cells, const CellRect& client) {
+    CellBuffer& buffer = context.buffer;
+    if (cells.Width() < 2 || client.Height() < 1)
+        return;
+    buffer.VLine(cells.left, client.top, client.Height() - 1, kNormal);
+    buffer.VLine(cells.right - 1, client.top, client.Height() - 1, kNormal);
+    buffer.HLine(cells.left + 1, cells.bottom - 1, cells.Width() - 2, kNormal);
+    buffer.Put(cells.left, cells.bottom - 1, glyph::kBottomLeft, kNormal);
+    buffer.Put(cells.right - 1, cells.bottom - 1, glyph::kBottomRight, kNormal);
+}
+
+void PaintWindow(PaintContext& context, ui::WindowHandle window);
+
+void PaintChildren(PaintContext& context, ui::WindowHandle window, const CellRect& client) {
+    context.buffer.PushClip(client);
+    // Group boxes first: they frame the controls drawn over them.
+    const std::vector<ui::WindowHandle> children = desktop::Children(window);
+    for (const ui::WindowHandle child : children)
+        if (desktop::Inspect(child).kind == Kind::GroupBox)
+            PaintWindow(context, child);
+    for (const ui::WindowHandle child : children)
+        if (desktop::Inspect(child).kind != Kind::GroupBox)
+            PaintWindow(context, child);
+    context.buffer.PopClip();
+}
+
+void PaintDialog(PaintContext& context, ui::WindowHandle window, const desktop::WindowInfo& info,
+                 const CellRect& cells, const CellRect& client) {
+    // A child dialog (a page) is transparent: its parent has drawn the place it sits in.
+    const bool topLevel = info.parent == nullptr;
+    if (topLevel) {
+        context.buffer.Fill(cells, U' ', kNormal);
+        if (client.top > cells.top)
+            PaintCaption(context, cells, client, info.text);
+        // Clicks on the dialog's empty places go nowhere below it.
+        context.hits.Add({cells, HitPart::Blocker, window, nullptr, 0});
+    }
+    PaintChildren(context, window, client);
+    if (topLevel && client.top > cells.top)
+        PaintDialogBorder(context, cells, client);
+}
+
+void PaintWindow(PaintContext& context, ui::WindowHandle window) {
+    const desktop::WindowInfo info = desktop::Inspect(window);
+    if (!info.visible)
+        return;
+    const CellRect cells = context.map.ToCells(info.screenRect);
+    const ControlLook look{window == context.focus, info.enabled};
+    switch (info.kind) {
+    case Kind::Frame:
+        PaintFrame(context, cells);
+        break;
+    case Kind::Dialog:
+        PaintDialog(context, window, info, cells, ClientCells(context.map, window));
+        break;
+    case Kind::PushButton:
+    case Kind::DefPushButton:
+        PaintPushButton(context, window, info, cells, look);
+        break;
+    case Kind::RadioButton:
+        PaintRadioButton(context, window, info, cells, look);
+        break;
+    case Kind::GroupBox:
+        PaintGroupBox(context, info, cells);
+        break;
+    case Kind::Text:
+        PaintText(context, info, cells);
+        break;
+    case Kind::ComboBox:
+        PaintComboBox(context, window, info, cells, look);
+        break;
+    case Kind::TabControl:
+        PaintTabControl(context, window, info, cells, look);
+        break;
+    case Kind::TreeView:
+        PaintTree(context, window, info, cells, look);
+        break;
+    case Kind::Picture:
+        if (const ui::Bitmap bitmap = desktop::PictureBitmap(window))
+            PaintPicture(context.buffer, cells, desktop::BitmapPixels(bitmap), context.view.colours,
+                         context.view.unicode);
+        break;
+    }
+}
+
+} // namespace
+
+CellRect WindowCells(const ScreenMap& map, ui::WindowHandle window) {
+    return map.ToCells(desktop::Inspect(window).screenRect);
+}
+
+CellRect ClientCells(const ScreenMap& map, ui::WindowHandle window) {
+    const desktop::WindowInfo info = desktop::Inspect(window);
+    const ui::Window handle(window);
+    // The client area's screen position: ScreenToClient of the origin gives it negated.
+    ui::Rect origin{0, 0, 0, 0};
+    handle.ScreenToClient(origin);
+    const ui::Rect client = handle.GetClientRect();
+    const ui::Rect screen{-origin.left, -origin.top, -origin.left + client.Width(),
+                          -origin.top + client.Height()};
+    const CellRect cells = map.ToCells(info.screenRect);
+    CellRect result = map.ToCells(screen);
+    // The client area never reaches beyond the window's own cells.
+    result.right = std::min(result.right, cells.right);
+    result.bottom = std::min(result.bottom, cells.bottom);
+    return result;
+}
+
+void PaintDesktop(PaintContext& context) {
+    context.buffer.Clear();
+    context.hits.Clear();
+    for (const ui::WindowHandle window : desktop::TopLevelWindows())
+        if (desktop::IsReallyVisible(window))
+            PaintWindow(context, window);
+    PaintComboList(context);
+}
+
+} // namespace terminal

@@ -1,0 +1,223 @@
+#include "templates/TemplateFile.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <thread>
+
+#include "platform/FileReason.h"
+#include "regfile/RegFile.h"
+#include "regfile/ValueLines.h"
+
+namespace templates {
+namespace {
+
+using regfile::RegFile;
+using regfile::RegValueSpec;
+
+std::uint16_t Bit(int index) {
+    return static_cast<std::uint16_t>(1u << index);
+}
+
+std::uint64_t Rotate(std::uint64_t value, int bits) {
+    return (value << bits) | (value >> (64 - bits));
+}
+
+std::uint64_t Word(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+
+std::uint64_t Mix(std::uint64_t lane, std::uint64_t word) {
+    return Rotate(lane + word * kPrime2, 31) * kPrime1;
+}
+
+// The value list of one template over the record's own fields.
+struct ValueList {
+    explicit ValueList(TemplateRecord& record)
+        : entries{{"SwitchID", regfile::REG_DWORD, 4, &record.SwitchId},
+                  {"TriggerMode", regfile::REG_BINARY, 8, record.TriggerMode},
+                  {"LatchData", regfile::REG_BINARY, 8, record.LatchData},
+                  {nullptr, 0, 0, nullptr}} {}
+    RegValueSpec entries[4];
+};
+
+// Opens the file, retrying for up to `busyWait` while another opener holds it.
+int OpenWaiting(RegFile& file, std::string_view path, std::chrono::milliseconds busyWait) {
+    const auto deadline = std::chrono::steady_clock::now() + busyWait;
+    for (;;) {
+        const int code = file.Open(path, kModelText);
+        if (code == 0 || !platform::IsFileInUse(file.FileError()) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return code;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+platform::FileErrorInfo OutOfMemory(std::string_view cause, std::string_view path) {
+    return platform::FileErrorInfo{std::string(cause), 0, std::string(path), "out of memory"};
+}
+
+// Writes template `index`: its section appended when missing, then its three values. A
+// value whose line cannot be composed is left as it is (`skipped` tells); false when the
+// editor ran out of memory, with the held text then unusable for a commit.
+bool WriteTemplateValues(RegFile& file, const TemplateRecord& record, int index, bool& skipped) {
+    const std::string driverKey = file.DriverKey();
+    if (file.SectionExists(index, driverKey) == 0)
+        file.AppendSection(index);
+    TemplateRecord copy = record;
+    ValueList list(copy);
+    for (const RegValueSpec* entry = list.entries; entry->Name != nullptr; ++entry) {
+        if (!regfile::ComposeValueLine(entry->Name, entry->Type, entry->Data, entry->Size)) {
+            skipped = true;
+            continue;
+        }
+        // The line composes, so a refusal here is the editor running out of memory.
+        if (file.WriteValue(driverKey, index, entry->Name, entry->Type, entry->Data, entry->Size) !=
+            0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileIdentity IdentityOnDisk(std::string_view path) {
+    try {
+        RegFile file;
+        if (file.Open(path, kModelText) != 0)
+            return {};
+        const FileIdentity identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        file.Close();
+        return identity;
+    } catch (const platform::FileError&) {
+        return {};
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+FileIdentity IdentityOf(std::string_view bytes) {
+    // Four lanes over 32-byte blocks, then the words and bytes left, then a final mix: one
+    // pass at about the speed of reading memory.
+    std::uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+    const char* at = bytes.data();
+    std::size_t left = bytes.size();
+    for (; left >= 32; at += 32, left -= 32) {
+        for (int lane = 0; lane < 4; ++lane)
+            lanes[lane] = Mix(lanes[lane], Word(at + 8 * lane));
+    }
+    std::uint64_t sum = Rotate(lanes[0], 1) + Rotate(lanes[1], 7) + Rotate(lanes[2], 12) +
+                        Rotate(lanes[3], 18) + bytes.size();
+    for (; left >= 8; at += 8, left -= 8)
+        sum = Rotate(sum ^ Mix(0, Word(at)), 27) * kPrime1 + kPrime2;
+    for (; left > 0; ++at, --left)
+        sum = Rotate(sum ^ (static_cast<unsigned char>(*at) * kPrime1), 11) * kPrime2;
+    sum ^= sum >> 33;
+    sum *= kPrime2;
+    sum ^= sum >> 29;
+    return FileIdentity{bytes.size(), sum, true};
+}
+
+LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds busyWait) {
+    LoadResult result;
+    for (int i = 0; i < kTemplateCount; ++i)
+        result.Content.Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
+    try {
+        RegFile file;
+        if (OpenWaiting(file, path, busyWait) != 0) {
+            result.Error = file.FileError();
+            return result;
+        }
+        result.Opened = true;
+        TemplateFileContent content = result.Content;
+        file.ListTemplates(content.Present);
+        const std::string driverKey = file.DriverKey();
+        for (int i = 0; i < kTemplateCount; ++i) {
+            ValueList list(content.Records[i]);
+            // A type the reader never reports marks an entry whose value was not found.
+            list.entries[0].Type = 0;
+            if (file.ApplyValueList(driverKey, i, list.entries, 0) == 1)
+                content.ListRead = static_cast<std::uint16_t>(content.ListRead | Bit(i));
+            if (list.entries[0].Type == regfile::REG_DWORD)
+                content.SwitchIdRead = static_cast<std::uint16_t>(content.SwitchIdRead | Bit(i));
+        }
+        content.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        file.Close();
+        result.Content = content;
+        result.Ok = true;
+    } catch (const platform::FileError& error) {
+        result.Error = error.Info();
+    } catch (const std::bad_alloc&) {
+        result.Error = OutOfMemory("read", path);
+    }
+    return result;
+}
+
+SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records,
+                            const SavePlan& plan, const FileIdentity& expected,
+                            const SavePlan* merge, std::chrono::milliseconds busyWait,
+                            SavePreview* preview) {
+    SaveResult result;
+    try {
+        RegFile file;
+        if (OpenWaiting(file, path, busyWait) != 0) {
+            result.Error = file.FileError();
+            return result;
+        }
+        if (preview != nullptr)
+            preview->Before.assign(file.Block(), file.Length());
+        const SavePlan* chosen = &plan;
+        if (merge != nullptr &&
+            IdentityOf(std::string_view(file.Block(), file.Length())) != expected) {
+            chosen = merge;
+            result.Merged = true;
+        }
+        const std::string driverKey = file.DriverKey();
+        for (int i = kTemplateCount - 1; i >= 0; --i) {
+            if ((chosen->Deletes & Bit(i)) && file.DeleteSection(i, driverKey) != 0) {
+                result.Error = OutOfMemory("delete", path);
+                return result; // the editor drops its edits: the file stays as it was
+            }
+        }
+        for (const int index : chosen->Writes) {
+            if (index < 0 || index >= kTemplateCount)
+                continue;
+            bool skipped = false;
+            if (!WriteTemplateValues(file, records[index], index, skipped)) {
+                result.Error = OutOfMemory("write", path);
+                return result;
+            }
+            if (skipped)
+                result.SkippedValues =
+                    static_cast<std::uint16_t>(result.SkippedValues | Bit(index));
+        }
+        result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        if (preview != nullptr) {
+            preview->After.assign(file.Block(), file.Length());
+            result.Ok = true;
+            return result; // the editor drops its edits: nothing is written
+        }
+        try {
+            file.Close();
+        } catch (const platform::FileError& error) {
+            // A call that failed after the change was committed (closing the file, for
+            // one) leaves the Save done: what the file now holds decides. Telling a
+            // failure then would make the retry delete and append again what it added.
+            if (IdentityOnDisk(path) != result.Identity)
+                throw;
+        }
+        result.Ok = true;
+    } catch (const platform::FileError& error) {
+        result.Error = error.Info();
+    } catch (const std::bad_alloc&) {
+        result.Error = OutOfMemory("write", path);
+    }
+    return result;
+}
+
+} // namespace templates

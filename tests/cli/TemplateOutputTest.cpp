@@ -1,0 +1,67 @@
+// What list and show print, and the edits applied to a record's bits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cli/TemplateOutput.h"
+
+namespace cli {
+namespace {
+
+using templates::TemplateRecord;
+
+// Groups ch0 and ch32 rising, ch0 and ch48 latched, every other bit and odd byte set.
+ShownTemplate Sample() {
+    return {2, TemplateRecord{123,
+                              10,
+                              {0x04, 0xFF, 0xF3, 0x01, 0x0C, 0x00, 0x00, 0x80},
+                              {0x01, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x01, 0x7F}}};
+}
+
+TEST(TemplateOutput, TextForms) {
+    EXPECT_EQ(TemplateLine(Sample()),
+              "Template2  SwitchID 10  edge ch0=rising ch16=falling ch32=rising ch48=falling"
+              "  latch ch0=enable ch16=disable ch32=disable ch48=enable\n");
+    EXPECT_EQ(TemplateDetails(Sample()),
+              "Template2\n"
+              "  SwitchID     10\n"
+              "  edge         ch0=rising ch16=falling ch32=rising ch48=falling\n"
+              "  latch        ch0=enable ch16=disable ch32=disable ch48=enable\n"
+              "  TriggerMode  04,FF,F3,01,0C,00,00,80\n"
+              "  LatchData    01,00,FE,00,00,00,01,7F\n");
+}
+
+TEST(TemplateOutput, JsonForms) {
+    EXPECT_EQ(TemplateJson(Sample()),
+              "{\"index\": 2, \"switchId\": 10, \"edges\": {\"ch0\": \"rising\", \"ch16\": "
+              "\"falling\", \"ch32\": \"rising\", \"ch48\": \"falling\"}, \"latches\": {\"ch0\": "
+              "\"enable\", \"ch16\": \"disable\", \"ch32\": \"disable\", \"ch48\": \"enable\"}, "
+              "\"triggerMode\": \"04,FF,F3,01,0C,00,00,80\", \"latchData\": "
+              "\"01,00,FE,00,00,00,01,7F\"}");
+    EXPECT_EQ(TemplateListJson("C:\\a \"b\".reg", {}),
+              "{\n  \"file\": \"C:\\\\a \\\"b\\\".reg\",\n  \"templates\": []\n}\n");
+    const ShownTemplate two[] = {Sample(), Sample()};
+    const std::string list = TemplateListJson("f", two);
+    EXPECT_EQ(list, "{\n  \"file\": \"f\",\n  \"templates\": [\n    " + TemplateJson(two[0]) +
+                        ",\n    " + TemplateJson(two[1]) + "\n  ]\n}\n");
+    EXPECT_EQ(JsonString(std::string("a\tb\r\n\x01\x1f\x7f\xc3\xa9", 10)),
+              "\"a\\tb\\r\\n\\u0001\\u001f\x7f\xc3\xa9\"");
+}
+
+TEST(TemplateOutput, EditsChangeOnlyTheirBits) {
+    ShownTemplate shown = Sample();
+    TemplateEdits edits;
+    edits.SwitchId = 4; // the switch ID follows the table's rule, not this
+    edits.Rising = {false, true, std::nullopt, true};
+    edits.LatchEnabled = {std::nullopt, true, false, false};
+    ApplyGroupEdits(shown.Record, edits);
+    const std::uint8_t trigger[8] = {0x00, 0xFF, 0xF7, 0x01, 0x0C, 0x00, 0x04, 0x80};
+    const std::uint8_t latch[8] = {0x01, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x7F};
+    EXPECT_EQ(0, std::memcmp(shown.Record.TriggerMode, trigger, 8));
+    EXPECT_EQ(0, std::memcmp(shown.Record.LatchData, latch, 8));
+    EXPECT_EQ(shown.Record.SwitchId, 10);
+    EXPECT_EQ(shown.Record.Tag, 123);
+}
+
+} // namespace
+} // namespace cli
