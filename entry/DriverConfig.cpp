@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dialogs/TemplateDialog.h"
+#include "platform/FileReason.h"
 #include "regfile/FixedText.h"
 #include "templates/TemplatePath.h"
 
@@ -32,7 +33,7 @@ extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
         // A cut path could name another file: refuse instead.
         const std::string text = "The path of the template file is longer than " +
                                  std::to_string(sizeof dialog->RegFilePath - 1) + " characters:\n" +
-                                 path;
+                                 platform::DisplayPath(path);
         ui::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
         delete dialog;
         return 0;
