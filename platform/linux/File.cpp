@@ -96,27 +96,53 @@ File::~File() {
     }
 }
 
-int File::Open(std::string_view path, FileErrorInfo& error) {
-    if (handle_ >= 0) {
-        ::close(static_cast<int>(handle_));
-        handle_ = -1;
-    }
-    int code = detail::BeforeFileCall(FileCall::Open, path);
+namespace {
+
+// A regular file only: a pipe, a device or a folder at the name is refused.
+int RequireRegularFile(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0)
+        return errno;
+    if (!S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return 0;
+}
+
+// Opens `path` with `flags` (retrying an interrupted call), then runs `check` on the new
+// descriptor. Returns the descriptor, or -1 with `error` filled and nothing left open.
+int OpenDescriptor(FileCall call, std::string_view path, int flags, int (*check)(int),
+                   FileErrorInfo& error) {
+    int code = detail::BeforeFileCall(call, path);
     int fd = -1;
     if (code == 0) {
-        std::string native = NativePath(path);
+        const std::string native = NativePath(path);
         do {
-            fd = ::open(native.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+            fd = ::open(native.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666);
         } while (fd < 0 && errno == EINTR);
-        code = fd < 0 ? errno : Claim(fd);
+        code = fd < 0 ? errno : check(fd);
     }
-    if (code != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
-        return code;
+    if (code == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    error = MakeFileErrorInfo(FileCallName(call), code, path);
+    return -1;
+}
+
+void CloseIfOpen(std::intptr_t& handle) {
+    if (handle >= 0) {
+        ::close(static_cast<int>(handle));
+        handle = -1;
     }
+}
+
+} // namespace
+
+int File::Open(std::string_view path, FileErrorInfo& error) {
+    CloseIfOpen(handle_);
+    const int fd = OpenDescriptor(FileCall::Open, path, O_RDWR, Claim, error);
+    if (fd < 0)
+        return error.Code;
     path_ = path;
     handle_ = fd;
     created_ = false;
@@ -124,28 +150,12 @@ int File::Open(std::string_view path, FileErrorInfo& error) {
 }
 
 int File::Create(std::string_view path, FileErrorInfo& error) {
-    if (handle_ >= 0) {
-        ::close(static_cast<int>(handle_));
-        handle_ = -1;
-    }
-    int code = detail::BeforeFileCall(FileCall::Create, path);
-    int fd = -1;
-    if (code == 0) {
-        std::string native = NativePath(path);
-        // O_EXCL with O_CREAT fails on any entry at the name, a symbolic link included.
-        do {
-            fd = ::open(native.c_str(),
-                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-        } while (fd < 0 && errno == EINTR);
-        code = fd < 0 ? errno : Claim(fd);
-    }
-    if (code != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        error = MakeFileErrorInfo(FileCallName(FileCall::Create), code, path);
-        return code;
-    }
+    CloseIfOpen(handle_);
+    // O_EXCL with O_CREAT fails on any entry at the name, a symbolic link included.
+    const int fd = OpenDescriptor(FileCall::Create, path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW,
+                                  Claim, error);
+    if (fd < 0)
+        return error.Code;
     path_ = path;
     handle_ = fd;
     created_ = true;
@@ -153,34 +163,13 @@ int File::Create(std::string_view path, FileErrorInfo& error) {
 }
 
 int File::OpenToRead(std::string_view path, FileErrorInfo& error) {
-    if (handle_ >= 0) {
-        ::close(static_cast<int>(handle_));
-        handle_ = -1;
-    }
-    int code = detail::BeforeFileCall(FileCall::Open, path);
-    int fd = -1;
-    if (code == 0) {
-        std::string native = NativePath(path);
-        // O_NONBLOCK: a pipe at the name opens without waiting for a writer (and is then
-        // refused below); it changes nothing for a regular file.
-        do {
-            fd = ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        } while (fd < 0 && errno == EINTR);
-        code = fd < 0 ? errno : 0;
-        struct stat info {};
-        if (code == 0 && fstat(fd, &info) != 0) {
-            code = errno;
-        } else if (code == 0 && !S_ISREG(info.st_mode)) {
-            code = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        }
-    }
-    if (code != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
-        return code;
-    }
+    CloseIfOpen(handle_);
+    // O_NONBLOCK: a pipe at the name opens without waiting for a writer (and is then
+    // refused); it changes nothing for a regular file.
+    const int fd = OpenDescriptor(FileCall::Open, path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK,
+                                  RequireRegularFile, error);
+    if (fd < 0)
+        return error.Code;
     path_ = path;
     handle_ = fd;
     created_ = false;
