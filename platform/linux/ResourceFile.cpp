@@ -152,8 +152,13 @@ std::string ClassName(const NameOrOrdinal& name) {
         return "ScrollBar";
     case 0x0085:
         return "ComboBox";
-    default:
-        return "#" + std::to_string(*name.Ordinal);
+    default: {
+        // Appended rather than concatenated to a literal: GCC 12 warns falsely about the
+        // literal's insertion (-Wrestrict) in optimised builds.
+        std::string text = "#";
+        text += std::to_string(*name.Ordinal);
+        return text;
+    }
     }
 }
 
