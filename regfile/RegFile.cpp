@@ -23,6 +23,31 @@ constexpr std::size_t kMaxModelText = 12;
 // The header text ahead of the driver key.
 constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
 
+// Walks the value lines of template `index`'s sections in file order, each with the lines
+// that continue it, and calls visit(isNamed, extent) for each; only the lines named `name`
+// have their data read.
+template <class Sections, class Visit>
+void VisitValueLines(std::string_view text, const Sections& sections, int index,
+                     std::string_view name, Visit&& visit) {
+    for (const auto& section : sections) {
+        if (section.Index != index) {
+            continue;
+        }
+        for (std::size_t pos = section.BodyStart; pos < section.End;) {
+            const LineSpan line = LineAt(text, pos);
+            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
+            pos = line.Next;
+            if (!value.IsValue) {
+                continue;
+            }
+            const bool named = EqualNoCase(value.Name, name);
+            ValueExtent extent = ReadValueExtent(text, line.Begin, value, named);
+            pos = std::max(pos, extent.End);
+            visit(named, extent);
+        }
+    }
+}
+
 } // namespace
 
 RegFile::RegFile() = default;
@@ -311,30 +336,25 @@ RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
                                        std::string_view name) const {
     Occurrence kept;
     Occurrence refused;
-    const std::string_view text = Text();
-    for (const Section& section : Sections(driverKey)) {
-        if (section.Index != index) {
-            continue;
+    VisitValueLines(Text(), Sections(driverKey), index, name, [&](bool named, ValueExtent& extent) {
+        if (!named) {
+            return;
         }
-        for (std::size_t pos = section.BodyStart; pos < section.End;) {
-            const LineSpan line = LineAt(text, pos);
-            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
-            pos = line.Next;
-            if (!value.IsValue) {
-                continue;
-            }
-            const bool match = EqualNoCase(value.Name, name);
-            ValueExtent extent = ReadValueExtent(text, line.Begin, value, match);
-            pos = std::max(pos, extent.End);
-            if (!match) {
-                continue;
-            }
-            Occurrence& slot = extent.Valid ? kept : refused;
-            slot.Found = true;
-            slot.Value = std::move(extent);
-        }
-    }
+        Occurrence& slot = extent.Valid ? kept : refused;
+        slot.Found = true;
+        slot.Value = std::move(extent);
+    });
     return kept.Found ? kept : refused;
+}
+
+int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
+    if (name == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    VisitValueLines(Text(), Sections(driverKey), index, name,
+                    [&](bool named, const ValueExtent&) { count += named ? 1 : 0; });
+    return count;
 }
 
 std::size_t RegFile::EndOfSectionLines(const Section& section) const {

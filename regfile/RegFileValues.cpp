@@ -179,29 +179,6 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     return 1;
 }
 
-int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
-    if (name == nullptr) {
-        return 0;
-    }
-    int count = 0;
-    const std::string_view text = Text();
-    for (const Section& section : Sections(driverKey)) {
-        if (section.Index != index) {
-            continue;
-        }
-        for (std::size_t pos = section.BodyStart; pos < section.End;) {
-            const LineSpan line = LineAt(text, pos);
-            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
-            pos = line.Next;
-            if (value.IsValue) {
-                pos = std::max(pos, ReadValueExtent(text, line.Begin, value, false).End);
-                count += EqualNoCase(value.Name, name) ? 1 : 0;
-            }
-        }
-    }
-    return count;
-}
-
 int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode) {
     if (list == nullptr) {
         return 0;
