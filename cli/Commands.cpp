@@ -166,6 +166,20 @@ std::optional<Outcome> ChooseSwitchId(const std::string& path, std::uint16_t pre
     return std::nullopt;
 }
 
+// The command line's edits of template `index`: the switch ID chosen as on the Device page,
+// then the groups' edges and latches. A refused switch ID is the command's outcome.
+std::optional<Outcome> ApplyEdits(const Arguments& arguments, const std::string& path,
+                                  std::uint16_t present, std::uint16_t used,
+                                  TemplateRecord* records, int index) {
+    if (arguments.Edits.SwitchId) {
+        if (auto refused =
+                ChooseSwitchId(path, present, used, records, index, *arguments.Edits.SwitchId))
+            return refused;
+    }
+    ApplyGroupEdits(records[index], arguments.Edits);
+    return std::nullopt;
+}
+
 Outcome Set(const Arguments& arguments, const std::string& path) {
     Outcome outcome;
     const auto content = Load(path, outcome);
@@ -178,12 +192,8 @@ Outcome Set(const Arguments& arguments, const std::string& path) {
     TemplateRecord records[kTemplateCount];
     std::copy(std::begin(content->Records), std::end(content->Records), records);
     const std::uint16_t used = templates::UsedSwitchIdsOf(records, content->Present);
-    if (arguments.Edits.SwitchId) {
-        if (auto refused = ChooseSwitchId(path, content->Present, used, records, index,
-                                          *arguments.Edits.SwitchId))
-            return *refused;
-    }
-    ApplyGroupEdits(records[index], arguments.Edits);
+    if (auto refused = ApplyEdits(arguments, path, content->Present, used, records, index))
+        return *refused;
 
     Edit edit;
     edit.Index = index;
@@ -208,12 +218,8 @@ Outcome Add(const Arguments& arguments, const std::string& path) {
     const int assigned = templates::LowestFreeSwitchId(used).value_or(index);
     records[index].SwitchId = assigned;
     used = static_cast<std::uint16_t>(used | Bit(assigned));
-    if (arguments.Edits.SwitchId) {
-        if (auto refused = ChooseSwitchId(path, content->Present, used, records, index,
-                                          *arguments.Edits.SwitchId))
-            return *refused;
-    }
-    ApplyGroupEdits(records[index], arguments.Edits);
+    if (auto refused = ApplyEdits(arguments, path, content->Present, used, records, index))
+        return *refused;
 
     Edit edit;
     edit.Index = index;
