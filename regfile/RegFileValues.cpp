@@ -7,6 +7,8 @@
 #include <span>
 
 #include "regfile/RegFile.h"
+
+#include "regfile/KeyLines.h"
 #include "regfile/TextScan.h"
 #include "regfile/ValueLines.h"
 
@@ -72,6 +74,11 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
             line->insert(0, 1, '\n');
             const std::size_t insertAt = EndOfSectionLines(*LastSection(driverKey, index));
             Splice(insertAt, insertAt, *line);
+            // As for an appended header: a hex list carried on by "\" ahead of the new line
+            // would take it for its bytes, so that "\" goes.
+            if (std::optional<std::size_t> backslash = CarryingBackslash(Text(), insertAt + 1)) {
+                Splice(*backslash, *backslash + 1, {});
+            }
             return 0;
         }
 

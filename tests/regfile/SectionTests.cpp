@@ -339,5 +339,23 @@ TEST_F(SectionTest, ScannersStopAtAZeroByte) {
     EXPECT_EQ(editor.SectionExists(1, kKey), 1);
 }
 
+TEST_F(SectionTest, AValueAddedBehindACarriedHexListIsNotSwallowed) {
+    // The section's last value carries on with "\" at the end of the file: a value line added
+    // there would be read as that list's bytes, so the "\" goes and the new value stands.
+    const std::string start = AppendedHeader(0) + "\"TriggerMode\"=hex:00,\\";
+    Write(start);
+    RegFile editor;
+    OpenEditor(editor);
+    const std::uint32_t written = 7;
+    ASSERT_EQ(editor.WriteValue(kKey, 0, "SwitchID", 4, &written, 4), 0);
+    EXPECT_EQ(std::string(editor.Block()),
+              AppendedHeader(0) + "\"TriggerMode\"=hex:00,\n\"SwitchID\"=dword:7\r\n");
+    std::int32_t type = 0;
+    std::uint32_t value = 0;
+    std::uint32_t size = 4;
+    EXPECT_EQ(editor.ReadValue(kKey, 0, "SwitchID", &type, &value, &size), 0);
+    EXPECT_EQ(value, 7u);
+}
+
 } // namespace
 } // namespace regfile::test
