@@ -9,7 +9,7 @@
 // what it becomes, so that the next opener can tell whether the file is still the one the
 // journal was made for:
 //
-//   "REGUNDO2"               8 bytes
+//   "REGUNDO3"               8 bytes
 //   original length          8, little-endian, as every number below
 //   offset of the region     8
 //   old byte count           8   the old bytes from the offset (to the old end when resized)
@@ -72,6 +72,8 @@
 #include <optional>
 #include <vector>
 
+#include "regfile/Checksum.h"
+
 namespace regfile {
 
 namespace {
@@ -79,7 +81,7 @@ namespace {
 using platform::File;
 using platform::SeekOrigin;
 
-constexpr std::string_view kHeadMagic = "REGUNDO2";
+constexpr std::string_view kHeadMagic = "REGUNDO3";
 constexpr std::string_view kTailMagic = "REGUNDOE";
 // The magic, nine numbers and the header's checksum.
 constexpr std::size_t kHeadSize = 8 + 9 * 8 + 8;
@@ -91,83 +93,6 @@ constexpr std::uint64_t kMaxJournalLength = 2 * 256ull * 1024u * 1024u + 64u * 1
 // start and count cost 16 bytes.
 constexpr std::size_t kRunGap = 32;
 constexpr std::size_t kChunk = 64 * 1024;
-
-// A fast 64-bit checksum over a byte stream fed in pieces of any size: four lanes of
-// 8-byte words (independent, so the multiplications overlap), mixed at the end with the
-// length and the bytes that fill no word. It tells a file changed by accident or by hand
-// from the one recorded; it is no defence against a deliberate forgery.
-class Checksum {
-public:
-    void Add(std::string_view bytes) {
-        total_ += bytes.size();
-        if (pendingSize_ > 0) {
-            const std::size_t take = std::min(bytes.size(), sizeof pending_ - pendingSize_);
-            std::memcpy(pending_ + pendingSize_, bytes.data(), take);
-            pendingSize_ += take;
-            bytes.remove_prefix(take);
-            if (pendingSize_ < sizeof pending_) {
-                return;
-            }
-            Block(pending_);
-            pendingSize_ = 0;
-        }
-        while (bytes.size() >= sizeof pending_) {
-            Block(bytes.data());
-            bytes.remove_prefix(sizeof pending_);
-        }
-        std::memcpy(pending_, bytes.data(), bytes.size());
-        pendingSize_ = bytes.size();
-    }
-
-    std::uint64_t Value() const {
-        std::uint64_t value = total_ * kPrime5;
-        for (std::uint64_t lane : lanes_) {
-            value = (value ^ Mix(lane)) * kPrime1 + kPrime4;
-        }
-        for (std::size_t i = 0; i < pendingSize_; ++i) {
-            value = (value ^ static_cast<std::uint8_t>(pending_[i])) * 0x100000001b3u;
-        }
-        return Mix(value);
-    }
-
-private:
-    static constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87u;
-    static constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Fu;
-    static constexpr std::uint64_t kPrime4 = 0x85EBCA77C2B2AE63u;
-    static constexpr std::uint64_t kPrime5 = 0x27D4EB2F165667C5u;
-
-    static std::uint64_t Mix(std::uint64_t h) {
-        h ^= h >> 33;
-        h *= 0xff51afd7ed558ccdu;
-        h ^= h >> 33;
-        h *= 0xc4ceb9fe1a85ec53u;
-        return h ^ (h >> 33);
-    }
-    static std::uint64_t Word(const char* at) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, at, sizeof word);
-        if constexpr (std::endian::native == std::endian::big) {
-            word = __builtin_bswap64(word);
-        }
-        return word;
-    }
-    void Block(const char* at) {
-        for (std::size_t lane = 0; lane < 4; ++lane) {
-            lanes_[lane] = std::rotl(lanes_[lane] + Word(at + 8 * lane) * kPrime2, 31) * kPrime1;
-        }
-    }
-
-    std::uint64_t lanes_[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
-    char pending_[32] = {};
-    std::size_t pendingSize_ = 0;
-    std::uint64_t total_ = 0;
-};
-
-std::uint64_t ChecksumOf(std::string_view bytes) {
-    Checksum sum;
-    sum.Add(bytes);
-    return sum.Value();
-}
 
 void AppendNumber(std::string& out, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) {

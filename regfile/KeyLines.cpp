@@ -65,6 +65,16 @@ int TemplateIndexOfKey(std::string_view key, std::string_view driverKey) {
     if (key.size() < 51 + driverKey.size() || key.front() == '\\') {
         return -1;
     }
+    // The last component first: most keys are some other device's, and it tells at once.
+    std::size_t lastEnd = key.size();
+    while (key[lastEnd - 1] == '\\') {
+        --lastEnd;
+    }
+    const std::size_t lastBegin = lastEnd >= 10 ? key.rfind('\\', lastEnd - 1) : kNotFound;
+    if (lastBegin == kNotFound || lastEnd - lastBegin < 10 || lastEnd - lastBegin > 11 ||
+        !EqualNoCase(key.substr(lastBegin + 1, 8), "Template")) {
+        return -1;
+    }
     const std::array<std::string_view, 6> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
                                                   "Template",           driverKey};
     std::size_t pos = 0;
@@ -134,6 +144,29 @@ std::optional<std::size_t> CarryingBackslash(std::string_view text, std::size_t 
     }
 }
 
+namespace {
+
+// Whether the line at `lineBegin` may carry on a hex list, `from` being a point no list
+// carries on across: only when the last "\\" since `from` stands on the line's previous
+// meaningful line. Most key lines fail this at once, without parsing any line above.
+bool MayCarryOn(std::string_view text, std::size_t from, std::size_t lineBegin) {
+    const std::size_t backslash = FindLastByte(text, '\\', from, lineBegin);
+    if (backslash == kNotFound) {
+        return false;
+    }
+    for (std::size_t pos = LineAt(text, backslash).Next; pos < lineBegin;) {
+        const LineSpan line = LineAt(text, pos);
+        const std::size_t at = SkipBlanks(text.substr(0, line.End), line.Begin);
+        if (at < line.End && text[at] != ';') {
+            return false; // a meaningful line without "\\" lies between
+        }
+        pos = line.Next;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from) {
     for (std::size_t bracket = text.find('[', from); bracket != kNotFound;
          bracket = text.find('[', bracket + 1)) {
@@ -144,7 +177,7 @@ std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from) {
         if (begin > 0 && text[begin - 1] != '\n' && text[begin - 1] != '\r') {
             continue;
         }
-        if (IsContinuationLine(text, begin)) {
+        if (MayCarryOn(text, from, begin) && IsContinuationLine(text, begin)) {
             continue;
         }
         const LineSpan line = LineAt(text, begin);

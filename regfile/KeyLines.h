@@ -45,7 +45,8 @@ struct KeyLineAt {
     std::size_t Next = 0; // the next line's start
 };
 
-// The first key line whose "[" lies at or after `from`.
+// The first key line whose "[" lies at or after `from`, which is the text's start or the
+// start of the line after a key line (no hex list carries on across a key line).
 std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from);
 
 // A diagnostic listing for checking tools: every key line, and every other line that

@@ -24,24 +24,30 @@ constexpr std::size_t kMaxModelText = 12;
 constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
 
 // Walks the value lines of template `index`'s sections in file order, each with the lines
-// that continue it, and calls visit(isNamed, extent) for each; only the lines named `name`
-// have their data read.
+// that continue it, and calls visit(named, extent) for each, `named` being the position
+// in `names` of the name it bears (or `count`); only the lines named so have their data
+// read.
 template <class Sections, class Visit>
 void VisitValueLines(std::string_view text, const Sections& sections, int index,
-                     std::string_view name, Visit&& visit) {
+                     const std::string_view* names, std::size_t count, Visit&& visit) {
     for (const auto& section : sections) {
         if (section.Index != index) {
             continue;
         }
         for (std::size_t pos = section.BodyStart; pos < section.End;) {
             const LineSpan line = LineAt(text, pos);
-            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
             pos = line.Next;
-            if (!value.IsValue) {
+            // Only a line opening with a quote is a value line.
+            const std::size_t first = SkipBlanks(text.substr(0, line.End), line.Begin);
+            if (first == line.End || text[first] != '"') {
                 continue;
             }
-            const bool named = EqualNoCase(value.Name, name);
-            ValueExtent extent = ReadValueExtent(text, line.Begin, value, named);
+            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
+            std::size_t named = 0;
+            while (named < count && !EqualNoCase(value.Name, names[named])) {
+                ++named;
+            }
+            ValueExtent extent = ReadValueExtent(text, line.Begin, value, named < count);
             pos = std::max(pos, extent.End);
             visit(named, extent);
         }
@@ -334,17 +340,32 @@ const RegFile::Section* RegFile::LastSection(std::string_view driverKey, int ind
 
 RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
                                        std::string_view name) const {
-    Occurrence kept;
-    Occurrence refused;
-    VisitValueLines(Text(), Sections(driverKey), index, name, [&](bool named, ValueExtent& extent) {
-        if (!named) {
-            return;
+    Occurrence found;
+    FindValues(driverKey, index, &name, 1, &found);
+    return found;
+}
+
+void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
+                         std::size_t count, Occurrence* found) const {
+    // Per name, the last line the import keeps and the last one it refuses.
+    std::vector<Occurrence> refused(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        found[i] = Occurrence{};
+    }
+    VisitValueLines(Text(), Sections(driverKey), index, names, count,
+                    [&](std::size_t named, ValueExtent& extent) {
+                        if (named == count) {
+                            return;
+                        }
+                        Occurrence& slot = extent.Valid ? found[named] : refused[named];
+                        slot.Found = true;
+                        slot.Value = std::move(extent);
+                    });
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!found[i].Found) {
+            found[i] = std::move(refused[i]);
         }
-        Occurrence& slot = extent.Valid ? kept : refused;
-        slot.Found = true;
-        slot.Value = std::move(extent);
-    });
-    return kept.Found ? kept : refused;
+    }
 }
 
 int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
@@ -352,8 +373,9 @@ int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char*
         return 0;
     }
     int count = 0;
-    VisitValueLines(Text(), Sections(driverKey), index, name,
-                    [&](bool named, const ValueExtent&) { count += named ? 1 : 0; });
+    const std::string_view nameText(name);
+    VisitValueLines(Text(), Sections(driverKey), index, &nameText, 1,
+                    [&](std::size_t named, const ValueExtent&) { count += named == 0 ? 1 : 0; });
     return count;
 }
 

@@ -100,6 +100,12 @@ private:
     };
     // The line of `name` the import keeps (a deletion counts), else the last one it refuses.
     Occurrence FindValue(std::string_view driverKey, int index, std::string_view name) const;
+    // The same for `count` names at once, in one walk over the template's lines.
+    void FindValues(std::string_view driverKey, int index, const std::string_view* names,
+                    std::size_t count, Occurrence* found) const;
+    // ReadValue's answer from a found line.
+    int ReadOccurrence(const Occurrence& found, std::int32_t* type, void* data,
+                       std::uint32_t* size) const;
     // Where a value line that the section lacks is inserted.
     std::size_t EndOfSectionLines(const Section& section) const;
     // Replaces [start, end) of Block by `bytes` (which never lie inside Block), keeping

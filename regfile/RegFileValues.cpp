@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "regfile/RegFile.h"
 
@@ -121,7 +122,11 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     if (section == nullptr || nameText.empty() || HasLineBreak(nameText)) {
         return 1;
     }
-    const Occurrence found = FindValue(driverKey, index, nameText);
+    return ReadOccurrence(FindValue(driverKey, index, nameText), type, data, size);
+}
+
+int RegFile::ReadOccurrence(const Occurrence& found, std::int32_t* type, void* data,
+                            std::uint32_t* size) const {
     if (!found.Found || !found.Value.Valid) {
         return 1;
     }
@@ -204,13 +209,27 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
         }
         return 1;
     }
-    // Every entry is read; the list reports the last one.
+    // Every entry is read, all in one walk over the template's lines; the list reports
+    // the last one.
+    std::vector<std::string_view> names;
+    for (const RegValueSpec* entry = list; entry->Name != nullptr; ++entry) {
+        names.emplace_back(entry->Name);
+    }
+    const Section* section = LastSection(driverKey, index);
+    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
+    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
+    LastIndex_ = index;
+    std::vector<Occurrence> found(names.size());
+    if (section != nullptr) {
+        FindValues(driverKey, index, names.data(), names.size(), found.data());
+    }
     int result = 0;
-    for (RegValueSpec* entry = list; entry->Name != nullptr; ++entry) {
-        result =
-            ReadValue(driverKey, index, entry->Name, &entry->Type, entry->Data, &entry->Size) == 0
-                ? 1
-                : 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        RegValueSpec& entry = list[i];
+        const bool readable = section != nullptr && !names[i].empty() && !HasLineBreak(names[i]);
+        result = readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0
+                     ? 1
+                     : 0;
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "regfile/TextScan.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace regfile {
@@ -38,6 +39,25 @@ std::size_t FindLineStart(std::string_view text, std::size_t pos) {
 
 bool ContainsByte(std::string_view text, char c) {
     return !text.empty() && std::memchr(text.data(), c, text.size()) != nullptr;
+}
+
+std::size_t FindLastByte(std::string_view text, char c, std::size_t from, std::size_t to) {
+    to = std::min(to, text.size());
+    if (from >= to) {
+        return kNotFound;
+    }
+#if defined(__GLIBC__)
+    const void* found = memrchr(text.data() + from, c, to - from);
+    return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                            : kNotFound;
+#else
+    for (std::size_t at = to; at > from; --at) {
+        if (text[at - 1] == c) {
+            return at - 1;
+        }
+    }
+    return kNotFound;
+#endif
 }
 
 std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from) {

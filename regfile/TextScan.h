@@ -26,6 +26,9 @@ std::size_t FindLineStart(std::string_view text, std::size_t pos);
 
 bool ContainsByte(std::string_view text, char c);
 
+// The last position in [from, to) that holds `c`, or kNotFound.
+std::size_t FindLastByte(std::string_view text, char c, std::size_t from, std::size_t to);
+
 inline bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }

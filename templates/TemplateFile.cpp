@@ -1,11 +1,11 @@
 #include "templates/TemplateFile.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 #include <thread>
 
 #include "platform/FileReason.h"
+#include "regfile/Checksum.h"
 #include "regfile/RegFile.h"
 #include "regfile/ValueLines.h"
 
@@ -17,23 +17,6 @@ using regfile::RegValueSpec;
 
 std::uint16_t Bit(int index) {
     return static_cast<std::uint16_t>(1u << index);
-}
-
-std::uint64_t Rotate(std::uint64_t value, int bits) {
-    return (value << bits) | (value >> (64 - bits));
-}
-
-std::uint64_t Word(const char* bytes) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-}
-
-constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
-constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
-
-std::uint64_t Mix(std::uint64_t lane, std::uint64_t word) {
-    return Rotate(lane + word * kPrime2, 31) * kPrime1;
 }
 
 // The value list of one template over the record's own fields.
@@ -102,25 +85,7 @@ FileIdentity IdentityOnDisk(std::string_view path) {
 }
 
 FileIdentity IdentityOf(std::string_view bytes) {
-    // Four lanes over 32-byte blocks, then the words and bytes left, then a final mix: one
-    // pass at about the speed of reading memory.
-    std::uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
-    const char* at = bytes.data();
-    std::size_t left = bytes.size();
-    for (; left >= 32; at += 32, left -= 32) {
-        for (int lane = 0; lane < 4; ++lane)
-            lanes[lane] = Mix(lanes[lane], Word(at + 8 * lane));
-    }
-    std::uint64_t sum = Rotate(lanes[0], 1) + Rotate(lanes[1], 7) + Rotate(lanes[2], 12) +
-                        Rotate(lanes[3], 18) + bytes.size();
-    for (; left >= 8; at += 8, left -= 8)
-        sum = Rotate(sum ^ Mix(0, Word(at)), 27) * kPrime1 + kPrime2;
-    for (; left > 0; ++at, --left)
-        sum = Rotate(sum ^ (static_cast<unsigned char>(*at) * kPrime1), 11) * kPrime2;
-    sum ^= sum >> 33;
-    sum *= kPrime2;
-    sum ^= sum >> 29;
-    return FileIdentity{bytes.size(), sum, true};
+    return FileIdentity{bytes.size(), regfile::ChecksumOf(bytes), true};
 }
 
 LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds busyWait) {

@@ -7,7 +7,7 @@ set -eu
 
 # Building the library (its dialogs are compiled by windres over the Windows headers) and
 # devhost, and running devhost in a terminal.
-run_packages=(cmake g++ make libncurses-dev binutils-mingw-w64-x86-64 mingw-w64-common)
+run_packages=(cmake g++ make libncurses-dev libxxhash-dev binutils-mingw-w64-x86-64 mingw-w64-common)
 # The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
 # terminal sessions (tmux), the packages (dpkg-dev), the Windows builds under Wine.
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux

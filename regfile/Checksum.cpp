@@ -1,0 +1,39 @@
+#include "regfile/Checksum.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace regfile {
+
+namespace {
+
+XXH3_state_t* State(unsigned char* bytes) {
+    return reinterpret_cast<XXH3_state_t*>(bytes);
+}
+
+const XXH3_state_t* State(const unsigned char* bytes) {
+    return reinterpret_cast<const XXH3_state_t*>(bytes);
+}
+
+} // namespace
+
+static_assert(sizeof(XXH3_state_t) <= sizeof(Checksum) && alignof(XXH3_state_t) <= 64);
+
+Checksum::Checksum() {
+    XXH3_INITSTATE(State(state_));
+    XXH3_64bits_reset(State(state_));
+}
+
+void Checksum::Add(std::string_view bytes) {
+    XXH3_64bits_update(State(state_), bytes.data(), bytes.size());
+}
+
+std::uint64_t Checksum::Value() const {
+    return XXH3_64bits_digest(State(state_));
+}
+
+std::uint64_t ChecksumOf(std::string_view bytes) {
+    return XXH3_64bits(bytes.data(), bytes.size());
+}
+
+} // namespace regfile
