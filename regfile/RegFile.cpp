@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "regfile/Checksum.h"
 #include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
 #include "regfile/Journal.h"
@@ -62,7 +63,7 @@ RegFile::~RegFile() {
     Discard();
 }
 
-int RegFile::Open(std::string_view path, std::string_view modelText) {
+int RegFile::Open(std::string_view path, std::string_view modelText, const KnownContent* known) {
     Discard();
     notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
@@ -87,7 +88,7 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
             return platform::kFileTooLargeCode;
         }
         // A freshly opened file is read from its start: no seek.
-        ReadWholeFile(length, false);
+        ReadWholeFile(length, false, DriverKeyOf(modelText), known);
         const std::string_view head(Block(), std::min<std::size_t>(Length_, 2));
         if (head == "\xFF\xFE" || head == "\xFE\xFF") {
             fileError_ =
@@ -133,11 +134,12 @@ void RegFile::Reload() {
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
                                         platform::kFileTooLargeCode, File_.Path()));
     }
-    ReadWholeFile(length, true);
+    ReadWholeFile(length, true, DriverKey_, nullptr);
     LastIndex_ = -1;
 }
 
-void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
+void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
+                            const KnownContent* known) {
     // The edits are dropped first, so that only the one new buffer is held. It is not
     // cleared ahead of the read: the read fills it.
     DropText();
@@ -146,11 +148,55 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
     if (rewind) {
         File_.Seek(0, platform::SeekOrigin::Begin);
     }
-    const std::size_t got = File_.Read(std::span<char>(block.get(), size));
+    // Read in pieces that stay in the processor's cache while the checksum and the search
+    // for the template sections go over them: the file's bytes travel from memory once.
+    constexpr std::size_t kPiece = 512 * 1024;
+    const bool scan = known == nullptr || known->Sections == nullptr;
+    Checksum sum;
+    TemplateSectionScan sections(driverKey);
+    std::size_t got = 0;
+    std::optional<std::size_t> zeroAt;
+    while (got < size) {
+        const std::size_t want = std::min(kPiece, size - got);
+        const std::size_t piece = File_.Read(std::span<char>(block.get() + got, want));
+        const std::string_view bytes(block.get() + got, piece);
+        sum.Add(bytes);
+        if (!zeroAt) {
+            // The scanners see the text up to its first zero byte.
+            if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
+                zeroAt =
+                    got + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data());
+                if (scan) {
+                    sections.Scan(std::string_view(block.get(), *zeroAt), true);
+                }
+            } else if (scan) {
+                sections.Scan(std::string_view(block.get(), got + piece), false);
+            }
+        }
+        got += piece;
+        if (piece < want) {
+            break;
+        }
+    }
     block[got] = '\0';
+    if (scan && !zeroAt) {
+        sections.Scan(std::string_view(block.get(), got), true);
+    }
     Block_ = std::move(block);
     Capacity_ = size + 1;
     Length_ = static_cast<std::uint32_t>(got);
+    ReadChecksum_ = sum.Value();
+    TextEnd_ = zeroAt.value_or(got);
+    TextEndKnown_ = true;
+    SectionsKey_ = std::string(driverKey);
+    if (scan) {
+        Sections_ = sections.Take();
+        SectionsKnown_ = true;
+    } else if (known->Length == Length_ && known->Checksum == ReadChecksum_) {
+        // The content the caller saw before, whose sections it knows.
+        Sections_ = *known->Sections;
+        SectionsKnown_ = true;
+    }
 }
 
 void RegFile::DropText() noexcept {
@@ -303,27 +349,8 @@ const std::vector<RegFile::Section>& RegFile::Sections(std::string_view driverKe
     if (SectionsKnown_ && SectionsKey_ == driverKey) {
         return Sections_;
     }
-    Sections_.clear();
     SectionsKey_ = std::string(driverKey);
-    const std::string_view text = Text();
-    Section* open = nullptr;
-    for (std::optional<KeyLineAt> line = FindKeyLine(text, 0); line;
-         line = FindKeyLine(text, line->Next)) {
-        if (open != nullptr) {
-            open->End = line->Bracket;
-            open = nullptr;
-        }
-        const KeyText key =
-            KeyOfLine(text.substr(line->LineBegin, line->LineEnd - line->LineBegin));
-        const int index = key.Valid ? TemplateIndexOfKey(key.Key, driverKey) : -1;
-        if (index >= 0) {
-            Sections_.push_back(Section{index, line->Bracket, line->Next, text.size()});
-            open = &Sections_.back();
-        }
-        if (line->Next >= text.size()) {
-            break;
-        }
-    }
+    Sections_ = FindTemplateSections(Text(), driverKey);
     SectionsKnown_ = true;
     return Sections_;
 }

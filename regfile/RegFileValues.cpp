@@ -227,9 +227,8 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
     for (std::size_t i = 0; i < names.size(); ++i) {
         RegValueSpec& entry = list[i];
         const bool readable = section != nullptr && !names[i].empty() && !HasLineBreak(names[i]);
-        result = readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0
-                     ? 1
-                     : 0;
+        result =
+            readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0 ? 1 : 0;
     }
     return result;
 }
