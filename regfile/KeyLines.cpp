@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "regfile/TextScan.h"
@@ -170,6 +173,30 @@ bool MayCarryOn(std::string_view text, std::size_t from, std::size_t lineBegin) 
 // template header's key ahead of its number. False proves the line no template's header,
 // without looking for its end.
 bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view driverKey) {
+    // Most keys differ from a template's early in the path. Eight bytes at a time, letter
+    // case aside (bit 5 set on both sides, which never parts two bytes that are equal
+    // letter case aside), the path is checked as written with single separators; a
+    // difference at a "\\" may be a repeated separator, which the walk below settles.
+    constexpr std::string_view kPath = "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
+    static_assert(kPath.size() == 48);
+    if (at + kPath.size() <= text.size()) {
+        constexpr std::uint64_t kCaseBits = 0x2020202020202020u;
+        for (std::size_t i = 0; i < kPath.size(); i += 8) {
+            std::uint64_t got = 0;
+            std::uint64_t expected = 0;
+            std::memcpy(&got, text.data() + at + i, 8);
+            std::memcpy(&expected, kPath.data() + i, 8);
+            const std::uint64_t differ = (got | kCaseBits) ^ (expected | kCaseBits);
+            if (differ != 0) {
+                const int bit = std::endian::native == std::endian::little ? std::countr_zero(differ)
+                                                                           : std::countl_zero(differ);
+                if (text[at + i + static_cast<std::size_t>(bit / 8)] != '\\') {
+                    return false;
+                }
+                break;
+            }
+        }
+    }
     const std::array<std::string_view, 7> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
                                                   "Template",           driverKey, "Template"};
     for (std::size_t i = 0; i < path.size(); ++i) {

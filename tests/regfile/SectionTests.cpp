@@ -157,11 +157,20 @@ TEST_F(SectionTest, KeysThatOnlyLookLikeATemplateAreOtherKeys) {
     editor.Close();
     EXPECT_EQ(Read(), others + "\"SwitchID\"=dword:9\r\n\"SwitchID\"=dword:9\r\n");
 
-    // Repeated and trailing separators name the same key, as the registry reads them.
-    Write("[HKEY_LOCAL_MACHINE\\Drivers\\\\BuiltIn\\PCI\\Template\\VKR3916S\\Template8\\]\r\n");
+    // Repeated and trailing separators name the same key, as the registry reads them,
+    // wherever they stand; letter case aside, a "|" or DEL where the key has "\\" or "_"
+    // is another key.
+    Write("[HKEY_LOCAL_MACHINE\\Drivers\\\\BuiltIn\\PCI\\Template\\VKR3916S\\Template8\\]\r\n"
+          "[HKEY_LOCAL_MACHINE\\\\\\Drivers\\BuiltIn\\PCI\\\\Template\\\\VKR3916S\\\\Template9]\r\n"
+          "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template10]\r\n"
+          "[HKEY_LOCAL_MACHINE|Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template11]\r\n"
+          "[HKEY\x7fLOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template12]\r\n"
+          "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template|VKR3916S\\Template13]\r\n");
     RegFile doubled;
     OpenEditor(doubled);
-    EXPECT_EQ(doubled.SectionExists(8, kKey), 1);
+    std::uint16_t found = 0;
+    doubled.ListTemplates(found);
+    EXPECT_EQ(found, (1u << 8) | (1u << 9) | (1u << 10));
 }
 
 TEST_F(SectionTest, AHeaderSwallowedByAHexListIsNoKeyLine) {
