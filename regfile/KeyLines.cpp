@@ -188,8 +188,9 @@ bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view
             std::memcpy(&expected, kPath.data() + i, 8);
             const std::uint64_t differ = (got | kCaseBits) ^ (expected | kCaseBits);
             if (differ != 0) {
-                const int bit = std::endian::native == std::endian::little ? std::countr_zero(differ)
-                                                                           : std::countl_zero(differ);
+                const int bit = std::endian::native == std::endian::little
+                                    ? std::countr_zero(differ)
+                                    : std::countl_zero(differ);
                 if (text[at + i + static_cast<std::size_t>(bit / 8)] != '\\') {
                     return false;
                 }

@@ -53,12 +53,15 @@ struct TemplateSection {
 // `driverKey`, in file order.
 class TemplateSectionScan {
 public:
-    explicit TemplateSectionScan(std::string_view driverKey) : driverKey_(driverKey) {}
+    // `driverKey` must outlive the scan.
+    explicit TemplateSectionScan(std::string_view driverKey) : driverKey_(driverKey) {
+        sections_.reserve(16); // one section per template, as a rule
+    }
     void Scan(std::string_view text, bool whole);
     std::vector<TemplateSection> Take() { return std::move(sections_); }
 
 private:
-    std::string driverKey_;
+    std::string_view driverKey_;
     std::vector<TemplateSection> sections_;
     bool open_ = false;
     // The start of the line after the last key line found: no list carries on across it.

@@ -48,7 +48,7 @@ void VisitValueLines(std::string_view text, const Sections& sections, int index,
             while (named < count && !EqualNoCase(value.Name, names[named])) {
                 ++named;
             }
-            ValueExtent extent = ReadValueExtent(text, line.Begin, value, named < count);
+            ValueExtent extent = ReadValueExtent(text, line, value, named < count);
             pos = std::max(pos, extent.End);
             visit(named, extent);
         }
@@ -374,8 +374,12 @@ RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
 
 void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
                          std::size_t count, Occurrence* found) const {
-    // Per name, the last line the import keeps and the last one it refuses.
-    std::vector<Occurrence> refused(count);
+    // Per name, the last line the import keeps and the last one it refuses (held here
+    // for the few names a template has, without an allocation).
+    constexpr std::size_t kFew = 4;
+    Occurrence few[kFew];
+    std::vector<Occurrence> many(count > kFew ? count : 0);
+    Occurrence* refused = count > kFew ? many.data() : few;
     for (std::size_t i = 0; i < count; ++i) {
         found[i] = Occurrence{};
     }

@@ -74,6 +74,9 @@ public:
     int ReadValue(std::string_view driverKey, int index, const char* name, std::int32_t* type,
                   void* data, std::uint32_t* size);
     int ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode);
+    // Whether the template's section holds every value of `list` (ended by a null name) as
+    // WriteValue writes it, so that writing the list would change no byte.
+    bool HoldsAsWritten(std::string_view driverKey, int index, const RegValueSpec* list) const;
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no

@@ -122,6 +122,9 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
                 content.ListRead = static_cast<std::uint16_t>(content.ListRead | Bit(i));
             if (list.entries[0].Type == regfile::REG_DWORD)
                 content.SwitchIdRead = static_cast<std::uint16_t>(content.SwitchIdRead | Bit(i));
+            ValueList written(content.Records[i]);
+            if ((content.Present & Bit(i)) && file.HoldsAsWritten(driverKey, i, written.entries))
+                content.AsWritten = static_cast<std::uint16_t>(content.AsWritten | Bit(i));
         }
         content.Identity = ReadIdentity(file);
         file.Close();

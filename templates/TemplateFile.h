@@ -53,6 +53,9 @@ struct TemplateFileContent {
     std::uint16_t ListRead = 0;
     // Bit i: the section has a "SwitchID" value.
     std::uint16_t SwitchIdRead = 0;
+    // Bit i: the section holds the three values read as a Save writes them, so that a Save
+    // of the record as read changes no byte of it.
+    std::uint16_t AsWritten = 0;
     FileIdentity Identity;
 };
 
