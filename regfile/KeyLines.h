@@ -47,6 +47,13 @@ struct TemplateSection {
     std::size_t End = 0;       // the next key line's "[", or the text's end
 };
 
+// What a task found of a content, for the next task over the same content: where its text
+// ends (its first zero byte, or its length) and where its template sections lie.
+struct TextLayout {
+    std::size_t TextEnd = 0;
+    std::vector<TemplateSection> Sections;
+};
+
 // The template sections of a text that may arrive in pieces: each Scan is given the text
 // received so far (the same bytes, each time longer) and looks at the lines complete in it;
 // the last call says the text is whole. Take then gives every section of a template of

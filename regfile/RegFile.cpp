@@ -151,7 +151,7 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view 
     // Read in pieces that stay in the processor's cache while the checksum and the search
     // for the template sections go over them: the file's bytes travel from memory once.
     constexpr std::size_t kPiece = 512 * 1024;
-    const bool scan = known == nullptr || known->Sections == nullptr;
+    const bool scan = known == nullptr || known->Layout == nullptr;
     Checksum sum;
     TemplateSectionScan sections(driverKey);
     std::size_t got = 0;
@@ -161,15 +161,13 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view 
         const std::size_t piece = File_.Read(std::span<char>(block.get() + got, want));
         const std::string_view bytes(block.get() + got, piece);
         sum.Add(bytes);
-        if (!zeroAt) {
+        if (scan && !zeroAt) {
             // The scanners see the text up to its first zero byte.
             if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
                 zeroAt =
                     got + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data());
-                if (scan) {
-                    sections.Scan(std::string_view(block.get(), *zeroAt), true);
-                }
-            } else if (scan) {
+                sections.Scan(std::string_view(block.get(), *zeroAt), true);
+            } else {
                 sections.Scan(std::string_view(block.get(), got + piece), false);
             }
         }
@@ -186,15 +184,18 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view 
     Capacity_ = size + 1;
     Length_ = static_cast<std::uint32_t>(got);
     ReadChecksum_ = sum.Value();
-    TextEnd_ = zeroAt.value_or(got);
-    TextEndKnown_ = true;
     SectionsKey_ = std::string(driverKey);
     if (scan) {
+        TextEnd_ = zeroAt.value_or(got);
+        TextEndKnown_ = true;
         Sections_ = sections.Take();
         SectionsKnown_ = true;
-    } else if (known->Length == Length_ && known->Checksum == ReadChecksum_) {
-        // The content the caller saw before, whose sections it knows.
-        Sections_ = *known->Sections;
+    } else if (known->Length == Length_ && known->Checksum == ReadChecksum_ &&
+               known->Layout->TextEnd <= Length_) {
+        // The content the caller saw before, whose layout it knows.
+        TextEnd_ = known->Layout->TextEnd;
+        TextEndKnown_ = true;
+        Sections_ = known->Layout->Sections;
         SectionsKnown_ = true;
     }
 }
@@ -342,6 +343,13 @@ void RegFile::TrackSection(std::size_t start, std::size_t end, std::string_view 
             shift(section.BodyStart);
         }
     }
+}
+
+std::optional<TextLayout> RegFile::KnownLayout() const {
+    if (!SectionsKnown_ || SectionsKey_ != DriverKey_ || !TextEndKnown_) {
+        return std::nullopt;
+    }
+    return TextLayout{TextEnd_, Sections_};
 }
 
 const std::vector<RegFile::Section>& RegFile::Sections(std::string_view driverKey) const {

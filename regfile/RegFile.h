@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,11 +45,11 @@ public:
     // A change cut short by a crash is completed or undone first.
     // `known`: what the caller knows of the content it expects (from a task before): when
     // the content read has that length and checksum, its sections are taken from there
-    // instead of being searched for.
+    // and its text end instead of being searched for.
     struct KnownContent {
         std::uint64_t Length = 0;
         std::uint64_t Checksum = 0;
-        const std::vector<TemplateSection>* Sections = nullptr;
+        const TextLayout* Layout = nullptr;
     };
     int Open(std::string_view path, std::string_view modelText,
              const KnownContent* known = nullptr);
@@ -86,11 +87,9 @@ public:
     std::uint64_t ReadChecksum() const { return ReadChecksum_; }
     // Whether an edit has changed the held text since it was read.
     bool Edited() const { return Original_ != nullptr; }
-    // The sections of the driver key's templates in the held text, when known without a
-    // search (null otherwise).
-    const std::vector<TemplateSection>* KnownSections() const {
-        return SectionsKnown_ && SectionsKey_ == DriverKey_ ? &Sections_ : nullptr;
-    }
+    // The text end and the sections of the driver key's templates in the held text, when
+    // known without a search.
+    std::optional<TextLayout> KnownLayout() const;
     const char* ModelText() const { return ModelText_; }
     const char* DriverKey() const { return DriverKey_; }
     const char* SectionPrefix() const { return SectionPrefix_; }

@@ -68,13 +68,9 @@ bool WriteTemplateValues(RegFile& file, const TemplateRecord& record, int index,
     return true;
 }
 
-// The identity of the content `file` read, with its sections when known.
+// The identity of the content `file` read, with its layout when known.
 FileIdentity ReadIdentity(const RegFile& file) {
-    FileIdentity identity{file.Length(), file.ReadChecksum(), true, std::nullopt};
-    if (const auto* sections = file.KnownSections()) {
-        identity.Sections = *sections;
-    }
-    return identity;
+    return FileIdentity{file.Length(), file.ReadChecksum(), true, file.KnownLayout()};
 }
 
 } // namespace
@@ -147,7 +143,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
         RegFile file;
         // The content the window read, if the file still holds it, needs no new search.
         const RegFile::KnownContent known{expected.Length, expected.Checksum,
-                                          expected.Sections ? &*expected.Sections : nullptr};
+                                          expected.Layout ? &*expected.Layout : nullptr};
         if (OpenWaiting(file, path, busyWait, expected.Known ? &known : nullptr) != 0) {
             result.Error = file.FileError();
             return result;
@@ -182,8 +178,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
             result.Identity = ReadIdentity(file);
         } else {
             result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
-            if (const auto* sections = file.KnownSections())
-                result.Identity.Sections = *sections;
+            result.Identity.Layout = file.KnownLayout();
         }
         if (preview != nullptr) {
             preview->After.assign(file.Block(), file.Length());

@@ -26,9 +26,10 @@ struct FileIdentity {
     std::uint64_t Length = 0;
     std::uint64_t Checksum = 0;
     bool Known = false; // false: nothing was read, so no content matches
-    // Where that content's template sections lie, when the task knew it: the next task
-    // finding the same content takes them instead of searching. Not part of the identity.
-    std::optional<std::vector<regfile::TemplateSection>> Sections;
+    // Where that content's text ends and its template sections lie, when the task knew it:
+    // the next task finding the same content takes them instead of searching. Not part of
+    // the identity.
+    std::optional<regfile::TextLayout> Layout;
 
     friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
         return a.Length == b.Length && a.Checksum == b.Checksum && a.Known == b.Known;

@@ -1,5 +1,6 @@
 // Opening, listing, locating, appending and deleting template sections.
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -367,4 +368,47 @@ TEST_F(SectionTest, AValueAddedBehindACarriedHexListIsNotSwallowed) {
 }
 
 } // namespace
+// A layout known from an earlier read is taken only for that same content; a file changed
+// since, even to one of the same length, is searched again.
+TEST_F(SectionTest, AKnownLayoutIsTakenOnlyForTheContentItWasFoundIn) {
+    const std::string first = ThreeSections();
+    Write(first);
+    std::optional<TextLayout> layout;
+    std::uint64_t checksum = 0;
+    {
+        RegFile editor;
+        OpenEditor(editor);
+        layout = editor.KnownLayout();
+        checksum = editor.ReadChecksum();
+        editor.Close();
+    }
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->Sections.size(), 3u);
+
+    const RegFile::KnownContent known{first.size(), checksum, &*layout};
+    RegFile same;
+    ASSERT_EQ(same.Open(path_, kModel, &known), 0);
+    std::uint16_t mask = 0;
+    same.ListTemplates(mask);
+    EXPECT_EQ(mask, (1u << 0) | (1u << 2) | (1u << 12));
+    same.Close();
+
+    // Template 2's header commented out and template 12's number changed: same length.
+    std::string second = first;
+    second[second.find(AppendedHeader(2)) + 3] = ';';
+    const std::size_t twelve = second.rfind("Template12]");
+    second.replace(twelve, 11, "Template13]");
+    ASSERT_EQ(second.size(), first.size());
+    Write(second);
+    RegFile changed;
+    ASSERT_EQ(changed.Open(path_, kModel, &known), 0);
+    changed.ListTemplates(mask);
+    EXPECT_EQ(mask, (1u << 0) | (1u << 13));
+    std::uint32_t value = 7;
+    EXPECT_EQ(changed.WriteValue(kKey, 13, "SwitchID", REG_DWORD, &value, 4), 0);
+    changed.Close();
+    EXPECT_EQ(Read(),
+              second.substr(0, second.size() - kValues.size()) + "\n\"SwitchID\"=dword:7\r\n");
+}
+
 } // namespace regfile::test
