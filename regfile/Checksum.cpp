@@ -3,6 +3,8 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "regfile/ChecksumWide.h"
+
 namespace regfile {
 
 namespace {
@@ -15,7 +17,22 @@ const XXH3_state_t* State(const unsigned char* bytes) {
     return reinterpret_cast<const XXH3_state_t*>(bytes);
 }
 
+// The hash's 256-bit vector code where the processor has it: the same values, about twice
+// as fast over long texts.
+bool UseWide() {
+#if PCI_CHECKSUM_WIDE
+    static const bool wide = detail::WideChecksumUsable();
+    return wide && !detail::ForceNarrowChecksum;
+#else
+    return false;
+#endif
+}
+
 } // namespace
+
+namespace detail {
+bool ForceNarrowChecksum = false;
+} // namespace detail
 
 static_assert(sizeof(XXH3_state_t) <= sizeof(Checksum) && alignof(XXH3_state_t) <= 64);
 
@@ -25,6 +42,12 @@ Checksum::Checksum() {
 }
 
 void Checksum::Add(std::string_view bytes) {
+#if PCI_CHECKSUM_WIDE
+    if (UseWide()) {
+        detail::WideChecksumAdd(state_, bytes.data(), bytes.size());
+        return;
+    }
+#endif
     XXH3_64bits_update(State(state_), bytes.data(), bytes.size());
 }
 
@@ -33,6 +56,11 @@ std::uint64_t Checksum::Value() const {
 }
 
 std::uint64_t ChecksumOf(std::string_view bytes) {
+#if PCI_CHECKSUM_WIDE
+    if (UseWide()) {
+        return detail::WideChecksumOf(bytes.data(), bytes.size());
+    }
+#endif
     return XXH3_64bits(bytes.data(), bytes.size());
 }
 
