@@ -323,6 +323,51 @@ TEST_F(KilledCommitTest, KilledAtAnyCallTheNextOpenerFindsBeforeOrAfter) {
     }
 }
 
+// Long runs go into the journal straight from memory, between the gathered pieces: the
+// journal then takes several writes, and a kill at any call of the commit still leaves
+// the file before or after it for the next opener. Both forms, through CommitChange.
+TEST_F(KilledCommitTest, JournalOfSeveralWritesKilledAtAnyCall) {
+    std::string sameLength = before_;
+    for (std::size_t i = 100; i < 3100; ++i) {
+        sameLength[i] = static_cast<char>(sameLength[i] ^ 1);
+    }
+    sameLength[5000] = static_cast<char>(sameLength[5000] ^ 1);
+    sameLength[9000] = static_cast<char>(sameLength[9000] ^ 1);
+    std::string resized = sameLength;
+    resized.insert(200, 1500, 'i');
+    for (const std::string& updated : {sameLength, resized}) {
+        SCOPED_TRACE(updated.size() == before_.size() ? "keeping the length" : "moving the tail");
+        auto commit = [&] {
+            platform::File file;
+            platform::FileErrorInfo info;
+            if (file.Open(path_, info) == 0) {
+                CommitChange(file, before_, updated);
+                file.Close();
+            }
+        };
+        Write(before_);
+        int calls = 0;
+        int journalWrites = 0;
+        {
+            Hook count([&](FileCall call, std::string_view path) {
+                journalWrites += call == FileCall::Write && path == journal_ ? 1 : 0;
+                return ++calls, 0;
+            });
+            commit();
+        }
+        ASSERT_EQ(Read(), updated);
+        EXPECT_GE(journalWrites, 3);
+        after_ = updated;
+        for (int n = 1; n <= calls; ++n) {
+            Write(before_);
+            int seen = 0;
+            RunKilled(commit, [&](FileCall, std::string_view) { return ++seen == n; });
+            const std::string seenNext = OpenAgain();
+            EXPECT_TRUE(seenNext == before_ || seenNext == after_) << "call " << n;
+        }
+    }
+}
+
 // A journal cut short (killed between its creation and its first write, a machine stopped
 // while it was written) was never relied on: the file is untouched and the journal goes.
 TEST_F(KilledCommitTest, JournalCutShortIsRemoved) {
