@@ -1,6 +1,10 @@
 #include "regfile/KeyLines.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "regfile/TextScan.h"
@@ -165,25 +169,112 @@ bool MayCarryOn(std::string_view text, std::size_t from, std::size_t lineBegin) 
     return true;
 }
 
+// Whether the text from `at` (behind a key line's "[") opens with the components of a
+// template header's key ahead of its number. False proves the line no template's header,
+// without looking for its end.
+bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view driverKey) {
+    // Most keys differ from a template's early in the path. Eight bytes at a time, letter
+    // case aside (bit 5 set on both sides, which never parts two bytes that are equal
+    // letter case aside), the path is checked as written with single separators; a
+    // difference at a "\\" may be a repeated separator, which the walk below settles.
+    constexpr std::string_view kPath = "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
+    static_assert(kPath.size() == 48);
+    if (at + kPath.size() <= text.size()) {
+        constexpr std::uint64_t kCaseBits = 0x2020202020202020u;
+        for (std::size_t i = 0; i < kPath.size(); i += 8) {
+            std::uint64_t got = 0;
+            std::uint64_t expected = 0;
+            std::memcpy(&got, text.data() + at + i, 8);
+            std::memcpy(&expected, kPath.data() + i, 8);
+            const std::uint64_t differ = (got | kCaseBits) ^ (expected | kCaseBits);
+            if (differ != 0) {
+                const int bit = std::endian::native == std::endian::little
+                                    ? std::countr_zero(differ)
+                                    : std::countl_zero(differ);
+                if (text[at + i + static_cast<std::size_t>(bit / 8)] != '\\') {
+                    return false;
+                }
+                break;
+            }
+        }
+    }
+    const std::array<std::string_view, 7> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
+                                                  "Template",           driverKey, "Template"};
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) {
+            // One "\\" or more between components.
+            if (at >= text.size() || text[at] != '\\') {
+                return false;
+            }
+            while (at < text.size() && text[at] == '\\') {
+                ++at;
+            }
+        }
+        if (!EqualNoCase(text.substr(at, path[i].size()), path[i])) {
+            return false;
+        }
+        at += path[i].size();
+    }
+    return true;
+}
+
 } // namespace
 
-std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from) {
-    for (std::size_t bracket = text.find('[', from); bracket != kNotFound;
-         bracket = text.find('[', bracket + 1)) {
+void TemplateSectionScan::Scan(std::string_view text, bool whole) {
+    // A piece is looked at up to its last line feed: every line ahead of it is complete,
+    // its line end included.
+    std::size_t limit = text.size();
+    if (!whole) {
+        const std::size_t lf = FindLastByte(text, '\n', next_, text.size());
+        if (lf == kNotFound) {
+            return;
+        }
+        limit = lf + 1;
+    }
+    const std::string_view view = text.substr(0, limit);
+    for (std::size_t bracket = view.find('[', next_); bracket != kNotFound;
+         bracket = view.find('[', next_)) {
+        next_ = bracket + 1;
         std::size_t begin = bracket;
-        while (begin > 0 && IsBlank(text[begin - 1])) {
+        while (begin > 0 && IsBlank(view[begin - 1])) {
             --begin;
         }
-        if (begin > 0 && text[begin - 1] != '\n' && text[begin - 1] != '\r') {
+        if (begin > 0 && view[begin - 1] != '\n' && view[begin - 1] != '\r') {
             continue;
         }
-        if (MayCarryOn(text, from, begin) && IsContinuationLine(text, begin)) {
+        // With no section open, a line that cannot be a template's header changes nothing
+        // here, whether it is a key line or not.
+        if (!open_ && !MayBeTemplateHeader(view, bracket + 1, driverKey_)) {
             continue;
         }
-        const LineSpan line = LineAt(text, begin);
-        return KeyLineAt{begin, bracket, line.End, line.Next};
+        if (MayCarryOn(view, from_, begin) && IsContinuationLine(view, begin)) {
+            continue;
+        }
+        const LineSpan line = LineAt(view, begin);
+        from_ = line.Next;
+        next_ = line.Next;
+        if (open_) {
+            sections_.back().End = bracket;
+            open_ = false;
+        }
+        const KeyText key = KeyOfLine(view.substr(line.Begin, line.End - line.Begin));
+        const int index = key.Valid ? TemplateIndexOfKey(key.Key, driverKey_) : -1;
+        if (index >= 0) {
+            sections_.push_back(TemplateSection{index, bracket, line.Next, limit});
+            open_ = true;
+        }
     }
-    return std::nullopt;
+    next_ = std::max(next_, limit);
+    if (whole && open_) {
+        sections_.back().End = text.size();
+    }
+}
+
+std::vector<TemplateSection> FindTemplateSections(std::string_view text,
+                                                  std::string_view driverKey) {
+    TemplateSectionScan scan(driverKey);
+    scan.Scan(text, true);
+    return scan.Take();
 }
 
 std::vector<KeyLineInfo> ScanKeyLines(std::string_view text, std::string_view driverKey) {

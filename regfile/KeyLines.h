@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,16 +39,47 @@ bool IsContinuationLine(std::string_view text, std::size_t lineBegin);
 // Where it does: the offset of the "\" that carries the list on to it.
 std::optional<std::size_t> CarryingBackslash(std::string_view text, std::size_t lineBegin);
 
-struct KeyLineAt {
-    std::size_t LineBegin = 0;
-    std::size_t Bracket = 0;
-    std::size_t LineEnd = 0;
-    std::size_t Next = 0; // the next line's start
+// A template's section: from its header's "[" to the next key line's "[" or the text's end.
+struct TemplateSection {
+    int Index = -1;
+    std::size_t Start = 0;     // the header's "["
+    std::size_t BodyStart = 0; // the line after the header's
+    std::size_t End = 0;       // the next key line's "[", or the text's end
 };
 
-// The first key line whose "[" lies at or after `from`, which is the text's start or the
-// start of the line after a key line (no hex list carries on across a key line).
-std::optional<KeyLineAt> FindKeyLine(std::string_view text, std::size_t from);
+// What a task found of a content, for the next task over the same content: where its text
+// ends (its first zero byte, or its length) and where its template sections lie.
+struct TextLayout {
+    std::size_t TextEnd = 0;
+    std::vector<TemplateSection> Sections;
+};
+
+// The template sections of a text that may arrive in pieces: each Scan is given the text
+// received so far (the same bytes, each time longer) and looks at the lines complete in it;
+// the last call says the text is whole. Take then gives every section of a template of
+// `driverKey`, in file order.
+class TemplateSectionScan {
+public:
+    // `driverKey` must outlive the scan.
+    explicit TemplateSectionScan(std::string_view driverKey) : driverKey_(driverKey) {
+        sections_.reserve(16); // one section per template, as a rule
+    }
+    void Scan(std::string_view text, bool whole);
+    std::vector<TemplateSection> Take() { return std::move(sections_); }
+
+private:
+    std::string_view driverKey_;
+    std::vector<TemplateSection> sections_;
+    bool open_ = false;
+    // The start of the line after the last key line found: no list carries on across it.
+    std::size_t from_ = 0;
+    // Where the search for the next "[" goes on.
+    std::size_t next_ = 0;
+};
+
+// Every section of a template of `driverKey` in the whole text, in file order.
+std::vector<TemplateSection> FindTemplateSections(std::string_view text,
+                                                  std::string_view driverKey);
 
 // A diagnostic listing for checking tools: every key line, and every other line that
 // mentions "<driver key>\Template" (a commented-out header, a key swallowed by a hex list).

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "regfile/Checksum.h"
 #include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
 #include "regfile/Journal.h"
@@ -47,7 +48,7 @@ void VisitValueLines(std::string_view text, const Sections& sections, int index,
             while (named < count && !EqualNoCase(value.Name, names[named])) {
                 ++named;
             }
-            ValueExtent extent = ReadValueExtent(text, line.Begin, value, named < count);
+            ValueExtent extent = ReadValueExtent(text, line, value, named < count);
             pos = std::max(pos, extent.End);
             visit(named, extent);
         }
@@ -62,7 +63,7 @@ RegFile::~RegFile() {
     Discard();
 }
 
-int RegFile::Open(std::string_view path, std::string_view modelText) {
+int RegFile::Open(std::string_view path, std::string_view modelText, const KnownContent* known) {
     Discard();
     notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
@@ -87,7 +88,7 @@ int RegFile::Open(std::string_view path, std::string_view modelText) {
             return platform::kFileTooLargeCode;
         }
         // A freshly opened file is read from its start: no seek.
-        ReadWholeFile(length, false);
+        ReadWholeFile(length, false, DriverKeyOf(modelText), known);
         const std::string_view head(Block(), std::min<std::size_t>(Length_, 2));
         if (head == "\xFF\xFE" || head == "\xFE\xFF") {
             fileError_ =
@@ -133,11 +134,12 @@ void RegFile::Reload() {
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
                                         platform::kFileTooLargeCode, File_.Path()));
     }
-    ReadWholeFile(length, true);
+    ReadWholeFile(length, true, DriverKey_, nullptr);
     LastIndex_ = -1;
 }
 
-void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
+void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
+                            const KnownContent* known) {
     // The edits are dropped first, so that only the one new buffer is held. It is not
     // cleared ahead of the read: the read fills it.
     DropText();
@@ -146,11 +148,56 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
     if (rewind) {
         File_.Seek(0, platform::SeekOrigin::Begin);
     }
-    const std::size_t got = File_.Read(std::span<char>(block.get(), size));
+    // Read in pieces that stay in the processor's cache while the checksum and the search
+    // for the template sections go over them: the file's bytes travel from memory once.
+    constexpr std::size_t kPiece = 512 * 1024;
+    const bool scan = known == nullptr || known->Layout == nullptr;
+    Checksum sum;
+    TemplateSectionScan sections(driverKey);
+    std::size_t got = 0;
+    std::optional<std::size_t> zeroAt;
+    while (got < size) {
+        const std::size_t want = std::min(kPiece, size - got);
+        const std::size_t piece = File_.Read(std::span<char>(block.get() + got, want));
+        const std::string_view bytes(block.get() + got, piece);
+        sum.Add(bytes);
+        if (scan && !zeroAt) {
+            // The scanners see the text up to its first zero byte.
+            if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
+                zeroAt =
+                    got + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data());
+                sections.Scan(std::string_view(block.get(), *zeroAt), true);
+            } else {
+                sections.Scan(std::string_view(block.get(), got + piece), false);
+            }
+        }
+        got += piece;
+        if (piece < want) {
+            break;
+        }
+    }
     block[got] = '\0';
+    if (scan && !zeroAt) {
+        sections.Scan(std::string_view(block.get(), got), true);
+    }
     Block_ = std::move(block);
     Capacity_ = size + 1;
     Length_ = static_cast<std::uint32_t>(got);
+    ReadChecksum_ = sum.Value();
+    SectionsKey_ = std::string(driverKey);
+    if (scan) {
+        TextEnd_ = zeroAt.value_or(got);
+        TextEndKnown_ = true;
+        Sections_ = sections.Take();
+        SectionsKnown_ = true;
+    } else if (known->Length == Length_ && known->Checksum == ReadChecksum_ &&
+               known->Layout->TextEnd <= Length_) {
+        // The content the caller saw before, whose layout it knows.
+        TextEnd_ = known->Layout->TextEnd;
+        TextEndKnown_ = true;
+        Sections_ = known->Layout->Sections;
+        SectionsKnown_ = true;
+    }
 }
 
 void RegFile::DropText() noexcept {
@@ -301,32 +348,20 @@ void RegFile::TrackSection(std::size_t start, std::size_t end, std::string_view 
     }
 }
 
+std::optional<TextLayout> RegFile::KnownLayout() const {
+    if (!SectionsKnown_ || SectionsKey_ != DriverKey_ || !TextEndKnown_) {
+        return std::nullopt;
+    }
+    return TextLayout{TextEnd_, Sections_};
+}
+
 const std::vector<RegFile::Section>& RegFile::Sections(std::string_view driverKey) const {
     driverKey = driverKey.substr(0, driverKey.find('\0'));
     if (SectionsKnown_ && SectionsKey_ == driverKey) {
         return Sections_;
     }
-    Sections_.clear();
     SectionsKey_ = std::string(driverKey);
-    const std::string_view text = Text();
-    Section* open = nullptr;
-    for (std::optional<KeyLineAt> line = FindKeyLine(text, 0); line;
-         line = FindKeyLine(text, line->Next)) {
-        if (open != nullptr) {
-            open->End = line->Bracket;
-            open = nullptr;
-        }
-        const KeyText key =
-            KeyOfLine(text.substr(line->LineBegin, line->LineEnd - line->LineBegin));
-        const int index = key.Valid ? TemplateIndexOfKey(key.Key, driverKey) : -1;
-        if (index >= 0) {
-            Sections_.push_back(Section{index, line->Bracket, line->Next, text.size()});
-            open = &Sections_.back();
-        }
-        if (line->Next >= text.size()) {
-            break;
-        }
-    }
+    Sections_ = FindTemplateSections(Text(), driverKey);
     SectionsKnown_ = true;
     return Sections_;
 }
@@ -350,8 +385,12 @@ RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
 
 void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
                          std::size_t count, Occurrence* found) const {
-    // Per name, the last line the import keeps and the last one it refuses.
-    std::vector<Occurrence> refused(count);
+    // Per name, the last line the import keeps and the last one it refuses (held here
+    // for the few names a template has, without an allocation).
+    constexpr std::size_t kFew = 4;
+    Occurrence few[kFew];
+    std::vector<Occurrence> many(count > kFew ? count : 0);
+    Occurrence* refused = count > kFew ? many.data() : few;
     for (std::size_t i = 0; i < count; ++i) {
         found[i] = Occurrence{};
     }

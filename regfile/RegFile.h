@@ -18,11 +18,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/File.h"
+#include "regfile/KeyLines.h"
 #include "regfile/RegValueSpec.h"
 #include "regfile/ValueLines.h"
 
@@ -41,7 +43,16 @@ public:
     // characters (kInvalidArgumentCode), a file longer than kMaxLength (kFileTooLargeCode),
     // a file in UTF-16 text (kFileEncodingCode), which single-byte edits would destroy.
     // A change cut short by a crash is completed or undone first.
-    int Open(std::string_view path, std::string_view modelText);
+    // `known`: what the caller knows of the content it expects (from a task before): when
+    // the content read has that length and checksum, its sections are taken from there
+    // and its text end instead of being searched for.
+    struct KnownContent {
+        std::uint64_t Length = 0;
+        std::uint64_t Checksum = 0;
+        const TextLayout* Layout = nullptr;
+    };
+    int Open(std::string_view path, std::string_view modelText,
+             const KnownContent* known = nullptr);
     // Writes the task's edits back, then closes. Raises platform::FileError when the edits
     // cannot be written; the file then holds its content from before the task.
     int Close();
@@ -64,11 +75,21 @@ public:
     int ReadValue(std::string_view driverKey, int index, const char* name, std::int32_t* type,
                   void* data, std::uint32_t* size);
     int ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode);
+    // Whether the template's section holds every value of `list` (ended by a null name) as
+    // WriteValue writes it, so that writing the list would change no byte.
+    bool HoldsAsWritten(std::string_view driverKey, int index, const RegValueSpec* list) const;
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no
     // longer fitted the file and was set aside); empty when there is nothing.
     const std::string& Notice() const { return notice_; }
+    // The checksum (regfile/Checksum.h) of the Length() bytes the last Open or Reload read.
+    std::uint64_t ReadChecksum() const { return ReadChecksum_; }
+    // Whether an edit has changed the held text since it was read.
+    bool Edited() const { return Original_ != nullptr; }
+    // The text end and the sections of the driver key's templates in the held text, when
+    // known without a search.
+    std::optional<TextLayout> KnownLayout() const;
     const char* ModelText() const { return ModelText_; }
     const char* DriverKey() const { return DriverKey_; }
     const char* SectionPrefix() const { return SectionPrefix_; }
@@ -81,12 +102,7 @@ public:
     static constexpr std::uint32_t kMaxLength = 256u * 1024u * 1024u;
 
 private:
-    struct Section {
-        int Index = -1;
-        std::size_t Start = 0;     // the header's "["
-        std::size_t BodyStart = 0; // the line after the header's
-        std::size_t End = 0;       // the next key line's "[", or the text's end
-    };
+    using Section = TemplateSection;
     // Where the text that the scanners see ends: Block's first zero byte, found when
     // first needed.
     std::size_t TextEnd() const;
@@ -116,7 +132,10 @@ private:
     // Reads the file's `length` bytes (at most kMaxLength, which the callers check) into a
     // new block, from the file's start (`rewind`: seek there first; otherwise the position
     // is already there).
-    void ReadWholeFile(std::uint64_t length, bool rewind);
+    // While reading, it takes the checksum and the sections of `driverKey`'s templates,
+    // or those of `known` when the content is that one.
+    void ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
+                       const KnownContent* known);
     // Releases the block and the original copy: an empty, unchanged text.
     void DropText() noexcept;
     void Discard() noexcept;
@@ -128,6 +147,7 @@ private:
     platform::FileErrorInfo fileError_;
     std::string notice_;
     std::uint32_t Length_ = 0;
+    std::uint64_t ReadChecksum_ = 0;
     // Length_ bytes and a zero byte, in Capacity_ bytes (null: the empty text).
     std::unique_ptr<char[]> Block_;
     std::size_t Capacity_ = 0;

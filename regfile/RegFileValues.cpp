@@ -191,6 +191,37 @@ int RegFile::ReadOccurrence(const Occurrence& found, std::int32_t* type, void* d
     return 1;
 }
 
+bool RegFile::HoldsAsWritten(std::string_view driverKey, int index,
+                             const RegValueSpec* list) const {
+    constexpr std::size_t kFew = 4;
+    std::size_t count = 0;
+    while (list[count].Name != nullptr) {
+        ++count;
+    }
+    if (count > kFew || LastSection(driverKey, index) == nullptr) {
+        return false;
+    }
+    std::string_view names[kFew];
+    for (std::size_t i = 0; i < count; ++i) {
+        names[i] = list[i].Name;
+    }
+    Occurrence found[kFew];
+    FindValues(driverKey, index, names, count, found);
+    const std::string_view text = Text();
+    for (std::size_t i = 0; i < count; ++i) {
+        const ValueExtent& value = found[i].Value;
+        const std::optional<std::string> line =
+            ComposeValueLine(list[i].Name, list[i].Type, list[i].Data, WrittenSize(list[i]));
+        // WriteValue leaves alone a value whose one line reads as it would write it.
+        if (!found[i].Found || !line || !value.SingleLine ||
+            text.substr(value.Begin, value.DataEnd - value.Begin) !=
+                std::string_view(*line).substr(0, line->size() - 2)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode) {
     if (list == nullptr) {
         return 0;
@@ -211,25 +242,34 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
     }
     // Every entry is read, all in one walk over the template's lines; the list reports
     // the last one.
-    std::vector<std::string_view> names;
-    for (const RegValueSpec* entry = list; entry->Name != nullptr; ++entry) {
-        names.emplace_back(entry->Name);
+    std::size_t count = 0;
+    while (list[count].Name != nullptr) {
+        ++count;
+    }
+    // A template's few values are held here without an allocation.
+    constexpr std::size_t kFew = 4;
+    std::string_view fewNames[kFew];
+    Occurrence fewFound[kFew];
+    std::vector<std::string_view> manyNames(count > kFew ? count : 0);
+    std::vector<Occurrence> manyFound(count > kFew ? count : 0);
+    std::string_view* names = count > kFew ? manyNames.data() : fewNames;
+    Occurrence* found = count > kFew ? manyFound.data() : fewFound;
+    for (std::size_t i = 0; i < count; ++i) {
+        names[i] = list[i].Name;
     }
     const Section* section = LastSection(driverKey, index);
     SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
     SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
-    std::vector<Occurrence> found(names.size());
     if (section != nullptr) {
-        FindValues(driverKey, index, names.data(), names.size(), found.data());
+        FindValues(driverKey, index, names, count, found);
     }
     int result = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         RegValueSpec& entry = list[i];
         const bool readable = section != nullptr && !names[i].empty() && !HasLineBreak(names[i]);
-        result = readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0
-                     ? 1
-                     : 0;
+        result =
+            readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0 ? 1 : 0;
     }
     return result;
 }

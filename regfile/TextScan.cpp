@@ -48,8 +48,9 @@ std::size_t FindLastByte(std::string_view text, char c, std::size_t from, std::s
     }
 #if defined(__GLIBC__)
     const void* found = memrchr(text.data() + from, c, to - from);
-    return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
-                            : kNotFound;
+    return found != nullptr
+               ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+               : kNotFound;
 #else
     for (std::size_t at = to; at > from; --at) {
         if (text[at - 1] == c) {

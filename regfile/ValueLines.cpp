@@ -311,11 +311,12 @@ ValueLine ParseValueLine(std::string_view line) {
     return value;
 }
 
-ValueExtent ReadValueExtent(std::string_view text, std::size_t lineBegin, const ValueLine& first,
-                            bool withBytes) {
+ValueExtent ReadValueExtent(std::string_view text, const LineSpan& firstLine,
+                            const ValueLine& first, bool withBytes) {
     ValueExtent extent;
     extent.First = first;
-    LineSpan line = LineAt(text, lineBegin);
+    LineSpan line = firstLine;
+    const std::size_t lineBegin = line.Begin;
     extent.Begin = lineBegin + first.Quote;
     extent.LastLineBegin = lineBegin;
     extent.ContentEnd = line.End;
@@ -326,11 +327,16 @@ ValueExtent ReadValueExtent(std::string_view text, std::size_t lineBegin, const 
     if (first.Form != ValueForm::Hex) {
         return extent;
     }
-    bool continues = false;
+    // The line's parse tells whether the list carries on; its bytes are read only when
+    // asked for.
+    bool continues = first.Continues;
     std::size_t comment = 0;
-    const std::string_view firstText(text.data() + line.Begin, line.End - line.Begin);
-    ParseHexItems(firstText.substr(first.DataBegin), withBytes ? &extent.Bytes : nullptr, continues,
-                  comment);
+    if (withBytes) {
+        const std::string_view firstText(text.data() + line.Begin, line.End - line.Begin);
+        // A byte takes two digits and a comma: one allocation for a list on one line.
+        extent.Bytes.reserve((firstText.size() - first.DataBegin) / 3 + 1);
+        ParseHexItems(firstText.substr(first.DataBegin), &extent.Bytes, continues, comment);
+    }
     // The importer carries a list ending in "\" on to the next line that is neither blank
     // nor a ";" comment, whatever that line holds; at the text's end the list just ends.
     while (continues) {

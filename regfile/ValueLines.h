@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "regfile/TextScan.h"
+
 namespace regfile {
 
 // A written value line, CR LF included, never exceeds this.
@@ -59,9 +61,9 @@ struct ValueExtent {
     std::vector<std::uint8_t> Bytes; // a hex list's bytes, when asked for
 };
 
-// The value whose line starts at `lineBegin` (its parse `first`), continuation lines
-// included. `withBytes`: collect a hex list's bytes.
-ValueExtent ReadValueExtent(std::string_view text, std::size_t lineBegin, const ValueLine& first,
+// The value whose first line is `line` (its parse `first`), continuation lines included.
+// `withBytes`: collect a hex list's bytes.
+ValueExtent ReadValueExtent(std::string_view text, const LineSpan& line, const ValueLine& first,
                             bool withBytes);
 
 // The value of a dword line's text: 1 to 8 hexadecimal digits.

@@ -30,10 +30,11 @@ struct ValueList {
 };
 
 // Opens the file, retrying for up to `busyWait` while another opener holds it.
-int OpenWaiting(RegFile& file, std::string_view path, std::chrono::milliseconds busyWait) {
+int OpenWaiting(RegFile& file, std::string_view path, std::chrono::milliseconds busyWait,
+                const RegFile::KnownContent* known = nullptr) {
     const auto deadline = std::chrono::steady_clock::now() + busyWait;
     for (;;) {
-        const int code = file.Open(path, kModelText);
+        const int code = file.Open(path, kModelText, known);
         if (code == 0 || !platform::IsFileInUse(file.FileError()) ||
             std::chrono::steady_clock::now() >= deadline)
             return code;
@@ -67,6 +68,11 @@ bool WriteTemplateValues(RegFile& file, const TemplateRecord& record, int index,
     return true;
 }
 
+// The identity of the content `file` read, with its layout when known.
+FileIdentity ReadIdentity(const RegFile& file) {
+    return FileIdentity{file.Length(), file.ReadChecksum(), true, file.KnownLayout()};
+}
+
 } // namespace
 
 FileIdentity IdentityOnDisk(std::string_view path) {
@@ -74,7 +80,7 @@ FileIdentity IdentityOnDisk(std::string_view path) {
         RegFile file;
         if (file.Open(path, kModelText) != 0)
             return {};
-        const FileIdentity identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        const FileIdentity identity = ReadIdentity(file);
         file.Close();
         return identity;
     } catch (const platform::FileError&) {
@@ -85,7 +91,7 @@ FileIdentity IdentityOnDisk(std::string_view path) {
 }
 
 FileIdentity IdentityOf(std::string_view bytes) {
-    return FileIdentity{bytes.size(), regfile::ChecksumOf(bytes), true};
+    return FileIdentity{bytes.size(), regfile::ChecksumOf(bytes), true, std::nullopt};
 }
 
 LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds busyWait) {
@@ -112,8 +118,11 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
                 content.ListRead = static_cast<std::uint16_t>(content.ListRead | Bit(i));
             if (list.entries[0].Type == regfile::REG_DWORD)
                 content.SwitchIdRead = static_cast<std::uint16_t>(content.SwitchIdRead | Bit(i));
+            ValueList written(content.Records[i]);
+            if ((content.Present & Bit(i)) && file.HoldsAsWritten(driverKey, i, written.entries))
+                content.AsWritten = static_cast<std::uint16_t>(content.AsWritten | Bit(i));
         }
-        content.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        content.Identity = ReadIdentity(file);
         file.Close();
         result.Content = content;
         result.Ok = true;
@@ -132,15 +141,17 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
     SaveResult result;
     try {
         RegFile file;
-        if (OpenWaiting(file, path, busyWait) != 0) {
+        // The content the window read, if the file still holds it, needs no new search.
+        const RegFile::KnownContent known{expected.Length, expected.Checksum,
+                                          expected.Layout ? &*expected.Layout : nullptr};
+        if (OpenWaiting(file, path, busyWait, expected.Known ? &known : nullptr) != 0) {
             result.Error = file.FileError();
             return result;
         }
         if (preview != nullptr)
             preview->Before.assign(file.Block(), file.Length());
         const SavePlan* chosen = &plan;
-        if (merge != nullptr &&
-            IdentityOf(std::string_view(file.Block(), file.Length())) != expected) {
+        if (merge != nullptr && ReadIdentity(file) != expected) {
             chosen = merge;
             result.Merged = true;
         }
@@ -163,7 +174,12 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
                 result.SkippedValues =
                     static_cast<std::uint16_t>(result.SkippedValues | Bit(index));
         }
-        result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+        if (!file.Edited()) {
+            result.Identity = ReadIdentity(file);
+        } else {
+            result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
+            result.Identity.Layout = file.KnownLayout();
+        }
         if (preview != nullptr) {
             preview->After.assign(file.Block(), file.Length());
             result.Ok = true;

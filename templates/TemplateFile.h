@@ -9,11 +9,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/File.h"
+#include "regfile/KeyLines.h"
 #include "templates/TemplateRecord.h"
 
 namespace templates {
@@ -24,8 +26,14 @@ struct FileIdentity {
     std::uint64_t Length = 0;
     std::uint64_t Checksum = 0;
     bool Known = false; // false: nothing was read, so no content matches
+    // Where that content's text ends and its template sections lie, when the task knew it:
+    // the next task finding the same content takes them instead of searching. Not part of
+    // the identity.
+    std::optional<regfile::TextLayout> Layout;
 
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+    friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+        return a.Length == b.Length && a.Checksum == b.Checksum && a.Known == b.Known;
+    }
 };
 FileIdentity IdentityOf(std::string_view bytes);
 // The content of the file at `path` as an open reads it now (not Known when it cannot be
@@ -46,6 +54,9 @@ struct TemplateFileContent {
     std::uint16_t ListRead = 0;
     // Bit i: the section has a "SwitchID" value.
     std::uint16_t SwitchIdRead = 0;
+    // Bit i: the section holds the three values read as a Save writes them, so that a Save
+    // of the record as read changes no byte of it.
+    std::uint16_t AsWritten = 0;
     FileIdentity Identity;
 };
 

@@ -53,6 +53,7 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
     notice_ = result.Notice;
     read_ = result.Content;
     fileIdentity_ = read_.Identity;
+    asWritten_ = read_.AsWritten;
     if (!result.Ok) {
         Fail(result.Error);
         loadFailure_ = result.Error;
@@ -147,6 +148,12 @@ bool TemplateTable::Save(const ui::TreeView& tree) {
         if (changed & Bit(index))
             merge.Writes.push_back(index);
     }
+    // Nothing changed here, and every template shown is in the file as a Save writes it:
+    // whether the file is as read (every template written again, no byte changed) or
+    // changed since (only this window's changes, none, written), the Save leaves it as it
+    // is, so the file is not touched.
+    if (changed == 0 && (listed & ~asWritten_) == 0)
+        return true;
 
     const SaveResult result =
         SaveTemplateFile(regFilePath_, Records, full, fileIdentity_, &merge, BusyWait);
@@ -159,6 +166,13 @@ bool TemplateTable::Save(const ui::TreeView& tree) {
     // After a merge the file holds templates this window has not read: every later Save
     // merges too.
     fileIdentity_ = result.Merged ? FileIdentity{} : result.Identity;
+    // What the Save wrote is in the written form, unless a value could not be composed; a
+    // template left out of a merge is as another program left it.
+    std::uint16_t written = 0;
+    for (const int index : result.Merged ? merge.Writes : full.Writes)
+        written = static_cast<std::uint16_t>(written | Bit(index));
+    written = static_cast<std::uint16_t>(written & ~result.SkippedValues);
+    asWritten_ = result.Merged ? written : static_cast<std::uint16_t>(written & listed);
     for (int i = 0; i < kTemplateCount; ++i)
         baseline_[i] = Records[i];
     baselineListed_ = listed;

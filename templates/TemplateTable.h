@@ -92,6 +92,9 @@ private:
     TemplateRecord baseline_[kTemplateCount] = {};
     std::uint16_t baselineListed_ = 0;
     std::uint16_t skippedValues_ = 0;
+    // Bit i: the file held template i's values, as last read or saved, as a Save writes
+    // them.
+    std::uint16_t asWritten_ = 0;
 };
 
 } // namespace templates

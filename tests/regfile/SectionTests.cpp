@@ -1,5 +1,6 @@
 // Opening, listing, locating, appending and deleting template sections.
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -157,11 +158,20 @@ TEST_F(SectionTest, KeysThatOnlyLookLikeATemplateAreOtherKeys) {
     editor.Close();
     EXPECT_EQ(Read(), others + "\"SwitchID\"=dword:9\r\n\"SwitchID\"=dword:9\r\n");
 
-    // Repeated and trailing separators name the same key, as the registry reads them.
-    Write("[HKEY_LOCAL_MACHINE\\Drivers\\\\BuiltIn\\PCI\\Template\\VKR3916S\\Template8\\]\r\n");
+    // Repeated and trailing separators name the same key, as the registry reads them,
+    // wherever they stand; letter case aside, a "|" or DEL where the key has "\\" or "_"
+    // is another key.
+    Write("[HKEY_LOCAL_MACHINE\\Drivers\\\\BuiltIn\\PCI\\Template\\VKR3916S\\Template8\\]\r\n"
+          "[HKEY_LOCAL_MACHINE\\\\\\Drivers\\BuiltIn\\PCI\\\\Template\\\\VKR3916S\\\\Template9]\r\n"
+          "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template10]\r\n"
+          "[HKEY_LOCAL_MACHINE|Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template11]\r\n"
+          "[HKEY\x7fLOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template12]\r\n"
+          "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template|VKR3916S\\Template13]\r\n");
     RegFile doubled;
     OpenEditor(doubled);
-    EXPECT_EQ(doubled.SectionExists(8, kKey), 1);
+    std::uint16_t found = 0;
+    doubled.ListTemplates(found);
+    EXPECT_EQ(found, (1u << 8) | (1u << 9) | (1u << 10));
 }
 
 TEST_F(SectionTest, AHeaderSwallowedByAHexListIsNoKeyLine) {
@@ -358,4 +368,47 @@ TEST_F(SectionTest, AValueAddedBehindACarriedHexListIsNotSwallowed) {
 }
 
 } // namespace
+// A layout known from an earlier read is taken only for that same content; a file changed
+// since, even to one of the same length, is searched again.
+TEST_F(SectionTest, AKnownLayoutIsTakenOnlyForTheContentItWasFoundIn) {
+    const std::string first = ThreeSections();
+    Write(first);
+    std::optional<TextLayout> layout;
+    std::uint64_t checksum = 0;
+    {
+        RegFile editor;
+        OpenEditor(editor);
+        layout = editor.KnownLayout();
+        checksum = editor.ReadChecksum();
+        editor.Close();
+    }
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->Sections.size(), 3u);
+
+    const RegFile::KnownContent known{first.size(), checksum, &*layout};
+    RegFile same;
+    ASSERT_EQ(same.Open(path_, kModel, &known), 0);
+    std::uint16_t mask = 0;
+    same.ListTemplates(mask);
+    EXPECT_EQ(mask, (1u << 0) | (1u << 2) | (1u << 12));
+    same.Close();
+
+    // Template 2's header commented out and template 12's number changed: same length.
+    std::string second = first;
+    second[second.find(AppendedHeader(2)) + 3] = ';';
+    const std::size_t twelve = second.rfind("Template12]");
+    second.replace(twelve, 11, "Template13]");
+    ASSERT_EQ(second.size(), first.size());
+    Write(second);
+    RegFile changed;
+    ASSERT_EQ(changed.Open(path_, kModel, &known), 0);
+    changed.ListTemplates(mask);
+    EXPECT_EQ(mask, (1u << 0) | (1u << 13));
+    std::uint32_t value = 7;
+    EXPECT_EQ(changed.WriteValue(kKey, 13, "SwitchID", REG_DWORD, &value, 4), 0);
+    changed.Close();
+    EXPECT_EQ(Read(),
+              second.substr(0, second.size() - kValues.size()) + "\n\"SwitchID\"=dword:7\r\n");
+}
+
 } // namespace regfile::test

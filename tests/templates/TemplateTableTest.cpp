@@ -284,3 +284,44 @@ TEST(TemplateTableSave, FailedSaveLeavesFileAndTableAsTheyWere) {
 }
 
 } // namespace
+
+// A Save with nothing to change leaves the file untouched only when every template shown is
+// in the file as a Save writes it; otherwise it writes what is missing or in another form.
+TEST(TemplateTableSave, NothingChangedTouchesTheFileOnlyWhenItIsNotInTheWrittenForm) {
+    const std::string written =
+        kHead + Section(0, 0, kZeros, kZeros) + Section(4, 2, kZeros, kZeros);
+    TableFixture fixture(&written);
+    fixture.table.BusyWait = std::chrono::milliseconds(50);
+    fixture.Load();
+    // Another opener holds the file: a Save that opened it would fail.
+    const int held = open(fixture.Path().c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(fixture.table.Save(fixture.host.Tree)) << fixture.table.LastError().Text;
+    EXPECT_EQ(fixture.FileBytes(), written);
+    // One change, and the Save is a real one again.
+    fixture.table.Records[4].SwitchId = 6;
+    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree)) << "the change went nowhere";
+    close(held);
+    ASSERT_TRUE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_EQ(fixture.FileBytes(),
+              kHead + Section(0, 0, kZeros, kZeros) + Section(4, 6, kZeros, kZeros));
+
+    // Not in the written form: a dword in another form, a missing value, a value name in
+    // another letter case. The unchanged Save writes each as it writes them.
+    for (const std::string& odd : {std::string("\"SwitchID\"=hex(4):03,00,00,00"),
+                                   std::string("\"SwitchID\"=dword:00000003"),
+                                   std::string("\"switchid\"=dword:3"), std::string()}) {
+        std::string file = Section(3, 3, kZeros, kZeros);
+        const std::size_t at = file.find("\"SwitchID\"=dword:3");
+        ASSERT_NE(at, std::string::npos);
+        file.replace(at, std::string("\"SwitchID\"=dword:3").size(), odd);
+        file = kHead + file;
+        TableFixture other(&file);
+        other.Load();
+        ASSERT_TRUE(other.table.Save(other.host.Tree));
+        const auto read = templates::LoadTemplateFile(other.Path());
+        EXPECT_EQ(read.Content.AsWritten, 1u << 3) << odd;
+        EXPECT_NE(other.FileBytes(), file) << odd;
+    }
+}
