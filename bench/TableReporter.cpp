@@ -222,9 +222,10 @@ double MeasuredRow::Counter(const std::string& name) const {
 MeasuredRow RowFromName(const std::string& name) {
     std::vector<std::string> parts;
     std::stringstream stream(name);
-    // The library adds "manual_time" to the names of manually timed benchmarks.
+    // The library adds "manual_time" to the names of manually timed benchmarks, and
+    // "iterations:N" to those of a fixed count.
     for (std::string part; std::getline(stream, part, '/');)
-        if (part != "manual_time")
+        if (part != "manual_time" && part.rfind("iterations:", 0) != 0)
             parts.push_back(part);
     MeasuredRow row;
     if (parts.empty())

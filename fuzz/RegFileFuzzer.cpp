@@ -5,6 +5,8 @@
 // real file and checks what must hold for any content:
 //   - the held block equals the file, and listing and testing leave it unchanged;
 //   - a located span lies inside the text and agrees with the existence test;
+//   - the sections found while reading, and by a search fed the text in pieces, are those
+//     of the line-by-line reading of the key lines;
 //   - reading never stores more than the capacity it was given (the buffers have exactly
 //     that size, so the address sanitizer sees any overrun);
 //   - writing a template changes only the stretch from its first section's start to its
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +34,7 @@
 #include "regfile/Journal.h"
 #include "regfile/KeyLines.h"
 #include "regfile/RegFile.h"
+#include "tests/support/ReferenceSections.h"
 
 namespace {
 
@@ -152,6 +156,23 @@ void CheckScans(const RegFile& file, const std::string& content) {
         Require((exists == 1) == (start != end), "LocateSection and SectionExists disagree");
     }
     Require(BlockOf(file) == content, "SectionExists changed the block");
+
+    // The sections found while reading, and those of a search over the text in pieces,
+    // are those of the line-by-line reading of the key lines.
+    const std::string_view text = std::string_view(content).substr(0, content.find('\0'));
+    const auto expected = testing_support::ReferenceSections(text, kKey);
+    const std::optional<regfile::TextLayout> layout = file.KnownLayout();
+    Require(layout && layout->TextEnd == text.size(), "the text end found while reading is wrong");
+    Require(testing_support::SameSections(layout->Sections, expected),
+            "the sections found while reading differ from the key lines");
+    regfile::TemplateSectionScan scan(kKey);
+    for (std::size_t got = 0; got < text.size();) {
+        got = std::min(text.size(), got + 1 + (got * 7 + content.size()) % 37);
+        scan.Scan(text.substr(0, got), false);
+    }
+    scan.Scan(text, true);
+    Require(testing_support::SameSections(scan.Take(), expected),
+            "the sections of a search in pieces differ from the key lines");
 }
 
 void WriteTemplateAndReadBack(const std::string& content, int index, Template wanted) {

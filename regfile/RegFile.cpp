@@ -27,10 +27,11 @@ constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PC
 // Walks the value lines of template `index`'s sections in file order, each with the lines
 // that continue it, and calls visit(named, extent) for each, `named` being the position
 // in `names` of the name it bears (or `count`); only the lines named so have their data
-// read.
+// read, and only `withBytes`.
 template <class Sections, class Visit>
 void VisitValueLines(std::string_view text, const Sections& sections, int index,
-                     const std::string_view* names, std::size_t count, Visit&& visit) {
+                     const std::string_view* names, std::size_t count, bool withBytes,
+                     Visit&& visit) {
     for (const auto& section : sections) {
         if (section.Index != index) {
             continue;
@@ -48,7 +49,7 @@ void VisitValueLines(std::string_view text, const Sections& sections, int index,
             while (named < count && !EqualNoCase(value.Name, names[named])) {
                 ++named;
             }
-            ValueExtent extent = ReadValueExtent(text, line, value, named < count);
+            ValueExtent extent = ReadValueExtent(text, line, value, withBytes && named < count);
             pos = std::max(pos, extent.End);
             visit(named, extent);
         }
@@ -384,7 +385,7 @@ RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
 }
 
 void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
-                         std::size_t count, Occurrence* found) const {
+                         std::size_t count, Occurrence* found, bool withBytes) const {
     // Per name, the last line the import keeps and the last one it refuses (held here
     // for the few names a template has, without an allocation).
     constexpr std::size_t kFew = 4;
@@ -394,7 +395,7 @@ void RegFile::FindValues(std::string_view driverKey, int index, const std::strin
     for (std::size_t i = 0; i < count; ++i) {
         found[i] = Occurrence{};
     }
-    VisitValueLines(Text(), Sections(driverKey), index, names, count,
+    VisitValueLines(Text(), Sections(driverKey), index, names, count, withBytes,
                     [&](std::size_t named, ValueExtent& extent) {
                         if (named == count) {
                             return;
@@ -416,7 +417,7 @@ int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char*
     }
     int count = 0;
     const std::string_view nameText(name);
-    VisitValueLines(Text(), Sections(driverKey), index, &nameText, 1,
+    VisitValueLines(Text(), Sections(driverKey), index, &nameText, 1, false,
                     [&](std::size_t named, const ValueExtent&) { count += named == 0 ? 1 : 0; });
     return count;
 }

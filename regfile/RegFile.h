@@ -116,9 +116,11 @@ private:
     };
     // The line of `name` the import keeps (a deletion counts), else the last one it refuses.
     Occurrence FindValue(std::string_view driverKey, int index, std::string_view name) const;
-    // The same for `count` names at once, in one walk over the template's lines.
+    // The same for `count` names at once, in one walk over the template's lines. Without
+    // `withBytes` no hex list's bytes are read (and a "hex(4):" list of another length
+    // than four counts as taken).
     void FindValues(std::string_view driverKey, int index, const std::string_view* names,
-                    std::size_t count, Occurrence* found) const;
+                    std::size_t count, Occurrence* found, bool withBytes = true) const;
     // ReadValue's answer from a found line.
     int ReadOccurrence(const Occurrence& found, std::int32_t* type, void* data,
                        std::uint32_t* size) const;

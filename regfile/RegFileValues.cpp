@@ -206,7 +206,9 @@ bool RegFile::HoldsAsWritten(std::string_view driverKey, int index,
         names[i] = list[i].Name;
     }
     Occurrence found[kFew];
-    FindValues(driverKey, index, names, count, found);
+    // The bytes are not needed: the text is compared. A "hex(4):" list taken here that
+    // the write would refuse never reads as a written line, so the answer errs towards no.
+    FindValues(driverKey, index, names, count, found, false);
     const std::string_view text = Text();
     for (std::size_t i = 0; i < count; ++i) {
         const ValueExtent& value = found[i].Value;

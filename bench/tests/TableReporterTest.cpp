@@ -41,6 +41,9 @@ TEST(RowFromName, SplitsOperationPlacementAndSize) {
     EXPECT_EQ(floor.Operation, "Floor.Read");
     EXPECT_EQ(floor.Placement, "");
     EXPECT_EQ(floor.SizeLabel, "4KiB");
+    const MeasuredRow counted = RowFromName("Save.Unchanged/end/1MiB/iterations:100/manual_time");
+    EXPECT_EQ(counted.Operation, "Save.Unchanged");
+    EXPECT_EQ(counted.SizeLabel, "1MiB");
 }
 
 TEST(FloorOf, ComparesOpeningWithReadsAndSavingWithDurableReadPlusWrites) {
