@@ -9,41 +9,53 @@
 // what it becomes, so that the next opener can tell whether the file is still the one the
 // journal was made for:
 //
-//   "REGUNDO3"               8 bytes
-//   original length          8, little-endian, as every number below
-//   offset of the region     8
-//   old byte count           8   the old bytes from the offset (to the old end when resized)
+//   "REGUNDO4"               8 bytes
+//   original length          8, little-endian, as every number of the header
 //   new length               8
-//   new byte count           8   the bytes written at the offset
-//   moved tail               8   the last bytes of both: the tail that moved (resized only)
+//   offset of the region     8
+//   old byte count           8   resized: the old bytes from the offset to the old end;
+//                                otherwise 0 (the runs hold the old bytes)
+//   moved tail               8   resized: the last bytes of both, the tail that moved
 //   run count                8
-//   run bytes                8
-//   outside checksum         8   over the bytes outside the region: the head, and the tail
-//                                when the length is unchanged
+//   runs length              8   the bytes of the runs below
+//   outside checksum         8   over the bytes the commit keeps where they are: the head
+//                                when resized; otherwise every byte outside the runs
+//   body checksum            8   over everything below the header
 //   header checksum          8   over the 80 bytes above
+//   runs                     run count times: the distance from the end of the run before
+//                                (from the offset for the first) and the byte count, each a
+//                                variable-length number (7 bits a byte, lowest first, the
+//                                top bit set on every byte but the last), then the bytes:
+//                                the old ones and the new ones when the length is unchanged,
+//                                the new ones when resized
 //   old bytes                old byte count
-//   runs                     run count times: start, count (8 each), count bytes
-//   journal checksum         8   over everything above
-//   "REGUNDOE"               8
 //
-// The new bytes are the old ones with the runs laid over them (the runs hold the bytes
-// that differ), then the moved tail. Then the new bytes are written in place, the length
-// is set (write first, shorten last), the file is synced and the journal removed. When a
-// call of that phase fails, the old bytes are written back from memory, the old length is
-// set, the journal is removed and the error raised.
+// With the length unchanged the runs are the differing stretches of the region, so the
+// journal grows with the bytes that change (twice those, and a few bytes a run), not with
+// the region or the file; every other byte is vouched for by the outside checksum. Resized,
+// the region's new bytes are the old ones with the runs laid over them, then the moved
+// tail; the old bytes are all kept, since the moving tail overwrites them. The journal goes
+// out in few writes: its header and runs gathered in one buffer, the long pieces (the old
+// bytes, a long run) written straight from the contents in memory, never copied.
+//
+// Then the new bytes are written in place, the length is set (write first, shorten last),
+// the file is synced and the journal removed. When a call of that phase fails, the old
+// bytes are written back from memory, the old length is set, the journal is removed and
+// the error raised.
 //
 // When the process dies on the way, the next opener finds the journal. One whose header
 // is not sound is not ours and stays as it is, except an empty file and a part of a
-// header that starts with the magic. One whose
-// header is sound but whose body is short or fails its checksum was never relied on (the
-// file was not touched yet); it is removed like such a part. A sound one is applied only to the
-// file it was made for: the length lies between the old and the new one, the bytes outside the
-// region are those of the commit, and each byte of the region is the old or the new one (a write
-// cut anywhere, pages of a stopped machine reaching the disk in any order, a cut roll-back). Then
-// the old bytes and length are put back, unless the file already is the commit's new content;
-// either way the journal is removed. A file that does not fit (edited since by hand or by another
-// program) is left exactly as it is, and the journal is renamed to "<path>.undo.stale-N"
-// (a name not yet taken) and the user told.
+// header that starts with the magic. One whose header is sound but whose body is short or
+// fails its checksum was never relied on (the file was not touched yet); it is removed
+// like such a part. A sound one is applied only to the file it was made for: the length
+// lies between the old and the new one, the bytes outside the region (outside the runs)
+// are those of the commit, and each byte of the region (of the runs) is the old or the
+// new one (a write cut anywhere, pages of a stopped machine reaching the disk in any
+// order, a cut roll-back). Then the old bytes and length are put back, unless the file
+// already is the commit's new content; either way the journal is removed. A file that
+// does not fit (edited since by hand or by another program) is left exactly as it is, and
+// the journal is renamed to "<path>.undo.stale-N" (a name not yet taken) and the user
+// told.
 //
 // A folder that takes no new file (read-only for this user) cannot hold a journal. The
 // change is then written without one, in the same order: a failed call is undone from
@@ -66,9 +78,9 @@
 #include "regfile/Journal.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -81,18 +93,20 @@ namespace {
 using platform::File;
 using platform::SeekOrigin;
 
-constexpr std::string_view kHeadMagic = "REGUNDO3";
-constexpr std::string_view kTailMagic = "REGUNDOE";
+constexpr std::string_view kHeadMagic = "REGUNDO4";
 // The magic, nine numbers and the header's checksum.
 constexpr std::size_t kHeadSize = 8 + 9 * 8 + 8;
-constexpr std::size_t kTailSize = 8 + 8;
-// Larger than any journal of a file the editor accepts (its old bytes and its runs each
-// at most a whole file); a longer one is not ours.
-constexpr std::uint64_t kMaxJournalLength = 2 * 256ull * 1024u * 1024u + 64u * 1024u * 1024u;
-// Equal bytes shorter than this between two differing ones stay inside one run: a run's
-// start and count cost 16 bytes.
-constexpr std::size_t kRunGap = 32;
+// Larger than any count in a journal of a file the editor accepts (the runs of a same-length
+// commit hold at most the whole file twice, and a few bytes a run); a larger one is not ours.
+constexpr std::uint64_t kMaxCount = 4ull * 256u * 1024u * 1024u;
 constexpr std::size_t kChunk = 64 * 1024;
+// Equal bytes fewer than this between two differing ones stay inside one run: a run's two
+// numbers cost two bytes or more, and each equal byte kept in a run costs two bytes when
+// the length is unchanged (old and new), one when resized.
+constexpr std::size_t kSameLengthRunGap = 2;
+constexpr std::size_t kResizedRunGap = 4;
+// Journal pieces this long are written straight from memory instead of being gathered.
+constexpr std::size_t kDirectWrite = 1024;
 
 void AppendNumber(std::string& out, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) {
@@ -108,32 +122,34 @@ std::uint64_t NumberAt(std::string_view bytes, std::size_t at) {
     return value;
 }
 
-// Bytes of the new region that differ from the old bytes at the same place.
-struct Run {
-    std::uint64_t Start = 0;
-    std::string_view Bytes;
-};
-
-// A journal's header; the views point into the journal's bytes (or the commit's contents).
-struct Record {
-    std::uint64_t OriginalLength = 0;
-    std::uint64_t Offset = 0;
-    std::uint64_t NewLength = 0;
-    std::uint64_t NewCount = 0;
-    std::uint64_t MovedTail = 0;
-    std::uint64_t RunCount = 0;
-    std::uint64_t RunBytes = 0;
-    std::uint64_t OutsideChecksum = 0;
-    std::string_view OldBytes;
-    std::vector<Run> Runs;
-
-    bool Resized() const { return OriginalLength != NewLength; }
-    // Where the bytes outside the region resume: the old region's end, when the length is
-    // unchanged; nothing of the old content lies outside behind a moved tail.
-    std::uint64_t OutsideTailStart() const {
-        return Resized() ? OriginalLength : Offset + OldBytes.size();
+// A variable-length number into `out` (room for 10 bytes); returns the bytes used.
+std::size_t PutVarNumber(char* out, std::uint64_t value) {
+    std::size_t used = 0;
+    while (value >= 0x80) {
+        out[used++] = static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
     }
-};
+    out[used++] = static_cast<char>(value);
+    return used;
+}
+
+// Reads a variable-length number at `at` of bytes[0, end), moving `at` past it; false when
+// it runs past `end` or past 64 bits.
+bool GetVarNumber(std::string_view bytes, std::size_t& at, std::size_t end, std::uint64_t& value) {
+    value = 0;
+    for (int shift = 0; shift < 64 && at < end; shift += 7) {
+        const auto byte = static_cast<std::uint8_t>(bytes[at++]);
+        const std::uint64_t bits = byte & 0x7Fu;
+        if (shift == 63 && bits > 1) {
+            return false;
+        }
+        value |= bits << shift;
+        if ((byte & 0x80u) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::size_t CommonPrefix(const char* a, const char* b, std::size_t n) {
     std::size_t i = 0;
@@ -162,104 +178,211 @@ std::size_t CommonSuffix(const char* a, std::size_t aSize, const char* b, std::s
     return i;
 }
 
-// The runs that turn `oldBytes` into `newBytes` where both have bytes, and the new bytes
-// past the old ones as one more run.
-std::vector<Run> RunsBetween(std::string_view oldBytes, std::string_view newBytes) {
-    std::vector<Run> runs;
+// Calls found(start, end) for each stretch of `newBytes` that differs from `oldBytes` at
+// the same place, equal stretches shorter than `gap` kept inside a run; the new bytes past
+// the old ones end the last run or form one of their own.
+template <class Found>
+void ForEachRun(std::string_view oldBytes, std::string_view newBytes, std::size_t gap,
+                Found&& found) {
     const std::size_t common = std::min(oldBytes.size(), newBytes.size());
+    std::optional<std::pair<std::size_t, std::size_t>> last;
     std::size_t at = 0;
     while (at < common) {
         at += CommonPrefix(oldBytes.data() + at, newBytes.data() + at, common - at);
         if (at == common) {
             break;
         }
-        // The run ends at the last differing byte before kRunGap equal ones.
+        // The run ends at the last differing byte before `gap` equal ones.
         const std::size_t start = at;
         std::size_t end = at + 1;
-        for (std::size_t scan = end; scan < common && scan - end < kRunGap; ++scan) {
+        for (std::size_t scan = end; scan < common && scan - end < gap; ++scan) {
             if (oldBytes[scan] != newBytes[scan]) {
                 end = scan + 1;
             }
         }
-        runs.push_back(Run{start, newBytes.substr(start, end - start)});
+        if (last) {
+            found(last->first, last->second);
+        }
+        last.emplace(start, end);
         at = end;
     }
     if (newBytes.size() > common) {
-        if (!runs.empty() && runs.back().Start + runs.back().Bytes.size() + kRunGap > common) {
-            const std::size_t start = static_cast<std::size_t>(runs.back().Start);
-            runs.back().Bytes = newBytes.substr(start);
+        if (last && last->second + gap > common) {
+            last->second = newBytes.size();
         } else {
-            runs.push_back(Run{common, newBytes.substr(common)});
+            if (last) {
+                found(last->first, last->second);
+            }
+            last.emplace(common, newBytes.size());
         }
     }
-    return runs;
-}
-
-void WriteAt(File& file, std::uint64_t offset, std::string_view bytes) {
-    if (bytes.empty()) {
-        return;
-    }
-    file.Seek(static_cast<std::int64_t>(offset), SeekOrigin::Begin);
-    file.Write(bytes);
-}
-
-void CloseQuietly(File& file) {
-    try {
-        file.Close();
-    } catch (const platform::FileError&) {
+    if (last) {
+        found(last->first, last->second);
     }
 }
 
-void RemoveQuietly(const std::string& path) {
-    try {
-        platform::RemoveFile(path);
-    } catch (const platform::FileError&) {
+// One commit: the two contents and the region between their shared head and tail.
+struct Change {
+    std::string_view Original;
+    std::string_view Updated;
+    std::size_t Offset = 0;
+    std::string_view OldBytes; // the region in Original (to its end when resized)
+    std::string_view NewBytes; // the region in Updated, written in place
+    std::size_t MovedTail = 0; // resized: the shared tail, at the end of both regions
+
+    bool Resized() const { return Original.size() != Updated.size(); }
+};
+
+// Hands the journal's body to the sink, piece by piece: sink.Run(start, end) as each run
+// is found (offsets in the region), sink.Piece(bytes) for each piece of bytes in order.
+template <class Sink> void EmitBody(const Change& change, Sink& sink) {
+    const bool resized = change.Resized();
+    const std::string_view oldHead =
+        change.OldBytes.substr(0, change.OldBytes.size() - change.MovedTail);
+    const std::string_view newHead =
+        change.NewBytes.substr(0, change.NewBytes.size() - change.MovedTail);
+    std::size_t previousEnd = 0;
+    ForEachRun(oldHead, newHead, resized ? kResizedRunGap : kSameLengthRunGap,
+               [&](std::size_t start, std::size_t end) {
+                   sink.Run(start, end);
+                   char numbers[20];
+                   std::size_t used = PutVarNumber(numbers, start - previousEnd);
+                   used += PutVarNumber(numbers + used, end - start);
+                   sink.Piece(std::string_view(numbers, used));
+                   if (!resized) {
+                       sink.Piece(oldHead.substr(start, end - start));
+                   }
+                   sink.Piece(newHead.substr(start, end - start));
+                   previousEnd = end;
+               });
+    sink.EndOfRuns();
+    if (resized) {
+        sink.Piece(change.OldBytes);
     }
 }
 
-std::string HeaderBytes(const Record& record) {
+// The first walk over the body: what the header says of it, and how much of it is gathered.
+struct BodyPlan {
+    explicit BodyPlan(const Change& change) : change_(change) {}
+
+    void Run(std::size_t start, std::size_t end) {
+        ++RunCount;
+        if (!change_.Resized()) {
+            const std::size_t from = change_.Offset + start;
+            Outside.Add(change_.Original.substr(outsideFrom_, from - outsideFrom_));
+            outsideFrom_ = change_.Offset + end;
+        }
+    }
+    void Piece(std::string_view bytes) {
+        Body.Add(bytes);
+        length_ += bytes.size();
+        if (bytes.size() < kDirectWrite) {
+            Gathered += bytes.size();
+        }
+    }
+    void EndOfRuns() {
+        RunsLength = length_;
+        Outside.Add(change_.Resized() ? change_.Original.substr(0, change_.Offset)
+                                      : change_.Original.substr(outsideFrom_));
+    }
+
+    std::uint64_t RunCount = 0;
+    std::uint64_t RunsLength = 0;
+    std::size_t Gathered = 0;
+    Checksum Body;
+    Checksum Outside;
+
+private:
+    const Change& change_;
+    std::size_t outsideFrom_ = 0;
+    std::uint64_t length_ = 0;
+};
+
+// The second walk: writes the pieces, the short ones gathered into one buffer of the size
+// the plan found, the long ones straight from memory.
+class GatherWriter {
+public:
+    GatherWriter(File& file, std::size_t capacity)
+        : file_(file), buffer_(std::make_unique_for_overwrite<char[]>(capacity)),
+          capacity_(capacity) {}
+
+    void Run(std::size_t, std::size_t) {}
+    void EndOfRuns() {}
+    void Piece(std::string_view bytes) {
+        if (bytes.size() >= kDirectWrite || bytes.size() > capacity_ - used_) {
+            Flush();
+        }
+        if (bytes.size() >= kDirectWrite || bytes.size() > capacity_) {
+            file_.Write(bytes);
+            return;
+        }
+        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+    void Flush() {
+        if (used_ != 0) {
+            file_.Write(std::span<const char>(buffer_.get(), used_));
+            used_ = 0;
+        }
+    }
+
+private:
+    File& file_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+};
+
+std::string HeaderBytes(const Change& change, const BodyPlan& plan) {
     std::string head;
     head.reserve(kHeadSize);
     head += kHeadMagic;
-    AppendNumber(head, record.OriginalLength);
-    AppendNumber(head, record.Offset);
-    AppendNumber(head, record.OldBytes.size());
-    AppendNumber(head, record.NewLength);
-    AppendNumber(head, record.NewCount);
-    AppendNumber(head, record.MovedTail);
-    AppendNumber(head, record.RunCount);
-    AppendNumber(head, record.RunBytes);
-    AppendNumber(head, record.OutsideChecksum);
+    AppendNumber(head, change.Original.size());
+    AppendNumber(head, change.Updated.size());
+    AppendNumber(head, change.Offset);
+    AppendNumber(head, change.Resized() ? change.OldBytes.size() : 0);
+    AppendNumber(head, change.MovedTail);
+    AppendNumber(head, plan.RunCount);
+    AppendNumber(head, plan.RunsLength);
+    AppendNumber(head, plan.Outside.Value());
+    AppendNumber(head, plan.Body.Value());
     AppendNumber(head, ChecksumOf(head));
     return head;
 }
 
-void WriteJournal(File& journal, const Record& record) {
-    std::string head = HeaderBytes(record);
-    Checksum sum;
-    sum.Add(head);
-    sum.Add(record.OldBytes);
-    // The runs' numbers go out in one block after the old bytes; each run's bytes follow
-    // its numbers, so they are gathered into one buffer only when they are few.
-    std::string runs;
-    for (const Run& run : record.Runs) {
-        AppendNumber(runs, run.Start);
-        AppendNumber(runs, run.Bytes.size());
-        runs += run.Bytes;
-    }
-    sum.Add(runs);
-    std::string tail;
-    AppendNumber(tail, sum.Value());
-    tail += kTailMagic;
-
-    if (record.OldBytes.size() < kChunk) {
-        journal.Write(head + std::string(record.OldBytes) + runs + tail);
-        return;
-    }
-    journal.Write(head);
-    journal.Write(record.OldBytes);
-    journal.Write(runs + tail);
+void WriteJournal(File& journal, const Change& change, std::string_view head,
+                  std::size_t gathered) {
+    GatherWriter writer(journal, head.size() + gathered);
+    writer.Piece(head);
+    EmitBody(change, writer);
+    writer.Flush();
 }
+
+// Bytes of the region that the commit changes, from a journal: offsets in the region, the
+// old bytes (empty when resized: they are the journal's old bytes) and the new ones.
+struct Run {
+    std::uint64_t Start = 0;
+    std::string_view Old;
+    std::string_view New;
+};
+
+// A journal's header; the views point into the journal's bytes.
+struct Record {
+    std::uint64_t OriginalLength = 0;
+    std::uint64_t NewLength = 0;
+    std::uint64_t Offset = 0;
+    std::uint64_t OldCount = 0;
+    std::uint64_t MovedTail = 0;
+    std::uint64_t RunCount = 0;
+    std::uint64_t RunsLength = 0;
+    std::uint64_t OutsideChecksum = 0;
+    std::uint64_t BodyChecksum = 0;
+    std::string_view OldBytes;
+    std::vector<Run> Runs;
+
+    bool Resized() const { return OriginalLength != NewLength; }
+    std::uint64_t JournalLength() const { return kHeadSize + RunsLength + OldCount; }
+};
 
 // The record of a sound header: the magic, the header checksum and counts that fit
 // together and fit the editor's limits. Anything else is not one of our journals.
@@ -270,80 +393,89 @@ std::optional<Record> ParseHeader(std::string_view head) {
     }
     Record record;
     record.OriginalLength = NumberAt(head, 8);
-    record.Offset = NumberAt(head, 16);
-    const std::uint64_t oldCount = NumberAt(head, 24);
-    record.NewLength = NumberAt(head, 32);
-    record.NewCount = NumberAt(head, 40);
-    record.MovedTail = NumberAt(head, 48);
-    record.RunCount = NumberAt(head, 56);
-    record.RunBytes = NumberAt(head, 64);
-    record.OutsideChecksum = NumberAt(head, 72);
-    const std::uint64_t limit = kMaxJournalLength;
-    if (record.OriginalLength > limit || record.NewLength > limit || oldCount > limit ||
-        record.NewCount > limit || record.RunBytes > limit || record.RunCount > limit ||
-        record.Offset + oldCount > record.OriginalLength ||
-        record.Offset + record.NewCount > record.NewLength || record.MovedTail > oldCount ||
-        record.MovedTail > record.NewCount) {
+    record.NewLength = NumberAt(head, 16);
+    record.Offset = NumberAt(head, 24);
+    record.OldCount = NumberAt(head, 32);
+    record.MovedTail = NumberAt(head, 40);
+    record.RunCount = NumberAt(head, 48);
+    record.RunsLength = NumberAt(head, 56);
+    record.OutsideChecksum = NumberAt(head, 64);
+    record.BodyChecksum = NumberAt(head, 72);
+    for (std::uint64_t count : {record.OriginalLength, record.NewLength, record.Offset,
+                                record.OldCount, record.MovedTail, record.RunsLength}) {
+        if (count > kMaxCount) {
+            return std::nullopt;
+        }
+    }
+    // Each run takes two numbers and a byte at least.
+    if (record.RunCount > record.RunsLength / 3) {
         return std::nullopt;
     }
-    // The old bytes and the runs are filled in by ParseBody.
+    const bool fits = record.Resized() ? record.Offset + record.OldCount == record.OriginalLength &&
+                                             record.Offset <= record.NewLength &&
+                                             record.MovedTail <= record.OldCount &&
+                                             record.MovedTail <= record.NewLength - record.Offset
+                                       : record.OldCount == 0 && record.MovedTail == 0 &&
+                                             record.Offset <= record.OriginalLength;
+    if (!fits) {
+        return std::nullopt;
+    }
+    // The runs and the old bytes are filled in by ParseBody.
     return record;
 }
 
-std::uint64_t JournalLength(std::string_view head) {
-    return kHeadSize + NumberAt(head, 24) + NumberAt(head, 56) * 16 + NumberAt(head, 64) +
-           kTailSize;
-}
-
-// Fills in the old bytes and the runs from a whole journal whose header parsed; false when
-// the body is cut short, fails its checksum or does not describe the new bytes.
+// Fills in the runs and the old bytes from a whole journal whose header parsed; false when
+// the body fails its checksum or does not describe the new bytes.
 bool ParseBody(std::string_view bytes, Record& record) {
-    if (bytes.size() != JournalLength(bytes)) {
+    if (bytes.size() != record.JournalLength() ||
+        ChecksumOf(bytes.substr(kHeadSize)) != record.BodyChecksum) {
         return false;
     }
-    const std::size_t tailAt = bytes.size() - kTailSize;
-    if (bytes.substr(tailAt + 8) != kTailMagic ||
-        NumberAt(bytes, tailAt) != ChecksumOf(bytes.substr(0, tailAt))) {
-        return false;
-    }
-    const std::size_t oldCount = static_cast<std::size_t>(NumberAt(bytes, 24));
-    record.OldBytes = bytes.substr(kHeadSize, oldCount);
-    // The new region is the old bytes with the runs laid over them, then the moved tail:
-    // the runs lie in order inside the part ahead of the moved tail, and cover whatever of
-    // it lies past the old bytes.
-    const std::uint64_t head = record.NewCount - record.MovedTail;
-    const std::uint64_t oldHead = oldCount - record.MovedTail;
-    std::uint64_t covered = std::min(head, oldHead);
+    const std::size_t runsEnd = kHeadSize + static_cast<std::size_t>(record.RunsLength);
+    record.OldBytes = bytes.substr(runsEnd);
+    const bool resized = record.Resized();
+    // Runs lie in the region's head: resized, the new bytes ahead of the moved tail, which
+    // they must cover where it lies past the old bytes.
+    const std::uint64_t head = resized ? record.NewLength - record.Offset - record.MovedTail
+                                       : record.OriginalLength - record.Offset;
+    std::uint64_t covered = resized ? std::min(head, record.OldCount - record.MovedTail) : head;
     std::uint64_t previousEnd = 0;
-    std::size_t at = kHeadSize + oldCount;
+    std::size_t at = kHeadSize;
     for (std::uint64_t i = 0; i < record.RunCount; ++i) {
-        if (at + 16 > tailAt) {
+        std::uint64_t distance = 0;
+        std::uint64_t count = 0;
+        if (!GetVarNumber(bytes, at, runsEnd, distance) ||
+            !GetVarNumber(bytes, at, runsEnd, count) || count == 0 ||
+            distance > head - previousEnd || count > head - previousEnd - distance ||
+            count * (resized ? 1 : 2) > runsEnd - at) {
             return false;
         }
-        const std::uint64_t start = NumberAt(bytes, at);
-        const std::uint64_t count = NumberAt(bytes, at + 8);
-        at += 16;
-        if (count > tailAt - at || start < previousEnd || start > head || count > head - start) {
-            return false;
+        Run run;
+        run.Start = previousEnd + distance;
+        const auto size = static_cast<std::size_t>(count);
+        if (!resized) {
+            run.Old = bytes.substr(at, size);
+            at += size;
         }
-        if (start <= covered) {
-            covered = std::max(covered, start + count);
+        run.New = bytes.substr(at, size);
+        at += size;
+        if (run.Start <= covered) {
+            covered = std::max(covered, run.Start + count);
         }
-        record.Runs.push_back(Run{start, bytes.substr(at, static_cast<std::size_t>(count))});
-        at += static_cast<std::size_t>(count);
-        previousEnd = start + count;
+        record.Runs.push_back(run);
+        previousEnd = run.Start + count;
     }
-    return at == tailAt && covered >= head;
+    return at == runsEnd && covered >= head;
 }
 
-// The new region's bytes from a parsed journal.
+// The new region's bytes from a parsed journal of a resized commit.
 std::string NewBytesOf(const Record& record) {
-    const std::size_t head = static_cast<std::size_t>(record.NewCount - record.MovedTail);
+    const auto head = static_cast<std::size_t>(record.NewLength - record.Offset - record.MovedTail);
     const std::size_t oldHead = record.OldBytes.size() - static_cast<std::size_t>(record.MovedTail);
     std::string bytes(record.OldBytes.substr(0, std::min(head, oldHead)));
     bytes.resize(head, '\0');
     for (const Run& run : record.Runs) {
-        std::memcpy(bytes.data() + run.Start, run.Bytes.data(), run.Bytes.size());
+        std::memcpy(bytes.data() + run.Start, run.New.data(), run.New.size());
     }
     bytes += record.OldBytes.substr(oldHead);
     return bytes;
@@ -375,8 +507,70 @@ bool ReadRange(File& file, std::uint64_t from, std::uint64_t count, Use&& use) {
 
 enum class FileState { Original, Committed, Between, Other };
 
-// How the file relates to the commit the journal records.
-FileState CompareWithCommit(File& file, const Record& record) {
+// Tells old, new and mixed bytes apart, byte by byte.
+struct Mix {
+    bool AllOld = true;
+    bool AllNew = true;
+
+    // False when the byte is neither.
+    bool Take(bool isOld, bool isNew) {
+        AllOld = AllOld && isOld;
+        AllNew = AllNew && isNew;
+        return isOld || isNew;
+    }
+    FileState State() const {
+        if (AllNew) {
+            return FileState::Committed;
+        }
+        return AllOld ? FileState::Original : FileState::Between;
+    }
+};
+
+// A commit that kept the length: the bytes outside the runs as recorded, each byte of a
+// run its old or its new one.
+FileState CompareSameLength(File& file, const Record& record) {
+    if (file.Length() != record.OriginalLength) {
+        return FileState::Other;
+    }
+    Checksum outside;
+    Mix mix;
+    std::size_t next = 0;
+    const bool fits =
+        ReadRange(file, 0, record.OriginalLength, [&](std::string_view bytes, std::uint64_t done) {
+            const std::uint64_t end = done + bytes.size();
+            for (std::uint64_t at = done; at < end;) {
+                const Run* run = next < record.Runs.size() ? &record.Runs[next] : nullptr;
+                const std::uint64_t runStart = run ? record.Offset + run->Start : end;
+                if (at < runStart) {
+                    const std::uint64_t stop = std::min(end, runStart);
+                    outside.Add(bytes.substr(static_cast<std::size_t>(at - done),
+                                             static_cast<std::size_t>(stop - at)));
+                    at = stop;
+                    continue;
+                }
+                const std::uint64_t runEnd = runStart + run->New.size();
+                for (; at < std::min(end, runEnd); ++at) {
+                    const char byte = bytes[static_cast<std::size_t>(at - done)];
+                    const auto i = static_cast<std::size_t>(at - runStart);
+                    if (!mix.Take(byte == run->Old[i], byte == run->New[i])) {
+                        return false;
+                    }
+                }
+                if (at == runEnd) {
+                    ++next;
+                }
+            }
+            return true;
+        });
+    if (!fits || outside.Value() != record.OutsideChecksum) {
+        return FileState::Other;
+    }
+    return mix.State();
+}
+
+// A commit that changed the length: the head as recorded, each byte from the offset on its
+// old or its new one.
+FileState CompareResized(File& file, const Record& record) {
     const std::uint64_t length = file.Length();
     const std::uint64_t lower = std::min(record.OriginalLength, record.NewLength);
     const std::uint64_t upper = std::max(record.OriginalLength, record.NewLength);
@@ -389,60 +583,74 @@ FileState CompareWithCommit(File& file, const Record& record) {
         return FileState::Other;
     }
     Checksum outside;
-    auto addOutside = [&](std::string_view bytes, std::uint64_t) {
-        outside.Add(bytes);
-        return true;
-    };
-    const std::uint64_t tailStart = record.OutsideTailStart();
-    if (!ReadRange(file, 0, record.Offset, addOutside) ||
-        !ReadRange(file, tailStart, record.OriginalLength - tailStart, addOutside) ||
+    if (!ReadRange(file, 0, record.Offset,
+                   [&](std::string_view bytes, std::uint64_t) {
+                       outside.Add(bytes);
+                       return true;
+                   }) ||
         outside.Value() != record.OutsideChecksum) {
         return FileState::Other;
     }
 
-    // Each byte of the region is the old byte or the new byte of its place; past the old
-    // length a byte may also be zero (a file grown by a write whose data never reached the
-    // disk reads zeros there).
+    // Past the old length a byte may also be zero (a file grown by a write whose data never
+    // reached the disk reads zeros there).
     const std::string newBytes = NewBytesOf(record);
     const std::string_view oldBytes = record.OldBytes;
-    const std::uint64_t oldEnd = record.Offset + oldBytes.size();
-    const std::uint64_t regionEnd = record.Resized() ? length : oldEnd;
-    bool allOld = length == record.OriginalLength;
-    bool allNew = length == record.NewLength;
+    Mix mix;
+    mix.AllOld = length == record.OriginalLength;
+    mix.AllNew = length == record.NewLength;
     const bool fits =
-        ReadRange(file, record.Offset, regionEnd - record.Offset,
+        ReadRange(file, record.Offset, length - record.Offset,
                   [&](std::string_view bytes, std::uint64_t done) {
                       for (std::size_t i = 0; i < bytes.size(); ++i) {
-                          const std::size_t at = static_cast<std::size_t>(done + i);
+                          const auto at = static_cast<std::size_t>(done + i);
                           const bool isOld = at < oldBytes.size() && bytes[i] == oldBytes[at];
                           const bool isNew = at < newBytes.size() && bytes[i] == newBytes[at];
                           const bool isHole =
                               record.Offset + at >= record.OriginalLength && bytes[i] == 0;
-                          if (!isOld && !isNew && !isHole) {
+                          if (!mix.Take(isOld, isNew) && !isHole) {
                               return false;
                           }
-                          allOld = allOld && isOld;
-                          allNew = allNew && isNew;
                       }
                       return true;
                   });
-    if (!fits) {
-        return FileState::Other;
+    return fits ? mix.State() : FileState::Other;
+}
+
+void WriteAt(File& file, std::uint64_t offset, std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
     }
-    if (allNew) {
-        return FileState::Committed;
-    }
-    return allOld ? FileState::Original : FileState::Between;
+    file.Seek(static_cast<std::int64_t>(offset), SeekOrigin::Begin);
+    file.Write(bytes);
 }
 
 void RollBack(File& file, const Record& record) {
-    WriteAt(file, record.Offset, record.OldBytes);
-    file.SetLength(record.OriginalLength);
+    if (record.Resized()) {
+        WriteAt(file, record.Offset, record.OldBytes);
+        file.SetLength(record.OriginalLength);
+    } else {
+        for (const Run& run : record.Runs) {
+            WriteAt(file, record.Offset + run.Start, run.Old);
+        }
+    }
     file.Sync();
 }
 
-// Puts the old bytes back after a failed in-place write; false when that fails too, in
-// which case the journal must stay for the next opener.
+void CloseQuietly(File& file) {
+    try {
+        file.Close();
+    } catch (const platform::FileError&) {
+    }
+}
+
+void RemoveQuietly(const std::string& path) {
+    try {
+        platform::RemoveFile(path);
+    } catch (const platform::FileError&) {
+    }
+}
+
 bool Restore(File& file, std::size_t offset, std::string_view oldBytes,
              std::uint64_t originalLength, bool resized) {
     try {
@@ -536,27 +744,19 @@ void CommitChange(File& file, std::string_view original, std::string_view update
     // Resized, the tail moves and is written again; otherwise it stays where it is.
     const std::size_t oldEnd = resized ? original.size() : original.size() - tail;
     const std::size_t newEnd = resized ? updated.size() : updated.size() - tail;
-    const std::string_view oldBytes = original.substr(offset, oldEnd - offset);
-    const std::string_view newBytes = updated.substr(offset, newEnd - offset);
+    Change change;
+    change.Original = original;
+    change.Updated = updated;
+    change.Offset = offset;
+    change.OldBytes = original.substr(offset, oldEnd - offset);
+    change.NewBytes = updated.substr(offset, newEnd - offset);
+    change.MovedTail = resized ? tail : 0;
 
-    // The record is made ahead of the journal, which then exists only as long as it must.
-    Record record;
-    record.OriginalLength = original.size();
-    record.Offset = offset;
-    record.NewLength = updated.size();
-    record.NewCount = newBytes.size();
-    record.MovedTail = resized ? tail : 0;
-    record.OldBytes = oldBytes;
-    record.Runs = RunsBetween(oldBytes.substr(0, oldBytes.size() - record.MovedTail),
-                              newBytes.substr(0, newBytes.size() - record.MovedTail));
-    record.RunCount = record.Runs.size();
-    for (const Run& run : record.Runs) {
-        record.RunBytes += run.Bytes.size();
-    }
-    Checksum outside;
-    outside.Add(original.substr(0, offset));
-    outside.Add(original.substr(record.OutsideTailStart()));
-    record.OutsideChecksum = outside.Value();
+    // The journal's header is made ahead of the journal, which then exists only as long as
+    // it must.
+    BodyPlan plan(change);
+    EmitBody(change, plan);
+    const std::string head = HeaderBytes(change, plan);
 
     const std::string journalPath = JournalPath(file.Path());
     File journal;
@@ -573,7 +773,7 @@ void CommitChange(File& file, std::string_view original, std::string_view update
     const bool journaled = created == 0;
     if (journaled) {
         try {
-            WriteJournal(journal, record);
+            WriteJournal(journal, change, head, plan.Gathered);
             journal.Sync();
         } catch (...) {
             CloseQuietly(journal);
@@ -583,7 +783,7 @@ void CommitChange(File& file, std::string_view original, std::string_view update
     }
 
     try {
-        WriteAt(file, offset, newBytes);
+        WriteAt(file, offset, change.NewBytes);
         if (resized) {
             file.SetLength(updated.size());
         }
@@ -593,7 +793,7 @@ void CommitChange(File& file, std::string_view original, std::string_view update
             platform::RemoveFile(journalPath);
         }
     } catch (...) {
-        bool restored = Restore(file, offset, oldBytes, original.size(), resized);
+        bool restored = Restore(file, offset, change.OldBytes, original.size(), resized);
         if (journaled) {
             CloseQuietly(journal);
             if (restored) {
@@ -638,11 +838,11 @@ int RecoverFromJournal(File& file, platform::FileErrorInfo& error, std::string& 
     // Ours: read the rest, as long as the header says it is. Longer than that, it has
     // been added to by someone else, and is left alone.
     const std::uint64_t length = journal.Length();
-    if (length > JournalLength(bytes)) {
+    if (length > record->JournalLength()) {
         journal.Close();
         return 0;
     }
-    const bool whole = length == JournalLength(bytes);
+    const bool whole = length == record->JournalLength();
     if (whole) {
         bytes.resize(static_cast<std::size_t>(length));
         const std::size_t got =
@@ -657,7 +857,7 @@ int RecoverFromJournal(File& file, platform::FileErrorInfo& error, std::string& 
         return 0;
     }
 
-    switch (CompareWithCommit(file, *record)) {
+    switch (record->Resized() ? CompareResized(file, *record) : CompareSameLength(file, *record)) {
     case FileState::Original:
     case FileState::Committed:
         break;

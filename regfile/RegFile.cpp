@@ -247,10 +247,13 @@ void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes)
     const std::size_t length = Length_ - removed + bytes.size();
     if (!Original_ || length + 1 > Capacity_) {
         // The first change keeps the buffer as read for Close and builds the edited text in
-        // a new one; a text outgrowing its buffer moves to a larger one. The room left is
-        // more than a template task adds (a header and three value lines of at most 255
-        // bytes each), so such a task moves the text once.
-        const std::size_t capacity = length + 1 + length / 64 + 1024;
+        // a new one, with a little room: a Save's value lines mostly keep their length, and
+        // a template appended (a header and three short value lines) fits. A text
+        // outgrowing its buffer moves to one an eighth larger, so that a Save appending many
+        // templates moves it a few times only. The task holds both texts, so the room is
+        // kept small: it counts against the task's memory at every size.
+        const std::size_t room = Original_ ? length / 8 + 4096 : length / 64 + 256;
+        const std::size_t capacity = length + 1 + room;
         auto block = std::make_unique_for_overwrite<char[]>(capacity);
         const char* old = Block();
         std::memcpy(block.get(), old, start);

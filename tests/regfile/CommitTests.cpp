@@ -43,6 +43,34 @@ void RewriteTemplate2(RegFile& editor) {
     ASSERT_EQ(editor.ApplyValueList(kKey, 2, list, 1), 1);
 }
 
+// A task that keeps the length: values of templates 2 and 3 changed in place, far apart
+// (the tail's filler lies between them).
+void ChangeValuesInPlace(RegFile& editor) {
+    std::uint32_t five = 5;
+    ASSERT_EQ(editor.WriteValue(kKey, 2, "SwitchID", REG_DWORD, &five, 4), 0);
+    const unsigned char edges[8] = {4, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(editor.WriteValue(kKey, 2, "TriggerMode", REG_BINARY, edges, 8), 0);
+    std::uint32_t seven = 7;
+    ASSERT_EQ(editor.WriteValue(kKey, 3, "SwitchID", REG_DWORD, &seven, 4), 0);
+}
+
+// The two forms a commit takes, each with the file that its task edits.
+struct Task {
+    const char* Name;
+    void (*Edit)(RegFile&);
+    // The call on the driver file after which it is wholly written but not yet complete:
+    // the length still to set (moving the tail), or the sync (keeping the length).
+    platform::FileCall Completing;
+};
+const Task kTasks[] = {
+    {"moving the tail", RewriteTemplate2, FileCall::SetLength},
+    {"keeping the length", ChangeValuesInPlace, FileCall::Sync},
+};
+
+std::string TaskFile() {
+    return kSection2 + LongTail() + "\"SwitchID\"=dword:3\r\n";
+}
+
 using CommitTest = RegFileTest;
 
 TEST_F(CommitTest, AnUnchangedTaskWritesNothing) {
@@ -101,50 +129,53 @@ TEST_F(CommitTest, ReloadAndDestructionDropEdits) {
 }
 
 TEST_F(CommitTest, AFailingCallLeavesTheFileAsBeforeOrAsAfter) {
-    const std::string before = kSection2 + LongTail();
-    std::string after;
-    int closeCalls = 0;
-    {
-        Write(before);
-        RegFile editor;
-        OpenEditor(editor);
-        RewriteTemplate2(editor);
-        Hook count([&](FileCall, std::string_view) { return ++closeCalls, 0; });
-        editor.Close();
-        after = Read();
-    }
-    ASSERT_NE(after, before);
-    ASSERT_GT(closeCalls, 5);
-
-    for (int code : {ENOSPC, EIO}) {
-        for (int n = 1; n <= closeCalls; ++n) {
+    for (const Task& task : kTasks) {
+        SCOPED_TRACE(task.Name);
+        const std::string before = TaskFile();
+        std::string after;
+        int closeCalls = 0;
+        {
             Write(before);
             RegFile editor;
             OpenEditor(editor);
-            RewriteTemplate2(editor);
-            int seen = 0;
-            bool mainFileClosed = false;
-            FileCall failed = FileCall::Open;
-            Hook fail([&](FileCall call, std::string_view path) {
-                if (++seen != n) {
-                    return 0;
+            task.Edit(editor);
+            Hook count([&](FileCall, std::string_view) { return ++closeCalls, 0; });
+            editor.Close();
+            after = Read();
+        }
+        ASSERT_NE(after, before);
+        ASSERT_GT(closeCalls, 5);
+
+        for (int code : {ENOSPC, EIO}) {
+            for (int n = 1; n <= closeCalls; ++n) {
+                Write(before);
+                RegFile editor;
+                OpenEditor(editor);
+                task.Edit(editor);
+                int seen = 0;
+                bool mainFileClosed = false;
+                FileCall failed = FileCall::Open;
+                Hook fail([&](FileCall call, std::string_view path) {
+                    if (++seen != n) {
+                        return 0;
+                    }
+                    failed = call;
+                    mainFileClosed = call == FileCall::Close && path == path_;
+                    return code;
+                });
+                try {
+                    editor.Close();
+                    EXPECT_TRUE(Read() == after) << "call " << n;
+                } catch (const platform::FileError& error) {
+                    EXPECT_EQ(error.Code(), code);
+                    // Only the final close of the file itself fails after the change is made.
+                    const std::string& expected = mainFileClosed ? after : before;
+                    EXPECT_TRUE(Read() == expected)
+                        << "call " << n << ": " << platform::FileCallName(failed) << " "
+                        << error.what();
                 }
-                failed = call;
-                mainFileClosed = call == FileCall::Close && path == path_;
-                return code;
-            });
-            try {
-                editor.Close();
-                EXPECT_TRUE(Read() == after) << "call " << n;
-            } catch (const platform::FileError& error) {
-                EXPECT_EQ(error.Code(), code);
-                // Only the final close of the file itself fails after the change is made.
-                const std::string& expected = mainFileClosed ? after : before;
-                EXPECT_TRUE(Read() == expected)
-                    << "call " << n << ": " << platform::FileCallName(failed) << " "
-                    << error.what();
+                EXPECT_FALSE(Exists(JournalPath(path_))) << "call " << n;
             }
-            EXPECT_FALSE(Exists(JournalPath(path_))) << "call " << n;
         }
     }
 }
@@ -192,26 +223,38 @@ class KilledCommitTest : public RegFileTest {
 protected:
     void SetUp() override {
         RegFileTest::SetUp();
-        before_ = kSection2 + LongTail();
-        Write(before_);
-        {
-            RegFile editor;
-            OpenEditor(editor);
-            RewriteTemplate2(editor);
-            after_ = editor.Block();
-        }
         journal_ = JournalPath(path_);
+        Prepare(kTasks[0]);
+    }
+    // Writes the task's file and finds what the task makes of it.
+    void Prepare(const Task& task) {
+        task_ = &task;
+        before_ = TaskFile();
+        Write(before_);
+        RegFile editor;
+        OpenEditor(editor);
+        task.Edit(editor);
+        after_ = editor.Block();
     }
     void RunTask(const std::function<bool(FileCall, std::string_view)>& killAt) {
         RunKilled(
             [&] {
                 RegFile editor;
                 if (editor.Open(path_, kModel) == 0) {
-                    RewriteTemplate2(editor);
+                    task_->Edit(editor);
                     editor.Close();
                 }
             },
             killAt);
+    }
+    // Kills the task once the driver file is written in full but the commit is not done:
+    // the file holds the new bytes (but for the length, when moving the tail) and the
+    // journal is on disk.
+    void RunTaskUntilCompleting() {
+        RunTask([&](FileCall call, std::string_view path) {
+            return call == task_->Completing && path == path_;
+        });
+        ASSERT_TRUE(Exists(journal_));
     }
     // What the next task sees and leaves behind.
     std::string OpenAgain() {
@@ -223,16 +266,14 @@ protected:
         return seen;
     }
 
+    const Task* task_ = nullptr;
     std::string before_;
     std::string after_;
     std::string journal_;
 };
 
 TEST_F(KilledCommitTest, HalfWrittenFileIsRolledBack) {
-    RunTask([&](FileCall call, std::string_view path) {
-        return call == FileCall::SetLength && path == path_;
-    });
-    ASSERT_TRUE(Exists(journal_));
+    RunTaskUntilCompleting();
     std::string cut = Read();
     ASSERT_NE(cut, before_);
     ASSERT_NE(cut, after_);
@@ -241,47 +282,157 @@ TEST_F(KilledCommitTest, HalfWrittenFileIsRolledBack) {
 }
 
 TEST_F(KilledCommitTest, FinishedCommitIsKept) {
-    RunTask([&](FileCall call, std::string_view) { return call == FileCall::Remove; });
-    ASSERT_TRUE(Exists(journal_));
-    EXPECT_EQ(OpenAgain(), after_);
-    EXPECT_EQ(Read(), after_);
+    for (const Task& task : kTasks) {
+        SCOPED_TRACE(task.Name);
+        Prepare(task);
+        RunTask([&](FileCall call, std::string_view) { return call == FileCall::Remove; });
+        ASSERT_TRUE(Exists(journal_));
+        EXPECT_EQ(OpenAgain(), after_);
+        EXPECT_EQ(Read(), after_);
+    }
+}
+
+// Killed at each file call of the task in turn, from its open to its last: the next
+// opener always finds the file as before the task or as after it, and no journal.
+TEST_F(KilledCommitTest, KilledAtAnyCallTheNextOpenerFindsBeforeOrAfter) {
+    for (const Task& task : kTasks) {
+        SCOPED_TRACE(task.Name);
+        Prepare(task);
+        int calls = 0;
+        {
+            Hook count([&](FileCall, std::string_view) { return ++calls, 0; });
+            RegFile editor;
+            OpenEditor(editor);
+            task.Edit(editor);
+            editor.Close();
+        }
+        ASSERT_EQ(Read(), after_);
+        int rolledBack = 0;
+        for (int n = 1; n <= calls; ++n) {
+            Write(before_);
+            int seen = 0;
+            RunTask([&](FileCall, std::string_view) { return ++seen == n; });
+            const std::string cut = Read();
+            rolledBack += cut != before_ && cut != after_ ? 1 : 0;
+            const std::string seenNext = OpenAgain();
+            EXPECT_TRUE(seenNext == before_ || seenNext == after_) << "call " << n;
+            EXPECT_EQ(Read(), seenNext) << "call " << n;
+        }
+        // Moving the tail, a kill at the length leaves a cut file to roll back.
+        EXPECT_EQ(rolledBack, task.Completing == FileCall::SetLength ? 1 : 0);
+    }
+}
+
+// Long runs go into the journal straight from memory, between the gathered pieces: the
+// journal then takes several writes, and a kill at any call of the commit still leaves
+// the file before or after it for the next opener. Both forms, through CommitChange.
+TEST_F(KilledCommitTest, JournalOfSeveralWritesKilledAtAnyCall) {
+    std::string sameLength = before_;
+    for (std::size_t i = 100; i < 3100; ++i) {
+        sameLength[i] = static_cast<char>(sameLength[i] ^ 1);
+    }
+    sameLength[5000] = static_cast<char>(sameLength[5000] ^ 1);
+    sameLength[9000] = static_cast<char>(sameLength[9000] ^ 1);
+    std::string resized = sameLength;
+    resized.insert(200, 1500, 'i');
+    for (const std::string& updated : {sameLength, resized}) {
+        SCOPED_TRACE(updated.size() == before_.size() ? "keeping the length" : "moving the tail");
+        auto commit = [&] {
+            platform::File file;
+            platform::FileErrorInfo info;
+            if (file.Open(path_, info) == 0) {
+                CommitChange(file, before_, updated);
+                file.Close();
+            }
+        };
+        Write(before_);
+        int calls = 0;
+        int journalWrites = 0;
+        {
+            Hook count([&](FileCall call, std::string_view path) {
+                journalWrites += call == FileCall::Write && path == journal_ ? 1 : 0;
+                return ++calls, 0;
+            });
+            commit();
+        }
+        ASSERT_EQ(Read(), updated);
+        EXPECT_GE(journalWrites, 3);
+        after_ = updated;
+        for (int n = 1; n <= calls; ++n) {
+            Write(before_);
+            int seen = 0;
+            RunKilled(commit, [&](FileCall, std::string_view) { return ++seen == n; });
+            const std::string seenNext = OpenAgain();
+            EXPECT_TRUE(seenNext == before_ || seenNext == after_) << "call " << n;
+        }
+    }
 }
 
 // A journal cut short (killed between its creation and its first write, a machine stopped
 // while it was written) was never relied on: the file is untouched and the journal goes.
 TEST_F(KilledCommitTest, JournalCutShortIsRemoved) {
-    RunTask([&](FileCall call, std::string_view path) {
-        return call == FileCall::Sync && path == journal_;
-    });
-    ASSERT_TRUE(Exists(journal_));
-    const std::string whole = ReadBytes(journal_);
-    for (std::size_t keep : {whole.size() / 2, std::size_t{20}, std::size_t{0}}) {
-        WriteBytes(journal_, whole.substr(0, keep));
-        EXPECT_EQ(OpenAgain(), before_) << keep;
+    for (const Task& task : kTasks) {
+        SCOPED_TRACE(task.Name);
+        Prepare(task);
+        RunTask([&](FileCall call, std::string_view path) {
+            return call == FileCall::Sync && path == journal_;
+        });
+        ASSERT_TRUE(Exists(journal_));
+        const std::string whole = ReadBytes(journal_);
+        for (std::size_t keep :
+             {whole.size() - 1, whole.size() / 2, std::size_t{20}, std::size_t{0}}) {
+            WriteBytes(journal_, whole.substr(0, keep));
+            EXPECT_EQ(OpenAgain(), before_) << keep;
+        }
     }
+}
+
+// Keeping the length, the journal holds the bytes that change, not the region between
+// them nor the file: a few bytes over the changes, far apart, of a 10 KiB file.
+TEST_F(KilledCommitTest, SameLengthJournalHoldsOnlyTheChangedBytes) {
+    Prepare(kTasks[1]);
+    ASSERT_EQ(after_.size(), before_.size());
+    std::size_t first = 0;
+    while (before_[first] == after_[first]) {
+        ++first;
+    }
+    std::size_t last = before_.size();
+    while (before_[last - 1] == after_[last - 1]) {
+        --last;
+    }
+    ASSERT_GT(last - first, 10000u);
+    RunTaskUntilCompleting();
+    // The header's 88 bytes, three runs of one, one and two bytes, old and new.
+    EXPECT_LE(ReadBytes(journal_).size(), 88u + 3 * 2 + 2 * 4u);
+    EXPECT_EQ(OpenAgain(), after_);
 }
 
 // Each byte of the region old or new, in any mix (pages reaching the disk in any order, a
 // roll-back cut short): rolled back.
 TEST_F(KilledCommitTest, RegionMixingOldAndNewBytesIsRolledBack) {
-    RunTask([&](FileCall call, std::string_view path) {
-        return call == FileCall::SetLength && path == path_;
-    });
-    std::string mixed = Read();
-    ASSERT_EQ(mixed.size(), before_.size());
-    int fromOld = 0;
-    for (std::size_t i = 0; i < mixed.size(); ++i) {
-        if (mixed[i] != before_[i] && ++fromOld % 2 == 0) {
-            mixed[i] = before_[i];
+    for (const Task& task : kTasks) {
+        SCOPED_TRACE(task.Name);
+        Prepare(task);
+        RunTaskUntilCompleting();
+        std::string mixed = Read();
+        ASSERT_EQ(mixed.size(), before_.size());
+        int fromOld = 0;
+        for (std::size_t i = 0; i < mixed.size(); ++i) {
+            if (mixed[i] != before_[i] && ++fromOld % 2 == 0) {
+                mixed[i] = before_[i];
+            }
         }
+        ASSERT_GE(fromOld, 3);
+        ASSERT_NE(mixed, before_);
+        ASSERT_NE(mixed, after_);
+        Write(mixed);
+        EXPECT_EQ(OpenAgain(), before_);
     }
-    ASSERT_GT(fromOld, 10);
-    Write(mixed);
-    EXPECT_EQ(OpenAgain(), before_);
 }
 
-// The file edited by hand after the kill, outside the region, inside it, in its length, or
-// wholly: left exactly as it is, the journal renamed to a free name and the user told.
+// The file edited by hand after the kill, outside the region (or between the changed
+// bytes), inside it, in its length, or wholly: left exactly as it is, the journal renamed
+// to a free name and the user told.
 TEST_F(KilledCommitTest, EditedFileIsLeftAsItIsAndTheJournalSetAside) {
     struct Edit {
         const char* name;
@@ -290,32 +441,40 @@ TEST_F(KilledCommitTest, EditedFileIsLeftAsItIsAndTheJournalSetAside) {
     const std::vector<Edit> edits = {
         {"head", [](std::string f) { return f.replace(f.find("Template2]"), 10, "Templat0]M"); }},
         {"region", [](std::string f) { return f.replace(f.size() - 200, 1, "#"); }},
+        {"a changed byte made a third one",
+         [&](std::string f) {
+             std::size_t at = 0;
+             while (before_[at] == after_[at]) {
+                 ++at;
+             }
+             f[at] = '#';
+             return f;
+         }},
         {"longer", [](std::string f) { return f + "; a note\r\n"; }},
         {"cut to the old length", [&](std::string f) { return f.substr(0, before_.size() - 40); }},
         {"replaced", [](std::string) { return std::string("REGEDIT4\r\n"); }},
     };
     int setAside = 0;
-    for (const Edit& edit : edits) {
-        SCOPED_TRACE(edit.name);
-        Write(before_);
-        RunTask([&](FileCall call, std::string_view path) {
-            return call == FileCall::SetLength && path == path_;
-        });
-        ASSERT_TRUE(Exists(journal_));
-        const std::string journalBytes = ReadBytes(journal_);
-        const std::string edited = edit.apply(Read());
-        Write(edited);
-        RegFile editor;
-        OpenEditor(editor);
-        EXPECT_EQ(std::string(editor.Block(), editor.Length()), edited);
-        editor.Close();
-        EXPECT_EQ(Read(), edited);
-        EXPECT_FALSE(Exists(journal_));
-        const std::string aside = journal_ + ".stale-" + std::to_string(++setAside);
-        EXPECT_EQ(ReadBytes(aside), journalBytes);
-        EXPECT_NE(editor.Notice().find("PCI3916.reg.undo.stale-" + std::to_string(setAside)),
-                  std::string::npos)
-            << editor.Notice();
+    for (const Task& task : kTasks) {
+        for (const Edit& edit : edits) {
+            SCOPED_TRACE(std::string(task.Name) + ", " + edit.name);
+            Prepare(task);
+            RunTaskUntilCompleting();
+            const std::string journalBytes = ReadBytes(journal_);
+            const std::string edited = edit.apply(Read());
+            Write(edited);
+            RegFile editor;
+            OpenEditor(editor);
+            EXPECT_EQ(std::string(editor.Block(), editor.Length()), edited);
+            editor.Close();
+            EXPECT_EQ(Read(), edited);
+            EXPECT_FALSE(Exists(journal_));
+            const std::string aside = journal_ + ".stale-" + std::to_string(++setAside);
+            EXPECT_EQ(ReadBytes(aside), journalBytes);
+            EXPECT_NE(editor.Notice().find("PCI3916.reg.undo.stale-" + std::to_string(setAside)),
+                      std::string::npos)
+                << editor.Notice();
+        }
     }
     // Earlier ones are kept, and nothing is told when nothing is found.
     EXPECT_TRUE(Exists(journal_ + ".stale-1"));
