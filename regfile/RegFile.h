@@ -154,8 +154,6 @@ private:
     std::unique_ptr<char[]> Block_;
     std::size_t Capacity_ = 0;
     std::int32_t LastIndex_ = -1;
-    std::uint32_t SpanStart_ = 0;
-    std::uint32_t SpanEnd_ = 0;
     // The file's content as read, taken by the first splice that changes Block (null
     // until then): what Close compares the edited Block with. Of the two, the first
     // SameHead_ and the last SameTail_ bytes are known to be equal.

@@ -56,8 +56,6 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
         return 1;
     }
     const Section* section = LastSection(driverKey, index);
-    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
-    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
 
     try {
@@ -115,8 +113,6 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
         return 1;
     }
     const Section* section = LastSection(driverKey, index);
-    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
-    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
     const std::string_view nameText(name);
     if (section == nullptr || nameText.empty() || HasLineBreak(nameText)) {
@@ -260,8 +256,6 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
         names[i] = list[i].Name;
     }
     const Section* section = LastSection(driverKey, index);
-    SpanStart_ = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
-    SpanEnd_ = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
     LastIndex_ = index;
     if (section != nullptr) {
         FindValues(driverKey, index, names, count, found);
