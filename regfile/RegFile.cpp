@@ -386,12 +386,8 @@ RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
 
 void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
                          std::size_t count, Occurrence* found, bool withBytes) const {
-    // Per name, the last line the import keeps and the last one it refuses (held here
-    // for the few names a template has, without an allocation).
-    constexpr std::size_t kFew = 4;
-    Occurrence few[kFew];
-    std::vector<Occurrence> many(count > kFew ? count : 0);
-    Occurrence* refused = count > kFew ? many.data() : few;
+    // Per name, the last line the import keeps and the last one it refuses.
+    FewOrMany<Occurrence> refused(count);
     for (std::size_t i = 0; i < count; ++i) {
         found[i] = Occurrence{};
     }
@@ -409,6 +405,22 @@ void RegFile::FindValues(std::string_view driverKey, int index, const std::strin
             found[i] = std::move(refused[i]);
         }
     }
+}
+
+FewOrMany<RegFile::Occurrence> RegFile::FindListValues(std::string_view driverKey, int index,
+                                                       const RegValueSpec* list,
+                                                       bool withBytes) const {
+    std::size_t count = 0;
+    while (list[count].Name != nullptr) {
+        ++count;
+    }
+    FewOrMany<std::string_view> names(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        names[i] = list[i].Name;
+    }
+    FewOrMany<Occurrence> found(count);
+    FindValues(driverKey, index, names.data(), count, found.data(), withBytes);
+    return found;
 }
 
 int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {

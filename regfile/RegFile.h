@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "regfile/FewOrMany.h"
 #include "regfile/KeyLines.h"
 #include "regfile/RegValueSpec.h"
 #include "regfile/ValueLines.h"
@@ -121,6 +122,9 @@ private:
     // than four counts as taken).
     void FindValues(std::string_view driverKey, int index, const std::string_view* names,
                     std::size_t count, Occurrence* found, bool withBytes = true) const;
+    // What one such walk finds of every name of `list` (ended by a null name), in order.
+    FewOrMany<Occurrence> FindListValues(std::string_view driverKey, int index,
+                                         const RegValueSpec* list, bool withBytes) const;
     // ReadValue's answer from a found line.
     int ReadOccurrence(const Occurrence& found, std::int32_t* type, void* data,
                        std::uint32_t* size) const;

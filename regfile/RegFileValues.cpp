@@ -5,7 +5,6 @@
 #include <new>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "regfile/RegFile.h"
 
@@ -189,24 +188,14 @@ int RegFile::ReadOccurrence(const Occurrence& found, std::int32_t* type, void* d
 
 bool RegFile::HoldsAsWritten(std::string_view driverKey, int index,
                              const RegValueSpec* list) const {
-    constexpr std::size_t kFew = 4;
-    std::size_t count = 0;
-    while (list[count].Name != nullptr) {
-        ++count;
-    }
-    if (count > kFew || LastSection(driverKey, index) == nullptr) {
+    if (LastSection(driverKey, index) == nullptr) {
         return false;
     }
-    std::string_view names[kFew];
-    for (std::size_t i = 0; i < count; ++i) {
-        names[i] = list[i].Name;
-    }
-    Occurrence found[kFew];
     // The bytes are not needed: the text is compared. A "hex(4):" list taken here that
     // the write would refuse never reads as a written line, so the answer errs towards no.
-    FindValues(driverKey, index, names, count, found, false);
+    FewOrMany<Occurrence> found = FindListValues(driverKey, index, list, false);
     const std::string_view text = Text();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
         const ValueExtent& value = found[i].Value;
         const std::optional<std::string> line =
             ComposeValueLine(list[i].Name, list[i].Type, list[i].Data, WrittenSize(list[i]));
@@ -240,30 +229,14 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
     }
     // Every entry is read, all in one walk over the template's lines; the list reports
     // the last one.
-    std::size_t count = 0;
-    while (list[count].Name != nullptr) {
-        ++count;
-    }
-    // A template's few values are held here without an allocation.
-    constexpr std::size_t kFew = 4;
-    std::string_view fewNames[kFew];
-    Occurrence fewFound[kFew];
-    std::vector<std::string_view> manyNames(count > kFew ? count : 0);
-    std::vector<Occurrence> manyFound(count > kFew ? count : 0);
-    std::string_view* names = count > kFew ? manyNames.data() : fewNames;
-    Occurrence* found = count > kFew ? manyFound.data() : fewFound;
-    for (std::size_t i = 0; i < count; ++i) {
-        names[i] = list[i].Name;
-    }
     const Section* section = LastSection(driverKey, index);
     LastIndex_ = index;
-    if (section != nullptr) {
-        FindValues(driverKey, index, names, count, found);
-    }
+    FewOrMany<Occurrence> found = FindListValues(driverKey, index, list, true);
     int result = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < found.size(); ++i) {
         RegValueSpec& entry = list[i];
-        const bool readable = section != nullptr && !names[i].empty() && !HasLineBreak(names[i]);
+        const std::string_view name = entry.Name;
+        const bool readable = section != nullptr && !name.empty() && !HasLineBreak(name);
         result =
             readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0 ? 1 : 0;
     }
