@@ -68,9 +68,13 @@ bool WriteTemplateValues(RegFile& file, const TemplateRecord& record, int index,
     return true;
 }
 
-// The identity of the content `file` read, with its layout when known.
-FileIdentity ReadIdentity(const RegFile& file) {
-    return FileIdentity{file.Length(), file.ReadChecksum(), true, file.KnownLayout()};
+// The identity of the content `file` holds (as read, or as edited), with its layout when
+// known.
+FileIdentity HeldIdentity(const RegFile& file) {
+    const std::uint64_t checksum =
+        file.Edited() ? regfile::ChecksumOf(std::string_view(file.Block(), file.Length()))
+                      : file.ReadChecksum();
+    return FileIdentity{file.Length(), checksum, true, file.KnownLayout()};
 }
 
 } // namespace
@@ -80,7 +84,7 @@ FileIdentity IdentityOnDisk(std::string_view path) {
         RegFile file;
         if (file.Open(path, kModelText) != 0)
             return {};
-        const FileIdentity identity = ReadIdentity(file);
+        const FileIdentity identity = HeldIdentity(file);
         file.Close();
         return identity;
     } catch (const platform::FileError&) {
@@ -122,7 +126,7 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
             if ((content.Present & Bit(i)) && file.HoldsAsWritten(driverKey, i, written.entries))
                 content.AsWritten = static_cast<std::uint16_t>(content.AsWritten | Bit(i));
         }
-        content.Identity = ReadIdentity(file);
+        content.Identity = HeldIdentity(file);
         file.Close();
         result.Content = content;
         result.Ok = true;
@@ -151,7 +155,9 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
         if (preview != nullptr)
             preview->Before.assign(file.Block(), file.Length());
         const SavePlan* chosen = &plan;
-        if (merge != nullptr && ReadIdentity(file) != expected) {
+        // The identity compares length and checksum; the layout is not needed for that.
+        const FileIdentity read{file.Length(), file.ReadChecksum(), true, std::nullopt};
+        if (merge != nullptr && read != expected) {
             chosen = merge;
             result.Merged = true;
         }
@@ -174,12 +180,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
                 result.SkippedValues =
                     static_cast<std::uint16_t>(result.SkippedValues | Bit(index));
         }
-        if (!file.Edited()) {
-            result.Identity = ReadIdentity(file);
-        } else {
-            result.Identity = IdentityOf(std::string_view(file.Block(), file.Length()));
-            result.Identity.Layout = file.KnownLayout();
-        }
+        result.Identity = HeldIdentity(file);
         if (preview != nullptr) {
             preview->After.assign(file.Block(), file.Length());
             result.Ok = true;
