@@ -14,6 +14,10 @@ namespace regfile {
 
 namespace {
 
+// The components of a template header's key ahead of the driver key.
+constexpr std::array<std::string_view, 5> kTemplateKeyRoot = {"HKEY_LOCAL_MACHINE", "Drivers",
+                                                              "BuiltIn", "PCI", "Template"};
+
 // The next component of a key from `pos` on, empty ones skipped; empty at the key's end.
 std::string_view NextComponent(std::string_view key, std::size_t& pos) {
     while (pos < key.size() && key[pos] == '\\') {
@@ -79,13 +83,14 @@ int TemplateIndexOfKey(std::string_view key, std::string_view driverKey) {
         !EqualNoCase(key.substr(lastBegin + 1, 8), "Template")) {
         return -1;
     }
-    const std::array<std::string_view, 6> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
-                                                  "Template",           driverKey};
     std::size_t pos = 0;
-    for (std::string_view expected : path) {
+    for (std::string_view expected : kTemplateKeyRoot) {
         if (!EqualNoCase(NextComponent(key, pos), expected)) {
             return -1;
         }
+    }
+    if (!EqualNoCase(NextComponent(key, pos), driverKey)) {
+        return -1;
     }
     const std::string_view last = NextComponent(key, pos);
     if (!NextComponent(key, pos).empty() || last.size() < 9 || last.size() > 10 ||
@@ -198,8 +203,9 @@ bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view
             }
         }
     }
-    const std::array<std::string_view, 7> path = {"HKEY_LOCAL_MACHINE", "Drivers", "BuiltIn", "PCI",
-                                                  "Template",           driverKey, "Template"};
+    const std::array<std::string_view, 7> path = {
+        kTemplateKeyRoot[0], kTemplateKeyRoot[1], kTemplateKeyRoot[2], kTemplateKeyRoot[3],
+        kTemplateKeyRoot[4], driverKey,           "Template"};
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (i > 0) {
             // One "\\" or more between components.
