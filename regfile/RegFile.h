@@ -76,9 +76,12 @@ public:
     int ReadValue(std::string_view driverKey, int index, const char* name, std::int32_t* type,
                   void* data, std::uint32_t* size);
     int ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode);
-    // Whether the template's section holds every value of `list` (ended by a null name) as
-    // WriteValue writes it, so that writing the list would change no byte.
-    bool HoldsAsWritten(std::string_view driverKey, int index, const RegValueSpec* list) const;
+    // Reads `list` as ApplyValueList (mode 0) does, and in the same walk tells whether the
+    // section then holds every value of `written` as WriteValue writes it, so that writing
+    // them would change no byte. `written` names the values of `list`, in its order, with
+    // the data the read stores.
+    int ReadValueList(std::string_view driverKey, int index, RegValueSpec* list,
+                      const RegValueSpec* written, bool& asWritten);
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no

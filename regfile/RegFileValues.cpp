@@ -186,29 +186,6 @@ int RegFile::ReadOccurrence(const Occurrence& found, std::int32_t* type, void* d
     return 1;
 }
 
-bool RegFile::HoldsAsWritten(std::string_view driverKey, int index,
-                             const RegValueSpec* list) const {
-    if (LastSection(driverKey, index) == nullptr) {
-        return false;
-    }
-    // The bytes are not needed: the text is compared. A "hex(4):" list taken here that
-    // the write would refuse never reads as a written line, so the answer errs towards no.
-    FewOrMany<Occurrence> found = FindListValues(driverKey, index, list, false);
-    const std::string_view text = Text();
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const ValueExtent& value = found[i].Value;
-        const std::optional<std::string> line =
-            ComposeValueLine(list[i].Name, list[i].Type, list[i].Data, WrittenSize(list[i]));
-        // WriteValue leaves alone a value whose one line reads as it would write it.
-        if (!found[i].Found || !line || !value.SingleLine ||
-            text.substr(value.Begin, value.DataEnd - value.Begin) !=
-                std::string_view(*line).substr(0, line->size() - 2)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec* list, int mode) {
     if (list == nullptr) {
         return 0;
@@ -227,6 +204,12 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
         }
         return 1;
     }
+    bool asWritten = false;
+    return ReadValueList(driverKey, index, list, nullptr, asWritten);
+}
+
+int RegFile::ReadValueList(std::string_view driverKey, int index, RegValueSpec* list,
+                           const RegValueSpec* written, bool& asWritten) {
     // Every entry is read, all in one walk over the template's lines; the list reports
     // the last one.
     const Section* section = LastSection(driverKey, index);
@@ -239,6 +222,20 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
         const bool readable = section != nullptr && !name.empty() && !HasLineBreak(name);
         result =
             readable && ReadOccurrence(found[i], &entry.Type, entry.Data, &entry.Size) == 0 ? 1 : 0;
+    }
+    // WriteValue leaves alone a value whose one line, the one it would replace, reads as it
+    // would write it.
+    asWritten = section != nullptr && written != nullptr;
+    const std::string_view text = Text();
+    for (std::size_t i = 0; asWritten && i < found.size(); ++i) {
+        const ValueExtent& value = found[i].Value;
+        const std::optional<std::string> line = ComposeValueLine(
+            written[i].Name, written[i].Type, written[i].Data, WrittenSize(written[i]));
+        asWritten = written[i].Name != nullptr &&
+                    std::string_view(written[i].Name) == list[i].Name && found[i].Found && line &&
+                    value.SingleLine &&
+                    text.substr(value.Begin, value.DataEnd - value.Begin) ==
+                        std::string_view(*line).substr(0, line->size() - 2);
     }
     return result;
 }

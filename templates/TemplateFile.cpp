@@ -118,12 +118,14 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
             ValueList list(content.Records[i]);
             // A type the reader never reports marks an entry whose value was not found.
             list.entries[0].Type = 0;
-            if (file.ApplyValueList(driverKey, i, list.entries, 0) == 1)
+            // What a Save writes of the record: the values read, as the Save's list gives them.
+            const ValueList written(content.Records[i]);
+            bool asWritten = false;
+            if (file.ReadValueList(driverKey, i, list.entries, written.entries, asWritten) == 1)
                 content.ListRead = static_cast<std::uint16_t>(content.ListRead | Bit(i));
             if (list.entries[0].Type == regfile::REG_DWORD)
                 content.SwitchIdRead = static_cast<std::uint16_t>(content.SwitchIdRead | Bit(i));
-            ValueList written(content.Records[i]);
-            if ((content.Present & Bit(i)) && file.HoldsAsWritten(driverKey, i, written.entries))
+            if (asWritten)
                 content.AsWritten = static_cast<std::uint16_t>(content.AsWritten | Bit(i));
         }
         content.Identity = HeldIdentity(file);
