@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "regfile/ByteSearch.h"
 #include "regfile/TextScan.h"
 #include "regfile/ValueLines.h"
 
@@ -226,6 +227,50 @@ bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view
 
 } // namespace
 
+std::size_t TemplateSectionScan::NextKeyLine(std::string_view view) const {
+    const BytePattern bracket{'[', '[', 0, 0};
+    for (std::size_t at = FindPattern(view, next_, bracket); at != kNotFound;
+         at = FindPattern(view, at + 1, bracket)) {
+        std::size_t begin = at;
+        while (begin > 0 && IsBlank(view[begin - 1])) {
+            --begin;
+        }
+        if (begin == 0 || view[begin - 1] == '\n' || view[begin - 1] == '\r') {
+            return at;
+        }
+    }
+    return kNotFound;
+}
+
+std::size_t TemplateSectionScan::NextHeaderLike(std::string_view view) const {
+    // A template's header holds the driver key, and few other lines do: the places where
+    // its first and last bytes stand the right distance apart, letter case aside, lead to
+    // the few lines worth a look, each looked at once.
+    if (driverKey_.empty()) {
+        return kNotFound; // no key has an empty component where the driver key stands
+    }
+    const BytePattern ends{static_cast<char>(driverKey_.front() | 0x20),
+                           static_cast<char>(driverKey_.back() | 0x20), driverKey_.size() - 1,
+                           0x20};
+    std::size_t lineEnd = 0; // the end of the last line looked at
+    for (std::size_t at = FindPattern(view, next_, ends); at != kNotFound;
+         at = FindPattern(view, at + 1, ends)) {
+        if (at < lineEnd || !EqualNoCase(view.substr(at, driverKey_.size()), driverKey_)) {
+            continue;
+        }
+        const std::size_t begin = FindLineStart(view, at);
+        lineEnd = FindLineEnd(view, at);
+        const std::size_t bracket = SkipBlanks(view.substr(0, lineEnd), begin);
+        if (bracket < next_ || bracket == lineEnd || view[bracket] != '[') {
+            continue;
+        }
+        if (MayBeTemplateHeader(view, bracket + 1, driverKey_)) {
+            return bracket;
+        }
+    }
+    return kNotFound;
+}
+
 void TemplateSectionScan::Scan(std::string_view text, bool whole) {
     // A piece is looked at up to its last line feed: every line ahead of it is complete,
     // its line end included.
@@ -238,21 +283,15 @@ void TemplateSectionScan::Scan(std::string_view text, bool whole) {
         limit = lf + 1;
     }
     const std::string_view view = text.substr(0, limit);
-    for (std::size_t bracket = view.find('[', next_); bracket != kNotFound;
-         bracket = view.find('[', next_)) {
-        next_ = bracket + 1;
-        std::size_t begin = bracket;
-        while (begin > 0 && IsBlank(view[begin - 1])) {
-            --begin;
-        }
-        if (begin > 0 && view[begin - 1] != '\n' && view[begin - 1] != '\r') {
-            continue;
-        }
+    for (;;) {
         // With no section open, a line that cannot be a template's header changes nothing
-        // here, whether it is a key line or not.
-        if (!open_ && !MayBeTemplateHeader(view, bracket + 1, driverKey_)) {
-            continue;
+        // here, whether it is a key line or not; with one open, the next key line ends it.
+        const std::size_t bracket = open_ ? NextKeyLine(view) : NextHeaderLike(view);
+        if (bracket == kNotFound) {
+            break;
         }
+        next_ = bracket + 1;
+        const std::size_t begin = FindLineStart(view, bracket);
         if (MayCarryOn(view, from_, begin) && IsContinuationLine(view, begin)) {
             continue;
         }

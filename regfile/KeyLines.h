@@ -68,6 +68,11 @@ public:
     std::vector<TemplateSection> Take() { return std::move(sections_); }
 
 private:
+    // From next_ on: the "[" of the next key line; of the next line that may be a
+    // template's header.
+    std::size_t NextKeyLine(std::string_view view) const;
+    std::size_t NextHeaderLike(std::string_view view) const;
+
     std::string_view driverKey_;
     std::vector<TemplateSection> sections_;
     bool open_ = false;
