@@ -82,6 +82,14 @@ public:
     // the data the read stores.
     int ReadValueList(std::string_view driverKey, int index, RegValueSpec* list,
                       const RegValueSpec* written, bool& asWritten);
+    // The two ways ReadValueList answers, with the same results. The first applies only to
+    // a template with one section whose lines are blank or the values of `written` in the
+    // form WriteValue writes them (dwords and binaries), each once: it parses just that form
+    // and false says it did not apply. The second walks the lines as the importer reads them.
+    bool ReadWrittenValueList(std::string_view driverKey, int index, RegValueSpec* list,
+                              const RegValueSpec* written, int& result, bool& asWritten);
+    int ReadValueListByWalk(std::string_view driverKey, int index, RegValueSpec* list,
+                            const RegValueSpec* written, bool& asWritten);
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no
