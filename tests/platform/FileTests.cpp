@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,33 @@ TEST_F(FileTest, ReadWriteSeekAndLength) {
     file.Sync();
     file.Close();
     EXPECT_EQ(Get(), "01ab45");
+}
+
+// Bytes held in several places go out in order as one call, which the hook sees (and can
+// fail) as one write; the counters take every byte written.
+TEST_F(FileTest, PiecesAreWrittenInOrderAsOneCall) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Open(path_, info), 0);
+    const std::string_view first = "ab";
+    const std::string_view third = "cde";
+    const std::span<const char> pieces[] = {first, {}, third};
+    {
+        FailNth hook(2, EIO);
+        file.Seek(1, SeekOrigin::Begin);
+        EXPECT_THROW(file.WritePieces(pieces), FileError);
+        EXPECT_EQ(hook.calls, (std::vector<FileCall>{FileCall::Seek, FileCall::Write}));
+    }
+    EXPECT_EQ(Get(), "0123456789");
+    const std::uint64_t before = Counters().BytesWritten;
+    FailNth hook(0, 0);
+    file.Seek(8, SeekOrigin::Begin);
+    file.WritePieces(pieces);
+    file.Close();
+    EXPECT_EQ(Get(), "01234567abcde");
+    EXPECT_EQ(Counters().BytesWritten - before, 5u);
+    EXPECT_EQ(hook.calls,
+              (std::vector<FileCall>{FileCall::Seek, FileCall::Write, FileCall::Close}));
 }
 
 TEST_F(FileTest, CreateMakesOnlyNewFilesAndRemoveIgnoresMissingFiles) {
