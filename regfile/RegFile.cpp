@@ -116,8 +116,11 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
 int RegFile::Close() {
     if (File_.IsOpen() && Original_) {
         try {
-            CommitChange(File_, std::string_view(Original_.get(), OriginalLength_),
-                         std::string_view(Block(), Length_), KnownSame{SameHead_, SameTail_});
+            // The text as read: its head and tail are the edited text's own bytes.
+            const std::string_view between(Original_.get() + SameHead_,
+                                           OriginalLength_ - SameHead_ - SameTail_);
+            CommitChange(File_, OriginalText{SameHead_, between, Length_ - SameTail_},
+                         std::string_view(Block(), Length_));
         } catch (...) {
             Discard();
             throw;
