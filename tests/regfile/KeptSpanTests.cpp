@@ -12,153 +12,108 @@ namespace regfile::test {
 namespace {
 
 using platform::FileCall;
-using Edit = std::function<void(RegFile&)>;
 
-void Dword(RegFile& editor, int index, std::uint32_t value) {
-    editor.WriteValue(kKey, index, "SwitchID", REG_DWORD, &value, 4);
-}
+// 'd' deletes template Index, 'a' appends a section for it, 's' writes its switch ID Arg,
+// 'n' (else 'o') its "Note" (else "Other") of Arg letters.
+struct Op {
+    char Kind;
+    int Index;
+    std::uint32_t Arg = 0;
+};
 
-void WriteText(RegFile& editor, int index, const char* name, const std::string& text) {
-    editor.WriteValue(kKey, index, name, REG_SZ, text.c_str(),
-                      static_cast<std::uint32_t>(text.size() + 1));
-}
-
-// 16 templates (switch ID = index) among comment lines of growing length: about 9 KiB.
+// 16 templates (switch ID = index, an empty note) among comment lines of growing length.
 std::string Sections() {
     std::string text = "REGEDIT4\r\n";
     for (int i = 0; i < 16; ++i) {
         text += AppendedHeader(i) + "\"SwitchID\"=dword:" + "0123456789abcdef"[i] +
-                "\r\n\"Note\"=\"n\"\r\n;" + std::string(60 * i, 'c') + "\r\n";
+                "\r\n\"Note\"=\"\"\r\n;" + std::string(60 * i, 'c') + "\r\n";
     }
     return text;
 }
 
+struct Trace {
+    std::vector<std::tuple<FileCall, std::string, std::uint64_t>> Calls; // bytes written ahead
+    std::string Journal;                                                 // as synced
+};
+
 class KeptSpanTest : public RegFileTest {
 protected:
-    struct Trace {
-        // Each call, its path and the bytes written ahead of it.
-        std::vector<std::tuple<FileCall, std::string, std::uint64_t>> Calls;
-        std::string Journal; // as synced
-        std::string After;
-    };
     Trace Record(const std::function<void()>& commit) {
         Trace trace;
-        const std::string journal = JournalPath(path_);
         const std::uint64_t start = platform::Counters().BytesWritten;
-        {
-            Hook hook([&](FileCall call, std::string_view path) {
-                const std::uint64_t written = platform::Counters().BytesWritten - start;
-                trace.Calls.emplace_back(call, std::string(path), written);
-                if (call == FileCall::Sync && path == journal) {
-                    trace.Journal = ReadBytes(journal);
-                }
-                return 0;
-            });
-            commit();
-        }
-        trace.After = Read();
+        Hook hook([&](FileCall call, std::string_view path) {
+            trace.Calls.emplace_back(call, path, platform::Counters().BytesWritten - start);
+            if (call == FileCall::Sync && path == JournalPath(path_)) {
+                trace.Journal = ReadBytes(JournalPath(path_));
+            }
+            return 0;
+        });
+        commit();
         return trace;
     }
-    void Compare(const std::string& before, const Edit& edit) {
-        Write(before);
+    void Compare(const std::vector<Op>& ops) {
+        Write(Sections());
         RegFile editor;
         OpenEditor(editor);
-        edit(editor);
+        for (const Op& op : ops) {
+            const std::string text(op.Arg, static_cast<char>('x' + op.Index % 3));
+            if (op.Kind == 'd' || op.Kind == 'a') {
+                op.Kind == 'd' ? editor.DeleteSection(op.Index, kKey)
+                               : editor.AppendSection(op.Index);
+            } else if (op.Kind == 's') {
+                editor.WriteValue(kKey, op.Index, "SwitchID", REG_DWORD, &op.Arg, 4);
+            } else {
+                editor.WriteValue(kKey, op.Index, op.Kind == 'n' ? "Note" : "Other", REG_SZ,
+                                  text.c_str(), op.Arg + 1);
+            }
+        }
         const std::string updated(editor.Block(), editor.Length());
+        EXPECT_EQ(editor.Block()[editor.Length()], '\0');
         const Trace kept = Record([&] { editor.Close(); });
-        Write(before);
+        EXPECT_TRUE(Read() == updated);
+        Write(Sections());
         platform::File file;
         platform::FileErrorInfo info;
         ASSERT_EQ(file.Open(path_, info), 0);
         const Trace whole = Record([&] {
-            CommitChange(file, before, updated);
+            CommitChange(file, Sections(), updated);
             file.Close();
         });
         EXPECT_EQ(kept.Calls, whole.Calls);
         EXPECT_TRUE(kept.Journal == whole.Journal);
-        EXPECT_TRUE(kept.After == updated && whole.After == updated);
+        EXPECT_TRUE(Read() == updated);
     }
 };
 
 TEST_F(KeptSpanTest, EditsInAnyOrderCommitAsTheWholeTextWould) {
-    const std::string longText(300, 'L');
-    const std::vector<std::pair<const char*, Edit>> edits = {
-        {"deletions last to first",
-         [](RegFile& e) {
-             for (int i : {12, 7, 3}) {
-                 e.DeleteSection(i, kKey);
-             }
-         }},
-        {"deletions first to last",
-         [](RegFile& e) {
-             for (int i : {3, 7, 12}) {
-                 e.DeleteSection(i, kKey);
-             }
-         }},
+    const std::vector<std::pair<const char*, std::vector<Op>>> cases = {
+        {"deletions last to first", {{'d', 12}, {'d', 7}, {'d', 3}}},
+        {"deletions first to last", {{'d', 3}, {'d', 7}, {'d', 12}}},
         {"lines outgrowing the buffer",
-         [&](RegFile& e) {
-             for (const char* name : {"A", "B", "C", "D", "E"}) {
-                 WriteText(e, 3, name, longText);
-             }
-             e.AppendSection(20);
-         }},
-        {"writes beside a deleted section",
-         [](RegFile& e) {
-             e.DeleteSection(6, kKey);
-             Dword(e, 5, 0x99);
-             Dword(e, 7, 0x98);
-             WriteText(e, 7, "Note", "a longer note");
-         }},
-        {"a deletion over both ends of the span",
-         [](RegFile& e) {
-             Dword(e, 6, 0x1234);
-             WriteText(e, 6, "Note", "");
-             e.DeleteSection(6, kKey);
-         }},
-        {"bytes as read written back",
-         [](RegFile& e) {
-             Dword(e, 4, 0x77);
-             Dword(e, 9, 0x78);
-             Dword(e, 4, 4);
-         }},
-        {"every change undone",
-         [](RegFile& e) {
-             Dword(e, 9, 0x78);
-             WriteText(e, 2, "Note", "x");
-             Dword(e, 9, 9);
-             WriteText(e, 2, "Note", "n");
-         }},
+         {{'n', 3, 200}, {'o', 3, 200}, {'n', 4, 200}, {'a', 20}, {'o', 1, 9}}},
+        {"writes beside a deleted section", {{'d', 6}, {'s', 5, 0x99}, {'n', 7, 40}}},
+        {"a deletion over both ends of the span", {{'s', 6, 0x1234}, {'n', 6, 5}, {'d', 6}}},
+        {"bytes as read written back", {{'s', 4, 0x77}, {'s', 9, 0x78}, {'s', 4, 4}}},
+        {"every change undone", {{'s', 9, 0x78}, {'n', 2, 1}, {'s', 9, 9}, {'n', 2, 0}}},
     };
-    for (const auto& [name, edit] : edits) {
+    for (const auto& [name, ops] : cases) {
         SCOPED_TRACE(name);
-        Compare(Sections(), edit);
+        Compare(ops);
     }
 }
 
 TEST_F(KeptSpanTest, RandomEditsCommitAsTheWholeTextWould) {
     std::mt19937 random(3916);
-    const std::string before = Sections();
+    const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     for (int round = 0; round < 2000 && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
-        Compare(before, [&](RegFile& e) {
-            for (int n = std::uniform_int_distribution(1, 6)(random); n > 0; --n) {
-                const int index = std::uniform_int_distribution(0, 17)(random);
-                switch (std::uniform_int_distribution(0, 4)(random)) {
-                case 0:
-                    e.DeleteSection(index, kKey);
-                    break;
-                case 1:
-                    e.AppendSection(index);
-                    break;
-                case 2: // its own switch ID: often the bytes as read
-                    Dword(e, index, static_cast<std::uint32_t>(random() % 2 ? index : index + 1));
-                    break;
-                default:
-                    WriteText(e, index, random() % 2 ? "Note" : "Other",
-                              std::string(random() % 400, static_cast<char>('a' + random() % 3)));
-                }
-            }
-        });
+        std::vector<Op> ops(static_cast<std::size_t>(1 + below(6)));
+        for (Op& op : ops) {
+            op = {"dasno"[below(5)], below(18)};
+            // A switch ID is often its own (the bytes as read), a text often empty.
+            op.Arg = static_cast<std::uint32_t>(op.Kind == 's' ? op.Index + below(2) : below(230));
+        }
+        Compare(ops);
     }
 }
 
