@@ -78,10 +78,12 @@
 #include "regfile/Journal.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "regfile/Checksum.h"
@@ -178,17 +180,123 @@ std::size_t CommonSuffix(const char* a, std::size_t aSize, const char* b, std::s
     return i;
 }
 
+// Bytes held in up to three places in memory, read as one text: a commit's original
+// content (its head and tail are those of the updated content, see OriginalText) and the
+// stretches of it that the commit reads.
+class Pieces {
+public:
+    Pieces() = default;
+    // A text held in one place is one piece.
+    Pieces(std::string_view bytes) { Add(bytes); }
+    Pieces(std::string_view first, std::string_view second, std::string_view third) {
+        Add(first);
+        Add(second);
+        Add(third);
+    }
+
+    std::size_t size() const { return size_; }
+    // The pieces in order, none of them empty.
+    std::span<const std::string_view> Parts() const { return {parts_.data(), count_}; }
+    char operator[](std::size_t at) const {
+        for (const std::string_view part : Parts()) {
+            if (at < part.size()) {
+                return part[at];
+            }
+            at -= part.size();
+        }
+        return '\0';
+    }
+    // [from, from + count), cut at the end as std::string_view::substr does.
+    Pieces substr(std::size_t from, std::size_t count = std::string_view::npos) const {
+        Pieces out;
+        for (const std::string_view part : Parts()) {
+            if (from >= part.size()) {
+                from -= part.size();
+                continue;
+            }
+            const std::string_view taken = part.substr(from, count);
+            out.Add(taken);
+            count -= taken.size();
+            from = 0;
+        }
+        return out;
+    }
+
+private:
+    void Add(std::string_view part) {
+        if (!part.empty()) {
+            parts_[count_++] = part;
+            size_ += part.size();
+        }
+    }
+
+    std::array<std::string_view, 3> parts_{};
+    std::size_t count_ = 0;
+    std::size_t size_ = 0;
+};
+
+// Equal bytes at the starts of `a` and of `b` (which holds a.size() bytes or more).
+std::size_t CommonPrefix(const Pieces& a, const char* b) {
+    std::size_t done = 0;
+    for (const std::string_view part : a.Parts()) {
+        const std::size_t same = CommonPrefix(part.data(), b + done, part.size());
+        done += same;
+        if (same < part.size()) {
+            break;
+        }
+    }
+    return done;
+}
+
+// Equal bytes at the ends of `a` and of the bytes that end at `bEnd` (a.size() or more).
+std::size_t CommonSuffix(const Pieces& a, const char* bEnd) {
+    std::size_t done = 0;
+    const std::span<const std::string_view> parts = a.Parts();
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        const char* b = bEnd - done - part->size();
+        const std::size_t same =
+            CommonSuffix(part->data(), part->size(), b, part->size(), part->size());
+        done += same;
+        if (same < part->size()) {
+            break;
+        }
+    }
+    return done;
+}
+
+void AddTo(Checksum& sum, const Pieces& bytes) {
+    for (const std::string_view part : bytes.Parts()) {
+        sum.Add(part);
+    }
+}
+
+// Writes the pieces at the file's position in one write call.
+void WriteHere(File& file, const Pieces& bytes) {
+    std::array<std::span<const char>, 3> spans;
+    const std::span<const std::string_view> parts = bytes.Parts();
+    std::copy(parts.begin(), parts.end(), spans.begin());
+    file.WritePieces(std::span<const std::span<const char>>(spans.data(), parts.size()));
+}
+
+// Writes the pieces at `offset` (no call at all when there are no bytes).
+void WriteAt(File& file, std::uint64_t offset, const Pieces& bytes) {
+    if (bytes.size() == 0) {
+        return;
+    }
+    file.Seek(static_cast<std::int64_t>(offset), SeekOrigin::Begin);
+    WriteHere(file, bytes);
+}
+
 // Calls found(start, end) for each stretch of `newBytes` that differs from `oldBytes` at
 // the same place, equal stretches shorter than `gap` kept inside a run; the new bytes past
 // the old ones end the last run or form one of their own.
 template <class Found>
-void ForEachRun(std::string_view oldBytes, std::string_view newBytes, std::size_t gap,
-                Found&& found) {
+void ForEachRun(const Pieces& oldBytes, std::string_view newBytes, std::size_t gap, Found&& found) {
     const std::size_t common = std::min(oldBytes.size(), newBytes.size());
     std::optional<std::pair<std::size_t, std::size_t>> last;
     std::size_t at = 0;
     while (at < common) {
-        at += CommonPrefix(oldBytes.data() + at, newBytes.data() + at, common - at);
+        at += CommonPrefix(oldBytes.substr(at, common - at), newBytes.data() + at);
         if (at == common) {
             break;
         }
@@ -223,10 +331,10 @@ void ForEachRun(std::string_view oldBytes, std::string_view newBytes, std::size_
 
 // One commit: the two contents and the region between their shared head and tail.
 struct Change {
-    std::string_view Original;
+    Pieces Original;
     std::string_view Updated;
     std::size_t Offset = 0;
-    std::string_view OldBytes; // the region in Original (to its end when resized)
+    Pieces OldBytes;           // the region in Original (to its end when resized)
     std::string_view NewBytes; // the region in Updated, written in place
     std::size_t MovedTail = 0; // resized: the shared tail, at the end of both regions
 
@@ -237,8 +345,7 @@ struct Change {
 // is found (offsets in the region), sink.Piece(bytes) for each piece of bytes in order.
 template <class Sink> void EmitBody(const Change& change, Sink& sink) {
     const bool resized = change.Resized();
-    const std::string_view oldHead =
-        change.OldBytes.substr(0, change.OldBytes.size() - change.MovedTail);
+    const Pieces oldHead = change.OldBytes.substr(0, change.OldBytes.size() - change.MovedTail);
     const std::string_view newHead =
         change.NewBytes.substr(0, change.NewBytes.size() - change.MovedTail);
     std::size_t previousEnd = 0;
@@ -269,12 +376,12 @@ struct BodyPlan {
         ++RunCount;
         if (!change_.Resized()) {
             const std::size_t from = change_.Offset + start;
-            Outside.Add(change_.Original.substr(outsideFrom_, from - outsideFrom_));
+            AddTo(Outside, change_.Original.substr(outsideFrom_, from - outsideFrom_));
             outsideFrom_ = change_.Offset + end;
         }
     }
-    void Piece(std::string_view bytes) {
-        Body.Add(bytes);
+    void Piece(const Pieces& bytes) {
+        AddTo(Body, bytes);
         length_ += bytes.size();
         if (bytes.size() < kDirectWrite) {
             Gathered += bytes.size();
@@ -282,8 +389,8 @@ struct BodyPlan {
     }
     void EndOfRuns() {
         RunsLength = length_;
-        Outside.Add(change_.Resized() ? change_.Original.substr(0, change_.Offset)
-                                      : change_.Original.substr(outsideFrom_));
+        AddTo(Outside, change_.Resized() ? change_.Original.substr(0, change_.Offset)
+                                         : change_.Original.substr(outsideFrom_));
     }
 
     std::uint64_t RunCount = 0;
@@ -308,16 +415,18 @@ public:
 
     void Run(std::size_t, std::size_t) {}
     void EndOfRuns() {}
-    void Piece(std::string_view bytes) {
+    void Piece(const Pieces& bytes) {
         if (bytes.size() >= kDirectWrite || bytes.size() > capacity_ - used_) {
             Flush();
         }
         if (bytes.size() >= kDirectWrite || bytes.size() > capacity_) {
-            file_.Write(bytes);
+            WriteHere(file_, bytes);
             return;
         }
-        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-        used_ += bytes.size();
+        for (const std::string_view part : bytes.Parts()) {
+            std::memcpy(buffer_.get() + used_, part.data(), part.size());
+            used_ += part.size();
+        }
     }
     void Flush() {
         if (used_ != 0) {
@@ -617,14 +726,6 @@ FileState CompareResized(File& file, const Record& record) {
     return fits ? mix.State() : FileState::Other;
 }
 
-void WriteAt(File& file, std::uint64_t offset, std::string_view bytes) {
-    if (bytes.empty()) {
-        return;
-    }
-    file.Seek(static_cast<std::int64_t>(offset), SeekOrigin::Begin);
-    file.Write(bytes);
-}
-
 void RollBack(File& file, const Record& record) {
     if (record.Resized()) {
         WriteAt(file, record.Offset, record.OldBytes);
@@ -651,8 +752,8 @@ void RemoveQuietly(const std::string& path) {
     }
 }
 
-bool Restore(File& file, std::size_t offset, std::string_view oldBytes,
-             std::uint64_t originalLength, bool resized) {
+bool Restore(File& file, std::size_t offset, const Pieces& oldBytes, std::uint64_t originalLength,
+             bool resized) {
     try {
         WriteAt(file, offset, oldBytes);
         if (resized) {
@@ -724,22 +825,25 @@ std::string JournalPath(std::string_view path) {
     return journal;
 }
 
-void CommitChange(File& file, std::string_view original, std::string_view updated,
-                  KnownSame known) {
+void CommitChange(File& file, const OriginalText& text, std::string_view updated) {
+    // The original's head and tail are the updated content's own bytes: the search for the
+    // region that differs starts past them, and the old bytes that lie there (the tail
+    // that moves) are read from the updated content, never copied.
+    const Pieces original(updated.substr(0, text.Head), text.Kept, updated.substr(text.TailStart));
     // The shared head and tail, the tail never reaching into the head.
     const std::size_t common = std::min(original.size(), updated.size());
-    const std::size_t knownHead = std::min(known.Head, common);
+    const std::size_t knownHead = std::min(text.Head, common);
     const std::size_t offset =
         knownHead +
-        CommonPrefix(original.data() + knownHead, updated.data() + knownHead, common - knownHead);
+        CommonPrefix(original.substr(knownHead, common - knownHead), updated.data() + knownHead);
     if (offset == common && original.size() == updated.size()) {
         return;
     }
     const std::size_t rest = common - offset;
-    const std::size_t knownTail = std::min(known.Tail, rest);
+    const std::size_t knownTail = std::min(updated.size() - text.TailStart, rest);
     const std::size_t tail =
-        knownTail + CommonSuffix(original.data(), original.size() - knownTail, updated.data(),
-                                 updated.size() - knownTail, rest - knownTail);
+        knownTail + CommonSuffix(original.substr(original.size() - rest, rest - knownTail),
+                                 updated.data() + updated.size() - knownTail);
     const bool resized = original.size() != updated.size();
     // Resized, the tail moves and is written again; otherwise it stays where it is.
     const std::size_t oldEnd = resized ? original.size() : original.size() - tail;
@@ -802,6 +906,10 @@ void CommitChange(File& file, std::string_view original, std::string_view update
         }
         throw;
     }
+}
+
+void CommitChange(File& file, std::string_view original, std::string_view updated) {
+    CommitChange(file, OriginalText{0, original, updated.size()}, updated);
 }
 
 int RecoverFromJournal(File& file, platform::FileErrorInfo& error, std::string& notice) {

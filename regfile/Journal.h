@@ -12,11 +12,15 @@ namespace regfile {
 // "<path>.undo": the journal of the file at `path`.
 std::string JournalPath(std::string_view path);
 
-// Byte counts known to be equal at the start (Head) and at the end (Tail) of the original
-// and the updated content: the search for the region that differs starts past them.
-struct KnownSame {
+// The content a commit replaces, held in pieces over the updated content: its first Head
+// bytes are those of the updated content, then come the Kept bytes, then the updated
+// content's bytes from TailStart on (Head <= TailStart <= the updated length). A task that
+// changed one stretch of a long text keeps only that stretch's old bytes, and the commit
+// compares nothing outside it.
+struct OriginalText {
     std::size_t Head = 0;
-    std::size_t Tail = 0;
+    std::string_view Kept;
+    std::size_t TailStart = 0;
 };
 
 // Replaces the content of `file` (open and held, currently `original`) by `updated`,
@@ -24,9 +28,9 @@ struct KnownSame {
 // platform::FileError when the change cannot be made; the file then holds `original`.
 // Anything already at the journal's name is left alone and refuses the commit (the error
 // names it); a folder that takes no new file gets the change without a journal.
-// `known` must be true of the two contents; it only saves comparing those bytes.
-void CommitChange(platform::File& file, std::string_view original, std::string_view updated,
-                  KnownSame known = {});
+void CommitChange(platform::File& file, const OriginalText& original, std::string_view updated);
+// The same with the whole original content in one piece.
+void CommitChange(platform::File& file, std::string_view original, std::string_view updated);
 
 // Run right after `file` was opened and locked: completes or undoes a commit that was
 // cut short (the process killed, the machine stopped), when the file is still as that

@@ -114,10 +114,10 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
 }
 
 int RegFile::Close() {
-    if (File_.IsOpen() && Original_) {
+    if (File_.IsOpen() && Edited_) {
         try {
-            CommitChange(File_, std::string_view(Original_.get(), OriginalLength_),
-                         std::string_view(Block(), Length_), KnownSame{SameHead_, SameTail_});
+            CommitChange(File_, OriginalText{KeptFrom_, Kept_, KeptTo_},
+                         std::string_view(Block(), Length_));
         } catch (...) {
             Discard();
             throw;
@@ -142,10 +142,13 @@ void RegFile::Reload() {
 void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
                             const KnownContent* known) {
     // The edits are dropped first, so that only the one new buffer is held. It is not
-    // cleared ahead of the read: the read fills it.
+    // cleared ahead of the read: the read fills it. Its room to spare takes the edits of a
+    // Save in place: its value lines mostly keep their length, and a template appended (a
+    // header and three short value lines) fits.
     DropText();
     const std::size_t size = static_cast<std::size_t>(length);
-    auto block = std::make_unique_for_overwrite<char[]>(size + 1);
+    const std::size_t capacity = size + 1 + size / 64 + 256;
+    auto block = std::make_unique_for_overwrite<char[]>(capacity);
     if (rewind) {
         File_.Seek(0, platform::SeekOrigin::Begin);
     }
@@ -182,7 +185,7 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view 
         sections.Scan(std::string_view(block.get(), got), true);
     }
     Block_ = std::move(block);
-    Capacity_ = size + 1;
+    Capacity_ = capacity;
     Length_ = static_cast<std::uint32_t>(got);
     ReadChecksum_ = sum.Value();
     SectionsKey_ = std::string(driverKey);
@@ -203,12 +206,12 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view 
 
 void RegFile::DropText() noexcept {
     Block_.reset();
-    Original_.reset();
     Capacity_ = 0;
     Length_ = 0;
-    OriginalLength_ = 0;
-    SameHead_ = 0;
-    SameTail_ = 0;
+    Edited_ = false;
+    Kept_ = std::string();
+    KeptFrom_ = 0;
+    KeptTo_ = 0;
     TextEnd_ = 0;
     TextEndKnown_ = false;
     ZeroFree_ = 0;
@@ -242,32 +245,40 @@ void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes)
         (bytes.empty() || std::memcmp(Block() + start, bytes.data(), bytes.size()) == 0)) {
         return;
     }
+    const std::size_t length = Length_ - removed + bytes.size();
+    // The span the splices have touched grows to take this one. The bytes it takes in are
+    // still those as read (outside the span Block holds them), so they join the kept ones
+    // before the block changes.
+    const std::size_t keepFrom = Edited_ ? std::min(KeptFrom_, start) : start;
+    const std::size_t keepTo = Edited_ ? std::max(KeptTo_, end) : end;
+    const std::size_t ahead = Edited_ ? KeptFrom_ - keepFrom : 0;
+    const std::size_t behind = Edited_ ? keepTo - KeptTo_ : removed;
+
+    // Memory first, so that running out of it leaves the text and its bookkeeping as they
+    // were. A text outgrowing its buffer moves to one an eighth larger, so that a Save
+    // appending many templates moves it a few times only.
+    std::unique_ptr<char[]> moved;
+    std::size_t capacity = Capacity_;
+    if (length + 1 > Capacity_) {
+        capacity = length + 1 + length / 8 + 4096;
+        moved = std::make_unique_for_overwrite<char[]>(capacity);
+    }
+    if (const std::size_t kept = Kept_.size() + ahead + behind; kept > Kept_.capacity()) {
+        Kept_.reserve(std::max(kept, 2 * Kept_.capacity()));
+    }
+
     TrackSection(start, end, bytes);
     TrackTextEnd(start, end, bytes);
-    const std::size_t length = Length_ - removed + bytes.size();
-    if (!Original_ || length + 1 > Capacity_) {
-        // The first change keeps the buffer as read for Close and builds the edited text in
-        // a new one, with a little room: a Save's value lines mostly keep their length, and
-        // a template appended (a header and three short value lines) fits. A text
-        // outgrowing its buffer moves to one an eighth larger, so that a Save appending many
-        // templates moves it a few times only. The task holds both texts, so the room is
-        // kept small: it counts against the task's memory at every size.
-        const std::size_t room = Original_ ? length / 8 + 4096 : length / 64 + 256;
-        const std::size_t capacity = length + 1 + room;
-        auto block = std::make_unique_for_overwrite<char[]>(capacity);
-        const char* old = Block();
-        std::memcpy(block.get(), old, start);
+    const char* old = Block();
+    Kept_.insert(0, old + keepFrom, ahead);
+    Kept_.append(old + keepTo - behind, behind);
+    if (moved) {
+        std::memcpy(moved.get(), old, start);
         if (!bytes.empty()) {
-            std::memcpy(block.get() + start, bytes.data(), bytes.size());
+            std::memcpy(moved.get() + start, bytes.data(), bytes.size());
         }
-        std::memcpy(block.get() + start + bytes.size(), old + end, Length_ - end + 1);
-        if (!Original_) {
-            Original_ = Block_ ? std::move(Block_) : std::make_unique<char[]>(1);
-            OriginalLength_ = Length_;
-            SameHead_ = Length_;
-            SameTail_ = Length_;
-        }
-        Block_ = std::move(block);
+        std::memcpy(moved.get() + start + bytes.size(), old + end, Length_ - end + 1);
+        Block_ = std::move(moved);
         Capacity_ = capacity;
     } else {
         char* block = Block_.get();
@@ -276,9 +287,9 @@ void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes)
             std::memcpy(block + start, bytes.data(), bytes.size());
         }
     }
-    // The bytes ahead of the splice and those behind it stay as they were.
-    SameHead_ = std::min(SameHead_, start);
-    SameTail_ = std::min(SameTail_, static_cast<std::size_t>(Length_) - end);
+    Edited_ = true;
+    KeptFrom_ = keepFrom;
+    KeptTo_ = keepTo - removed + bytes.size();
     Length_ = static_cast<std::uint32_t>(length);
 }
 

@@ -9,10 +9,10 @@
 // always either as it was before the task or as it is after it.
 //
 // A task costs about one read of the file: the block is read into an uninitialised
-// buffer, a copy of the bytes as read is taken only when an edit first changes them (a
-// task without a change compares nothing at Close), the scanners stop at the text's zero
-// byte themselves instead of measuring the text first, and a located section is kept until
-// the next edit.
+// buffer with a little room to spare, edits splice it in place, and of the bytes as read
+// only those the edits replaced are kept (a task without a change compares nothing at
+// Close); the scanners stop at the text's zero byte themselves instead of measuring the
+// text first, and a located section is kept until the next edit.
 #pragma once
 
 #include <cstddef>
@@ -98,7 +98,7 @@ public:
     // The checksum (regfile/Checksum.h) of the Length() bytes the last Open or Reload read.
     std::uint64_t ReadChecksum() const { return ReadChecksum_; }
     // Whether an edit has changed the held text since it was read.
-    bool Edited() const { return Original_ != nullptr; }
+    bool Edited() const { return Edited_; }
     // The text end and the sections of the driver key's templates in the held text, when
     // known without a search.
     std::optional<TextLayout> KnownLayout() const;
@@ -142,7 +142,8 @@ private:
     // Where a value line that the section lacks is inserted.
     std::size_t EndOfSectionLines(const Section& section) const;
     // Replaces [start, end) of Block by `bytes` (which never lie inside Block), keeping
-    // Length, the text end and the kept section in step. Identical bytes change nothing.
+    // Length, the text end, the kept section and the bytes as read in step. Identical bytes
+    // change nothing. Out of memory, it raises std::bad_alloc and changes nothing.
     void Splice(std::size_t start, std::size_t end, std::string_view bytes);
     void TrackTextEnd(std::size_t start, std::size_t end, std::string_view bytes);
     void TrackSection(std::size_t start, std::size_t end, std::string_view bytes);
@@ -153,7 +154,7 @@ private:
     // or those of `known` when the content is that one.
     void ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
                        const KnownContent* known);
-    // Releases the block and the original copy: an empty, unchanged text.
+    // Releases the block and the kept bytes as read: an empty, unchanged text.
     void DropText() noexcept;
     void Discard() noexcept;
 
@@ -169,13 +170,14 @@ private:
     std::unique_ptr<char[]> Block_;
     std::size_t Capacity_ = 0;
     std::int32_t LastIndex_ = -1;
-    // The file's content as read, taken by the first splice that changes Block (null
-    // until then): what Close compares the edited Block with. Of the two, the first
-    // SameHead_ and the last SameTail_ bytes are known to be equal.
-    std::unique_ptr<char[]> Original_;
-    std::size_t OriginalLength_ = 0;
-    std::size_t SameHead_ = 0;
-    std::size_t SameTail_ = 0;
+    // Whether a splice has changed Block since it was read. From then on the file's content
+    // as read, which Close compares the edited Block with, is Block[0, KeptFrom_), then
+    // Kept_, then Block[KeptTo_, Length_): outside the span the splices touched, Block
+    // still holds the bytes as read, and Kept_ holds those the span held.
+    bool Edited_ = false;
+    std::string Kept_;
+    std::size_t KeptFrom_ = 0;
+    std::size_t KeptTo_ = 0;
     // The text end once known; until then, ZeroFree_ bytes from the start hold no zero.
     mutable std::size_t TextEnd_ = 0;
     mutable bool TextEndKnown_ = false;

@@ -218,21 +218,29 @@ std::size_t File::Read(std::span<char> bytes) {
 }
 
 void File::Write(std::span<const char> bytes) {
+    WritePieces(std::span<const std::span<const char>>(&bytes, 1));
+}
+
+void File::WritePieces(std::span<const std::span<const char>> pieces) {
     Enter(FileCall::Write, handle_, path_);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t count =
-            ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
+    std::size_t total = 0;
+    for (const std::span<const char> bytes : pieces) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t count =
+                ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                Counters().BytesWritten += total + done;
+                Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
+            }
+            done += static_cast<std::size_t>(count);
         }
-        if (count <= 0) {
-            Counters().BytesWritten += done;
-            Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
-        }
-        done += static_cast<std::size_t>(count);
+        total += done;
     }
-    Counters().BytesWritten += done;
+    Counters().BytesWritten += total;
 }
 
 void File::SetLength(std::uint64_t length) {

@@ -149,20 +149,28 @@ std::size_t File::Read(std::span<char> bytes) {
 }
 
 void File::Write(std::span<const char> bytes) {
+    WritePieces(std::span<const std::span<const char>>(&bytes, 1));
+}
+
+void File::WritePieces(std::span<const std::span<const char>> pieces) {
     Enter(FileCall::Write, handle_, path_);
     std::size_t total = 0;
-    while (total < bytes.size()) {
-        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - total, kMaxTransfer));
-        DWORD written = 0;
-        if (!WriteFile(ToHandle(handle_), bytes.data() + total, chunk, &written, nullptr)) {
-            Counters().BytesWritten += total;
-            RaiseLastError(FileCall::Write, path_);
+    for (const std::span<const char> bytes : pieces) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
+            DWORD written = 0;
+            if (!WriteFile(ToHandle(handle_), bytes.data() + done, chunk, &written, nullptr)) {
+                Counters().BytesWritten += total + done;
+                RaiseLastError(FileCall::Write, path_);
+            }
+            if (written == 0) {
+                Counters().BytesWritten += total + done;
+                Raise(FileCall::Write, ERROR_DISK_FULL, path_);
+            }
+            done += written;
         }
-        if (written == 0) {
-            Counters().BytesWritten += total;
-            Raise(FileCall::Write, ERROR_DISK_FULL, path_);
-        }
-        total += written;
+        total += done;
     }
     Counters().BytesWritten += total;
 }

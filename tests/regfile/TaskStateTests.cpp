@@ -1,6 +1,6 @@
 // What one editor keeps between its calls within a task (the located section, the text
-// end, the copy of the bytes as read), checked against what a fresh editor finds in the
-// file the task leaves.
+// end, the bytes as read that its edits replaced), checked against what a fresh editor
+// finds in the file the task leaves.
 #include <cstdint>
 #include <string>
 #include <vector>
