@@ -3,9 +3,11 @@
 // read that searches the text once, and a read plus write made durable with a sync.
 #pragma once
 
+#include <cstddef>
+
 namespace bench {
 
-// Registers "Floor.<kind>/<size>" for every size of kSizes.
-void RegisterFloorBenchmarks();
+// Registers "Floor.<kind>/<size>" for one size.
+void RegisterFloorBenchmarks(std::size_t size);
 
 } // namespace bench

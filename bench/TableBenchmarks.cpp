@@ -187,26 +187,21 @@ void TableBenchmark(benchmark::State& state, TableOperation operation, TemplateP
 
 } // namespace
 
-void RegisterTableBenchmarks() {
+void RegisterTableBenchmarks(std::size_t size) {
     constexpr TableOperation operations[] = {
         TableOperation::Open, TableOperation::SaveUnchanged, TableOperation::SaveOneSwitchId,
         TableOperation::SaveAllValues, TableOperation::RemoveAndSave};
     for (TableOperation operation : operations) {
         for (TemplatePlacement placement : {TemplatePlacement::End, TemplatePlacement::Middle}) {
-            for (std::size_t size : kSizes) {
-                const std::string name = std::string(OperationName(operation)) + "/" +
-                                         std::string(PlacementName(placement)) + "/" +
-                                         SizeLabel(size);
-                auto* benchmark = benchmark::RegisterBenchmark(name.c_str(), TableBenchmark,
-                                                               operation, placement, size);
-                benchmark->UseManualTime()->Unit(benchmark::kMicrosecond);
-                // An unchanged Save takes next to no time, so the time-bound loop would
-                // repeat the untimed load behind it without end: a fixed count instead.
-                if (operation == TableOperation::SaveUnchanged)
-                    benchmark->Iterations(size >= (16u << 20)  ? 20
-                                          : size >= (1u << 20) ? 100
-                                                               : 1000);
-            }
+            const std::string name = std::string(OperationName(operation)) + "/" +
+                                     std::string(PlacementName(placement)) + "/" + SizeLabel(size);
+            auto* benchmark = benchmark::RegisterBenchmark(name.c_str(), TableBenchmark, operation,
+                                                           placement, size);
+            benchmark->UseManualTime()->Unit(benchmark::kMicrosecond);
+            // An unchanged Save takes next to no time, so the time-bound loop would repeat
+            // the untimed load behind it without end: a fixed count instead.
+            if (operation == TableOperation::SaveUnchanged)
+                benchmark->Iterations(size >= (16u << 20) ? 20 : size >= (1u << 20) ? 100 : 1000);
         }
     }
 }

@@ -2,9 +2,11 @@
 // after no change, one switch ID change, every value changed, and Remove of a template.
 #pragma once
 
+#include <cstddef>
+
 namespace bench {
 
-// Registers "<operation>/<placement>/<size>" for both placements and every size.
-void RegisterTableBenchmarks();
+// Registers "<operation>/<placement>/<size>" for both placements and one size.
+void RegisterTableBenchmarks(std::size_t size);
 
 } // namespace bench

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 #include <sstream>
+#include <tuple>
 
 namespace bench {
 namespace {
@@ -253,9 +254,24 @@ void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
     std::vector<const MeasuredRow*> sorted;
     for (const MeasuredRow& row : rows)
         sorted.push_back(&row);
-    // Floors first, then the operations in the order they ran; by size within each.
-    std::stable_sort(sorted.begin(), sorted.end(), [](const MeasuredRow* a, const MeasuredRow* b) {
-        return IsFloor(a->Operation) > IsFloor(b->Operation);
+    // Floors first, then the operations; each in the order it first ran, by placement and
+    // then by size (the run goes size by size).
+    const auto firstSeen = [&rows](auto field) {
+        return [&rows, field](const MeasuredRow* row) {
+            return std::find_if(
+                       rows.begin(), rows.end(),
+                       [&](const MeasuredRow& other) { return other.*field == row->*field; }) -
+                   rows.begin();
+        };
+    };
+    const auto operationOrder = firstSeen(&MeasuredRow::Operation);
+    const auto placementOrder = firstSeen(&MeasuredRow::Placement);
+    const auto sizeOrder = firstSeen(&MeasuredRow::SizeLabel);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const MeasuredRow* a, const MeasuredRow* b) {
+        return std::make_tuple(!IsFloor(a->Operation), operationOrder(a), placementOrder(a),
+                               sizeOrder(a)) < std::make_tuple(!IsFloor(b->Operation),
+                                                               operationOrder(b), placementOrder(b),
+                                                               sizeOrder(b));
     });
     const std::vector<std::string> kColumns = {
         "operation", "where",       "size",       "time",  "x floor", "cpu",       "x floor cpu",
@@ -293,6 +309,18 @@ void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
     PrintGoals(out, rows);
 }
 
+void AddRepetition(std::vector<MeasuredRow>& rows, MeasuredRow row) {
+    const auto same = std::find_if(rows.begin(), rows.end(), [&](const MeasuredRow& kept) {
+        return kept.Operation == row.Operation && kept.Placement == row.Placement &&
+               kept.SizeLabel == row.SizeLabel;
+    });
+    if (same == rows.end()) {
+        rows.push_back(std::move(row));
+    } else if (same->Error.empty() && (!row.Error.empty() || row.Seconds < same->Seconds)) {
+        *same = std::move(row);
+    }
+}
+
 bool TableReporter::ReportContext(const Context& context) {
     std::cerr << "Running " << context.executable_name << " (" << context.cpu_info.num_cpus
               << " CPUs)\n";
@@ -314,7 +342,7 @@ void TableReporter::ReportRuns(const std::vector<Run>& runs) {
         std::cerr << "  " << run.benchmark_name() << ": "
                   << (row.Error.empty() ? Duration(row.Seconds) : "FAILED " + row.Error) << " ("
                   << run.iterations << " iterations)\n";
-        rows_.push_back(std::move(row));
+        AddRepetition(rows_, std::move(row));
     }
 }
 

@@ -30,6 +30,11 @@ MeasuredRow RowFromName(const std::string& name);
 // for everything that saves, and the file layer's floors for the POSIX ones.
 std::string FloorOf(const std::string& operation);
 
+// Adds one repetition's row: a benchmark repeated (--benchmark_repetitions) keeps its
+// fastest repetition by the wall clock, as other work on the machine only ever slows one
+// down; a repetition that failed its check is kept whatever its time.
+void AddRepetition(std::vector<MeasuredRow>& rows, MeasuredRow row);
+
 // Writes the table and the goals' verdicts for the rows.
 void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows);
 

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/FloorBenchmarks.h"
+#include "bench/Measure.h"
 #include "bench/TableBenchmarks.h"
 #include "bench/TableReporter.h"
 
@@ -10,8 +11,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    bench::RegisterFloorBenchmarks();
-    bench::RegisterTableBenchmarks();
+    // Size by size, each operation right after its floors: a machine whose speed drifts
+    // during the run (other work, a virtual machine's neighbours) then skews a ratio less.
+    for (std::size_t size : bench::kSizes) {
+        bench::RegisterFloorBenchmarks(size);
+        bench::RegisterTableBenchmarks(size);
+    }
     bench::TableReporter reporter;
     const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

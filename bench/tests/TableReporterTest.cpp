@@ -46,6 +46,24 @@ TEST(RowFromName, SplitsOperationPlacementAndSize) {
     EXPECT_EQ(counted.SizeLabel, "1MiB");
 }
 
+TEST(AddRepetition, KeepsTheFastestRepetitionAndAnyFailure) {
+    std::vector<MeasuredRow> rows;
+    AddRepetition(rows, Row("Open/end/4KiB", 3e-3, {{"cpu", 3e-3}}));
+    AddRepetition(rows, Row("Floor.Read/4KiB", 1e-3, {}));
+    AddRepetition(rows, Row("Open/end/4KiB", 2e-3, {{"cpu", 2.5e-3}}));
+    AddRepetition(rows, Row("Open/end/4KiB", 4e-3, {{"cpu", 1e-3}}));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Seconds, 2e-3);
+    EXPECT_EQ(rows[0].Counter("cpu"), 2.5e-3); // the counters of that same repetition
+
+    MeasuredRow failed = Row("Open/end/4KiB", 9e-3, {});
+    failed.Error = "the file changed";
+    AddRepetition(rows, failed);
+    AddRepetition(rows, Row("Open/end/4KiB", 1e-3, {}));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Error, "the file changed");
+}
+
 TEST(FloorOf, ComparesOpeningWithReadsAndSavingWithDurableReadPlusWrites) {
     EXPECT_EQ(FloorOf("Open"), "Floor.Read");
     EXPECT_EQ(FloorOf("Floor.PosixRead"), "Floor.Read");
