@@ -250,28 +250,49 @@ std::string FloorOf(const std::string& operation) {
     return {};
 }
 
+namespace {
+
+// Where an operation stands in the table; one not listed goes last.
+std::size_t OperationOrder(const std::string& operation) {
+    static const std::string kOrder[] = {"Floor.Read",
+                                         "Floor.ReadFind",
+                                         "Floor.ReadWrite",
+                                         "Floor.ReadWriteSync",
+                                         "Floor.PosixRead",
+                                         "Floor.PosixReadWrite",
+                                         "Open",
+                                         "Save.Unchanged",
+                                         "Save.OneSwitchId",
+                                         "Save.AllValues",
+                                         "RemoveAndSave"};
+    return static_cast<std::size_t>(std::find(std::begin(kOrder), std::end(kOrder), operation) -
+                                    std::begin(kOrder));
+}
+
+// "4KiB" as 4096, "16MiB" as 16777216; 0 for anything else.
+double SizeBytes(const std::string& label) {
+    std::size_t digits = 0;
+    while (digits < label.size() && label[digits] >= '0' && label[digits] <= '9')
+        ++digits;
+    if (digits == 0)
+        return 0;
+    const double number = std::stod(label.substr(0, digits));
+    const std::string unit = label.substr(digits);
+    return unit == "KiB" ? number * 1024 : unit == "MiB" ? number * 1024 * 1024 : number;
+}
+
+} // namespace
+
 void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
     std::vector<const MeasuredRow*> sorted;
     for (const MeasuredRow& row : rows)
         sorted.push_back(&row);
-    // Floors first, then the operations; each in the order it first ran, by placement and
-    // then by size (the run goes size by size).
-    const auto firstSeen = [&rows](auto field) {
-        return [&rows, field](const MeasuredRow* row) {
-            return std::find_if(
-                       rows.begin(), rows.end(),
-                       [&](const MeasuredRow& other) { return other.*field == row->*field; }) -
-                   rows.begin();
-        };
-    };
-    const auto operationOrder = firstSeen(&MeasuredRow::Operation);
-    const auto placementOrder = firstSeen(&MeasuredRow::Placement);
-    const auto sizeOrder = firstSeen(&MeasuredRow::SizeLabel);
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const MeasuredRow* a, const MeasuredRow* b) {
-        return std::make_tuple(!IsFloor(a->Operation), operationOrder(a), placementOrder(a),
-                               sizeOrder(a)) < std::make_tuple(!IsFloor(b->Operation),
-                                                               operationOrder(b), placementOrder(b),
-                                                               sizeOrder(b));
+    // In a fixed order whatever order the benchmarks ran in (bench/run shuffles them):
+    // floors first, then the operations, each by placement and then by size.
+    std::stable_sort(sorted.begin(), sorted.end(), [](const MeasuredRow* a, const MeasuredRow* b) {
+        return std::make_tuple(OperationOrder(a->Operation), a->Placement,
+                               SizeBytes(a->SizeLabel)) <
+               std::make_tuple(OperationOrder(b->Operation), b->Placement, SizeBytes(b->SizeLabel));
     });
     const std::vector<std::string> kColumns = {
         "operation", "where",       "size",       "time",  "x floor", "cpu",       "x floor cpu",
@@ -306,7 +327,10 @@ void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
            "other Save) or Floor.ReadWrite (the other floors) of the same size, by the same\n"
            "clock. Bytes per operation as the file layer counts them; in place: written to\n"
            "the driver file, journal: to its \".undo\" file.\n";
-    PrintGoals(out, rows);
+    std::vector<MeasuredRow> ordered;
+    for (const MeasuredRow* row : sorted)
+        ordered.push_back(*row);
+    PrintGoals(out, ordered);
 }
 
 void AddRepetition(std::vector<MeasuredRow>& rows, MeasuredRow row) {

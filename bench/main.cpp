@@ -11,8 +11,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    // Size by size, each operation right after its floors: a machine whose speed drifts
-    // during the run (other work, a virtual machine's neighbours) then skews a ratio less.
+    // Size by size, each operation right after its floors, so that a run of some of them
+    // (a filter, a single repetition) measures an operation close in time to its floors:
+    // a machine's speed drifts (other work, a virtual machine's neighbours).
     for (std::size_t size : bench::kSizes) {
         bench::RegisterFloorBenchmarks(size);
         bench::RegisterTableBenchmarks(size);

@@ -64,6 +64,28 @@ TEST(AddRepetition, KeepsTheFastestRepetitionAndAnyFailure) {
     EXPECT_EQ(rows[0].Error, "the file changed");
 }
 
+TEST(PrintTable, ListsRowsInAFixedOrderWhateverOrderTheyRanIn) {
+    std::vector<MeasuredRow> rows;
+    for (const char* name :
+         {"Open/middle/16MiB", "Save.AllValues/end/4KiB", "Open/end/64KiB",
+          "Floor.ReadWriteSync/4KiB", "Open/end/4KiB", "Floor.Read/64KiB", "Floor.Read/4KiB"})
+        rows.push_back(Row(name, 1e-3, {}));
+    const std::string printed = Printed(rows);
+    std::vector<std::size_t> at;
+    for (const char* line :
+         {"| Floor.Read          | -      | 4KiB ", "| Floor.Read          | -      | 64KiB",
+          "| Floor.ReadWriteSync | -      | 4KiB ", "| Open                | end    | 4KiB ",
+          "| Open                | end    | 64KiB", "| Open                | middle | 16MiB",
+          "| Save.AllValues      | end    | 4KiB "})
+        at.push_back(printed.find(line));
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        ASSERT_NE(at[i], std::string::npos) << i << "\n" << printed;
+        if (i > 0) {
+            EXPECT_LT(at[i - 1], at[i]) << i << "\n" << printed;
+        }
+    }
+}
+
 TEST(FloorOf, ComparesOpeningWithReadsAndSavingWithDurableReadPlusWrites) {
     EXPECT_EQ(FloorOf("Open"), "Floor.Read");
     EXPECT_EQ(FloorOf("Floor.PosixRead"), "Floor.Read");
