@@ -2,6 +2,8 @@
 // and the texts of the written format.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,6 +43,20 @@ public:
 private:
     Handler handler_;
     platform::FaultHook* previous_ = nullptr;
+};
+
+// One template's three values, and the value list over them as the template file reads
+// and writes them.
+struct TemplateValues {
+    std::uint32_t SwitchId = 0;
+    std::array<std::uint8_t, 8> Trigger{};
+    std::array<std::uint8_t, 8> Latch{};
+    std::array<RegValueSpec, 4> List() {
+        return {{{"SwitchID", REG_DWORD, 4, &SwitchId},
+                 {"TriggerMode", REG_BINARY, 8, Trigger.data()},
+                 {"LatchData", REG_BINARY, 8, Latch.data()},
+                 {nullptr, 0, 0, nullptr}}};
+    }
 };
 
 inline constexpr std::string_view kModel = "PCI3916";

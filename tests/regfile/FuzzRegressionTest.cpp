@@ -8,11 +8,7 @@
 namespace regfile::test {
 namespace {
 
-struct Values {
-    std::uint32_t SwitchId = 0;
-    std::array<std::uint8_t, 8> Trigger{};
-    std::array<std::uint8_t, 8> Latch{};
-};
+using Values = TemplateValues;
 
 class FuzzRegressionTest : public RegFileTest {
 protected:
@@ -23,11 +19,8 @@ protected:
         OpenEditor(editor);
         if (editor.SectionExists(index, kKey) == 0)
             editor.AppendSection(index);
-        RegValueSpec list[] = {{"SwitchID", REG_DWORD, 4, &values.SwitchId},
-                               {"TriggerMode", REG_BINARY, 8, values.Trigger.data()},
-                               {"LatchData", REG_BINARY, 8, values.Latch.data()},
-                               {nullptr, 0, 0, nullptr}};
-        ASSERT_EQ(editor.ApplyValueList(kKey, index, list, 1), 1);
+        std::array<RegValueSpec, 4> list = values.List();
+        ASSERT_EQ(editor.ApplyValueList(kKey, index, list.data(), 1), 1);
         editor.Close();
     }
 
@@ -37,11 +30,8 @@ protected:
         values.SwitchId = 0xEEEEEEEE;
         RegFile editor;
         OpenEditor(editor);
-        RegValueSpec list[] = {{"SwitchID", 0, 4, &values.SwitchId},
-                               {"TriggerMode", 0, 8, values.Trigger.data()},
-                               {"LatchData", 0, 8, values.Latch.data()},
-                               {nullptr, 0, 0, nullptr}};
-        found = editor.ApplyValueList(kKey, index, list, 0);
+        std::array<RegValueSpec, 4> list = values.List();
+        found = editor.ApplyValueList(kKey, index, list.data(), 0);
         editor.Close();
         return values;
     }

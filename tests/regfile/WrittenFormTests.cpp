@@ -12,24 +12,12 @@
 namespace regfile::test {
 namespace {
 
-// One record's values and the list over them, as the template file reads them.
-struct Values {
-    std::uint32_t SwitchId = 0xDEADBEEF;
-    std::array<std::uint8_t, 8> Trigger{};
-    std::array<std::uint8_t, 8> Latch{};
-    std::array<RegValueSpec, 4> List() {
-        return {{{"SwitchID", REG_DWORD, 4, &SwitchId},
-                 {"TriggerMode", REG_BINARY, 8, Trigger.data()},
-                 {"LatchData", REG_BINARY, 8, Latch.data()},
-                 {nullptr, 0, 0, nullptr}}};
-    }
-};
-
 struct Answer {
+    Answer() { Read.SwitchId = 0xDEADBEEF; } // what a value not stored leaves
     int Result = -1;
     bool AsWritten = false;
     std::array<RegValueSpec, 4> List{};
-    Values Read;
+    TemplateValues Read;
 };
 
 // A value line of template text: mostly as a Save writes it, now and then in another
@@ -144,7 +132,7 @@ TEST_F(WrittenFormTest, AnswersAsTheWalkDoesWhereverItApplies) {
 TEST_F(WrittenFormTest, TakenForEveryTemplateASaveWrote) {
     std::string text = "REGEDIT4\r\n";
     for (int index = 0; index < 16; ++index) {
-        Values values;
+        TemplateValues values;
         values.SwitchId = static_cast<std::uint32_t>(15 - index);
         values.Trigger[2] = static_cast<std::uint8_t>(index * 16 + 3);
         values.Latch[7] = 0xFF;
