@@ -4,7 +4,9 @@
 // aside: few places hold both, so few are looked at closely. A library search per "["
 // instead cost more in its calls than in the bytes it read, a driver file having one
 // every few hundred bytes. The loop takes 64 bytes at a time, in the widest vectors the
-// processor has: on x86-64 Linux an AVX2 build is chosen at run time where it runs.
+// processor has: 16-byte SSE2 compares on every x86-64, an AVX2 build chosen at run time on
+// x86-64 Linux where it runs, and eight bytes at a time in plain integers where there are
+// no vector compares (the 32-bit Windows build).
 #pragma once
 
 #include <cstddef>
