@@ -47,58 +47,6 @@ std::uint32_t WrittenSize(const RegValueSpec& entry) {
     }
 }
 
-// Whether `line` is entry's value line exactly as ComposeValueLine writes it (no blanks,
-// no comment, the name in its own letter case), and its value: a dword in lower-case
-// digits without leading zeros, or entry.Size bytes as upper-case pairs.
-bool IsWrittenValue(std::string_view line, const RegValueSpec& entry, std::uint32_t& dword,
-                    std::uint8_t* bytes) {
-    const std::string_view name(entry.Name);
-    if (line.size() < name.size() + 3 || line[0] != '"' || line.substr(1, name.size()) != name ||
-        line.substr(name.size() + 1, 2) != "\"=") {
-        return false;
-    }
-    std::string_view data = line.substr(name.size() + 3);
-    if (entry.Type == REG_DWORD) {
-        constexpr std::string_view kKeyword = "dword:";
-        if (!data.starts_with(kKeyword)) {
-            return false;
-        }
-        data.remove_prefix(kKeyword.size());
-        if (data.empty() || data.size() > 8 || (data.size() > 1 && data[0] == '0')) {
-            return false;
-        }
-        dword = 0;
-        for (char c : data) {
-            const bool digit = c >= '0' && c <= '9';
-            if (!digit && !(c >= 'a' && c <= 'f')) {
-                return false;
-            }
-            dword = (dword << 4) | static_cast<std::uint32_t>(digit ? c - '0' : c - 'a' + 10);
-        }
-        return true;
-    }
-    constexpr std::string_view kKeyword = "hex:";
-    if (!data.starts_with(kKeyword) || data.size() != kKeyword.size() + 3 * entry.Size - 1) {
-        return false;
-    }
-    data.remove_prefix(kKeyword.size());
-    const auto upper = [](char c, unsigned& value) {
-        const bool digit = c >= '0' && c <= '9';
-        value = static_cast<unsigned>(digit ? c - '0' : c - 'A' + 10);
-        return digit || (c >= 'A' && c <= 'F');
-    };
-    for (std::uint32_t i = 0; i < entry.Size; ++i) {
-        unsigned high = 0;
-        unsigned low = 0;
-        if (!upper(data[3 * i], high) || !upper(data[3 * i + 1], low) ||
-            (i + 1 < entry.Size && data[3 * i + 2] != ',')) {
-            return false;
-        }
-        bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    return true;
-}
-
 } // namespace
 
 int RegFile::WriteValue(std::string_view driverKey, int index, const char* name, std::int32_t type,
@@ -301,8 +249,8 @@ bool RegFile::ReadWrittenValueList(std::string_view driverKey, int index, RegVal
     if (section == nullptr || count == 0) {
         return false;
     }
-    std::uint32_t dwords[kMaxEntries] = {};
-    std::uint8_t bytes[kMaxEntries][kMaxBytes] = {};
+    // Each value's bytes as read: a dword's 4, a binary's written[i].Size.
+    std::uint8_t values[kMaxEntries][kMaxBytes] = {};
     bool seen[kMaxEntries] = {};
     const std::string_view text = Text();
     for (std::size_t pos = section->BodyStart; pos < section->End;) {
@@ -314,7 +262,8 @@ bool RegFile::ReadWrittenValueList(std::string_view driverKey, int index, RegVal
             continue;
         }
         std::size_t i = 0;
-        while (i < count && !IsWrittenValue(content, written[i], dwords[i], bytes[i])) {
+        while (i < count && !ParseComposedValue(content, written[i].Name, written[i].Type,
+                                                written[i].Size, values[i])) {
             ++i;
         }
         if (i == count || seen[i]) {
@@ -333,19 +282,17 @@ bool RegFile::ReadWrittenValueList(std::string_view driverKey, int index, RegVal
         RegValueSpec& entry = list[i];
         const std::uint32_t capacity = entry.Size;
         const bool dword = written[i].Type == REG_DWORD;
+        const std::uint32_t size = dword ? 4 : written[i].Size;
         entry.Type = dword ? REG_DWORD : REG_BINARY;
-        entry.Size = dword ? 4 : written[i].Size;
+        entry.Size = size;
         const bool stored = entry.Data != nullptr && (!dword || capacity >= 4);
         if (stored) {
-            std::memcpy(entry.Data, dword ? static_cast<const void*>(&dwords[i]) : bytes[i],
-                        dword ? 4 : std::min(capacity, written[i].Size));
+            std::memcpy(entry.Data, values[i], std::min(capacity, size));
         }
         result = stored ? 1 : 0;
         // The lines are as a write of `written` composes them when it holds what they say.
-        asWritten =
-            asWritten && written[i].Data != nullptr &&
-            std::memcmp(written[i].Data, dword ? static_cast<const void*>(&dwords[i]) : bytes[i],
-                        dword ? 4 : written[i].Size) == 0;
+        asWritten = asWritten && written[i].Data != nullptr &&
+                    std::memcmp(written[i].Data, values[i], size) == 0;
     }
     LastIndex_ = index;
     return true;

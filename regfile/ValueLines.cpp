@@ -119,6 +119,48 @@ std::optional<std::string> ComposeValueLine(std::string_view name, std::int32_t 
     return line;
 }
 
+bool ParseComposedValue(std::string_view line, std::string_view name, std::int32_t type,
+                        std::uint32_t size, std::uint8_t* value) {
+    const std::string_view keyword = type == REG_DWORD    ? "=dword:"
+                                     : type == REG_BINARY ? "=hex:"
+                                                          : "";
+    const std::size_t dataBegin = name.size() + 2 + keyword.size();
+    if (keyword.empty() || line.size() < dataBegin || line[0] != '"' ||
+        line.substr(1, name.size()) != name || line[name.size() + 1] != '"' ||
+        line.substr(name.size() + 2, keyword.size()) != keyword) {
+        return false;
+    }
+    const std::string_view data = line.substr(dataBegin);
+    if (type == REG_DWORD) {
+        // Written by to_chars: lower-case digits, no leading zero.
+        const std::optional<std::uint32_t> number = ParseDwordText(data);
+        char digits[8];
+        if (!number) {
+            return false;
+        }
+        const auto written = std::to_chars(digits, digits + sizeof digits, *number, 16);
+        if (std::string_view(digits, static_cast<std::size_t>(written.ptr - digits)) != data) {
+            return false;
+        }
+        std::memcpy(value, &*number, sizeof *number);
+        return true;
+    }
+    // Written by AppendHexByte: upper-case pairs, one comma between.
+    const auto upper = [](char c) { return IsHexDigit(c) && kUpperDigits[HexValue(c)] == c; };
+    if (size == 0 || data.size() != 3 * std::size_t{size} - 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        const char high = data[3 * i];
+        const char low = data[3 * i + 1];
+        if (!upper(high) || !upper(low) || (i + 1 < size && data[3 * i + 2] != ',')) {
+            return false;
+        }
+        value[i] = static_cast<std::uint8_t>(HexValue(high) << 4 | HexValue(low));
+    }
+    return true;
+}
+
 namespace {
 
 // After a value's text: blanks, then the line's end or a ";" comment. The comment's

@@ -23,6 +23,12 @@ inline constexpr std::size_t kMaxValueLine = 255;
 std::optional<std::string> ComposeValueLine(std::string_view name, std::int32_t type,
                                             const void* data, std::uint32_t size);
 
+// The inverse of ComposeValueLine for dwords and binaries: whether `line` (its line end
+// left off) is exactly what ComposeValueLine writes for `name`, `type` and some value of
+// `size` bytes (a dword's are 4), and then that value's bytes into `value`.
+bool ParseComposedValue(std::string_view line, std::string_view name, std::int32_t type,
+                        std::uint32_t size, std::uint8_t* value);
+
 // How the importer reads one value: the forms it accepts, and the lines a value spans.
 enum class ValueForm { String, Dword, Hex, MultiSz, Delete, Invalid };
 
