@@ -6,6 +6,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "bench/Measure.h"
+
 namespace bench {
 namespace {
 
@@ -269,56 +271,49 @@ std::size_t OperationOrder(const std::string& operation) {
                                     std::begin(kOrder));
 }
 
-// "4KiB" as 4096, "16MiB" as 16777216; 0 for anything else.
-double SizeBytes(const std::string& label) {
-    std::size_t digits = 0;
-    while (digits < label.size() && label[digits] >= '0' && label[digits] <= '9')
-        ++digits;
-    if (digits == 0)
-        return 0;
-    const double number = std::stod(label.substr(0, digits));
-    const std::string unit = label.substr(digits);
-    return unit == "KiB" ? number * 1024 : unit == "MiB" ? number * 1024 * 1024 : number;
+// Where a size stands among the measured sizes; one not measured goes last.
+std::size_t SizeOrder(const std::string& label) {
+    std::size_t order = 0;
+    while (order < std::size(kSizes) && SizeLabel(kSizes[order]) != label)
+        ++order;
+    return order;
 }
 
 } // namespace
 
 void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
-    std::vector<const MeasuredRow*> sorted;
-    for (const MeasuredRow& row : rows)
-        sorted.push_back(&row);
     // In a fixed order whatever order the benchmarks ran in (bench/run shuffles them):
     // floors first, then the operations, each by placement and then by size.
-    std::stable_sort(sorted.begin(), sorted.end(), [](const MeasuredRow* a, const MeasuredRow* b) {
-        return std::make_tuple(OperationOrder(a->Operation), a->Placement,
-                               SizeBytes(a->SizeLabel)) <
-               std::make_tuple(OperationOrder(b->Operation), b->Placement, SizeBytes(b->SizeLabel));
+    std::vector<MeasuredRow> sorted = rows;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const MeasuredRow& a, const MeasuredRow& b) {
+        return std::make_tuple(OperationOrder(a.Operation), a.Placement, SizeOrder(a.SizeLabel)) <
+               std::make_tuple(OperationOrder(b.Operation), b.Placement, SizeOrder(b.SizeLabel));
     });
     const std::vector<std::string> kColumns = {
         "operation", "where",       "size",       "time",  "x floor", "cpu",       "x floor cpu",
         "read/op",   "in place/op", "journal/op", "opens", "syncs",   "heap peak", "peak/size"};
     Table table(kColumns);
-    for (const MeasuredRow* row : sorted) {
-        if (!row->Error.empty()) {
+    for (const MeasuredRow& row : sorted) {
+        if (!row.Error.empty()) {
             std::vector<std::string> line(kColumns.size());
-            line[0] = row->Operation;
-            line[1] = row->Placement;
-            line[2] = row->SizeLabel;
+            line[0] = row.Operation;
+            line[1] = row.Placement;
+            line[2] = row.SizeLabel;
             line[3] = "failed";
             table.Add(std::move(line));
             continue;
         }
-        const double ratio = Ratio(rows, *row, Clock::Wall);
-        const double cpuRatio = Ratio(rows, *row, Clock::Processor);
-        const double size = row->Counter("file_size");
-        table.Add({row->Operation, row->Placement.empty() ? "-" : row->Placement, row->SizeLabel,
-                   Duration(row->Seconds), ratio > 0 ? Format("%.2f", ratio) : "-",
-                   Duration(row->Counter("cpu_seconds")),
-                   cpuRatio > 0 ? Format("%.2f", cpuRatio) : "-", Bytes(row->Counter("read")),
-                   Bytes(row->Counter("written_in_place")), Bytes(row->Counter("written_journal")),
-                   Format("%.0f", row->Counter("opens")), Format("%.0f", row->Counter("syncs")),
-                   Bytes(row->Counter("heap_peak")),
-                   size > 0 ? Format("%.2f", row->Counter("heap_peak") / size) : "-"});
+        const double ratio = Ratio(rows, row, Clock::Wall);
+        const double cpuRatio = Ratio(rows, row, Clock::Processor);
+        const double size = row.Counter("file_size");
+        table.Add({row.Operation, row.Placement.empty() ? "-" : row.Placement, row.SizeLabel,
+                   Duration(row.Seconds), ratio > 0 ? Format("%.2f", ratio) : "-",
+                   Duration(row.Counter("cpu_seconds")),
+                   cpuRatio > 0 ? Format("%.2f", cpuRatio) : "-", Bytes(row.Counter("read")),
+                   Bytes(row.Counter("written_in_place")), Bytes(row.Counter("written_journal")),
+                   Format("%.0f", row.Counter("opens")), Format("%.0f", row.Counter("syncs")),
+                   Bytes(row.Counter("heap_peak")),
+                   size > 0 ? Format("%.2f", row.Counter("heap_peak") / size) : "-"});
     }
     table.Print(out);
     out << "\ntime: wall clock per operation; cpu: processor time of the thread (user and\n"
@@ -327,10 +322,7 @@ void PrintTable(std::ostream& out, const std::vector<MeasuredRow>& rows) {
            "other Save) or Floor.ReadWrite (the other floors) of the same size, by the same\n"
            "clock. Bytes per operation as the file layer counts them; in place: written to\n"
            "the driver file, journal: to its \".undo\" file.\n";
-    std::vector<MeasuredRow> ordered;
-    for (const MeasuredRow* row : sorted)
-        ordered.push_back(*row);
-    PrintGoals(out, ordered);
+    PrintGoals(out, sorted);
 }
 
 void AddRepetition(std::vector<MeasuredRow>& rows, MeasuredRow row) {
