@@ -16,7 +16,15 @@
 namespace bench {
 namespace {
 
-enum class FloorKind { Read, ReadFind, ReadWrite, ReadWriteSync, PosixRead, PosixReadWrite };
+enum class FloorKind {
+    Read,
+    ReadFind,
+    ReadWrite,
+    ReadWriteSync,
+    PosixRead,
+    PosixReadWrite,
+    JournaledWrite
+};
 
 struct FloorFile {
     std::string Path;
@@ -81,6 +89,47 @@ void PosixFloor(const std::string& path, bool write) {
         throw std::runtime_error("short read or write of " + path);
 }
 
+// The system calls of a commit that rewrites one byte of the file in place under an undo
+// journal beside it, as a Save's commit makes them, and nothing else: open, lock and read
+// the file; create the journal (never following a link), write a record as long as a
+// one-byte change's, sync it and its folder; write the byte, sync the file; remove the
+// journal. It is the least a Save that survives a crash of the machine can cost here, and
+// tells how much of a small Save's cost is the file system's.
+void JournaledFloor(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path);
+    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    struct stat info {};
+    ok = ok && ::fstat(fd, &info) == 0 && info.st_size > 0;
+    const std::size_t length = ok ? static_cast<std::size_t>(info.st_size) : 0;
+    auto bytes = std::make_unique_for_overwrite<char[]>(length);
+    ok = ok && ::read(fd, bytes.get(), length) == static_cast<ssize_t>(length);
+    const std::string journalPath = path + ".undo";
+    const int journal =
+        ok ? ::open(journalPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)
+           : -1;
+    ok = journal >= 0;
+    const char record[92] = {};
+    ok = ok && ::write(journal, record, sizeof record) == static_cast<ssize_t>(sizeof record) &&
+         ::fsync(journal) == 0;
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    const int directory = ok ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    ok = directory >= 0 && ::fsync(directory) == 0;
+    if (directory >= 0)
+        ::close(directory);
+    // The same byte again, so that the file stays as generated.
+    const std::size_t at = length / 2;
+    ok = ok && ::pwrite(fd, bytes.get() + at, 1, static_cast<off_t>(at)) == 1 && ::fsync(fd) == 0;
+    if (journal >= 0) {
+        ::close(journal);
+        ok = ::unlink(journalPath.c_str()) == 0 && ok;
+    }
+    ::close(fd);
+    if (!ok)
+        throw std::runtime_error("the journaled write of " + path + " failed");
+}
+
 void RunFloor(FloorKind kind, const std::string& path) {
     switch (kind) {
     case FloorKind::Read:
@@ -95,6 +144,8 @@ void RunFloor(FloorKind kind, const std::string& path) {
         return PosixFloor(path, false);
     case FloorKind::PosixReadWrite:
         return PosixFloor(path, true);
+    case FloorKind::JournaledWrite:
+        return JournaledFloor(path);
     }
 }
 
@@ -133,6 +184,7 @@ void RegisterFloorBenchmarks(std::size_t size) {
         {FloorKind::ReadWriteSync, "Floor.ReadWriteSync"},
         {FloorKind::PosixRead, "Floor.PosixRead"},
         {FloorKind::PosixReadWrite, "Floor.PosixReadWrite"},
+        {FloorKind::JournaledWrite, "Floor.JournaledWrite"},
     };
     for (const Named& named : kinds) {
         const std::string name = std::string(named.Name) + "/" + SizeLabel(size);
