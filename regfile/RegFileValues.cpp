@@ -237,18 +237,11 @@ bool RegFile::ReadWrittenValueList(std::string_view driverKey, int index, RegVal
             return false;
         }
     }
-    const Section* section = nullptr;
-    for (const Section& each : Sections(driverKey)) {
-        if (each.Index == index) {
-            if (section != nullptr) {
-                return false; // the import merges several sections: the walk tells
-            }
-            section = &each;
-        }
-    }
-    if (section == nullptr || count == 0) {
+    // The import merges several sections of one template: the walk tells.
+    if (count == 0 || SectionCount(index, driverKey) != 1) {
         return false;
     }
+    const Section* section = LastSection(driverKey, index);
     // Each value's bytes as read: a dword's 4, a binary's written[i].Size.
     std::uint8_t values[kMaxEntries][kMaxBytes] = {};
     bool seen[kMaxEntries] = {};
