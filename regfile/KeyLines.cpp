@@ -227,7 +227,7 @@ bool MayBeTemplateHeader(std::string_view text, std::size_t at, std::string_view
 
 } // namespace
 
-std::size_t TemplateSectionScan::NextKeyLine(std::string_view view) const {
+TemplateSectionScan::Found TemplateSectionScan::NextKeyLine(std::string_view view) const {
     const BytePattern bracket{'[', '[', 0, 0};
     for (std::size_t at = FindPattern(view, next_, bracket); at != kNotFound;
          at = FindPattern(view, at + 1, bracket)) {
@@ -236,18 +236,18 @@ std::size_t TemplateSectionScan::NextKeyLine(std::string_view view) const {
             --begin;
         }
         if (begin == 0 || view[begin - 1] == '\n' || view[begin - 1] == '\r') {
-            return at;
+            return {at, begin};
         }
     }
-    return kNotFound;
+    return {};
 }
 
-std::size_t TemplateSectionScan::NextHeaderLike(std::string_view view) const {
+TemplateSectionScan::Found TemplateSectionScan::NextHeaderLike(std::string_view view) const {
     // A template's header holds the driver key, and few other lines do: the places where
     // its first and last bytes stand the right distance apart, letter case aside, lead to
     // the few lines worth a look, each looked at once.
     if (driverKey_.empty()) {
-        return kNotFound; // no key has an empty component where the driver key stands
+        return {}; // no key has an empty component where the driver key stands
     }
     const BytePattern ends{static_cast<char>(driverKey_.front() | 0x20),
                            static_cast<char>(driverKey_.back() | 0x20), driverKey_.size() - 1,
@@ -265,10 +265,10 @@ std::size_t TemplateSectionScan::NextHeaderLike(std::string_view view) const {
             continue;
         }
         if (MayBeTemplateHeader(view, bracket + 1, driverKey_)) {
-            return bracket;
+            return {bracket, begin};
         }
     }
-    return kNotFound;
+    return {};
 }
 
 void TemplateSectionScan::Scan(std::string_view text, bool whole) {
@@ -286,12 +286,11 @@ void TemplateSectionScan::Scan(std::string_view text, bool whole) {
     for (;;) {
         // With no section open, a line that cannot be a template's header changes nothing
         // here, whether it is a key line or not; with one open, the next key line ends it.
-        const std::size_t bracket = open_ ? NextKeyLine(view) : NextHeaderLike(view);
+        const auto [bracket, begin] = open_ ? NextKeyLine(view) : NextHeaderLike(view);
         if (bracket == kNotFound) {
             break;
         }
         next_ = bracket + 1;
-        const std::size_t begin = FindLineStart(view, bracket);
         if (MayCarryOn(view, from_, begin) && IsContinuationLine(view, begin)) {
             continue;
         }

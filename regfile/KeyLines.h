@@ -68,10 +68,15 @@ public:
     std::vector<TemplateSection> Take() { return std::move(sections_); }
 
 private:
-    // From next_ on: the "[" of the next key line; of the next line that may be a
-    // template's header.
-    std::size_t NextKeyLine(std::string_view view) const;
-    std::size_t NextHeaderLike(std::string_view view) const;
+    // A line found: its "[" and its first byte. Bracket is std::string_view::npos when
+    // there is none.
+    struct Found {
+        std::size_t Bracket = std::string_view::npos;
+        std::size_t LineStart = 0;
+    };
+    // From next_ on: the next key line; the next line that may be a template's header.
+    Found NextKeyLine(std::string_view view) const;
+    Found NextHeaderLike(std::string_view view) const;
 
     std::string_view driverKey_;
     std::vector<TemplateSection> sections_;
