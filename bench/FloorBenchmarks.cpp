@@ -56,37 +56,51 @@ void FileLayerFloor(const std::string& path, bool write, bool sync, bool find = 
     file.Close();
 }
 
+// A file opened, exclusively locked and read whole with POSIX calls; closed at the end.
+struct PosixFile {
+    explicit PosixFile(const std::string& path) {
+        Descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (Descriptor < 0)
+            throw std::runtime_error("cannot open " + path);
+        struct stat info {};
+        if (::flock(Descriptor, LOCK_EX | LOCK_NB) != 0 || ::fstat(Descriptor, &info) != 0) {
+            ::close(Descriptor);
+            throw std::runtime_error("cannot lock " + path);
+        }
+        Length = static_cast<std::size_t>(info.st_size);
+        Bytes = std::make_unique_for_overwrite<char[]>(Length);
+        std::size_t done = 0;
+        while (done < Length) {
+            const ssize_t count = ::read(Descriptor, Bytes.get() + done, Length - done);
+            if (count <= 0)
+                break;
+            done += static_cast<std::size_t>(count);
+        }
+        if (done != Length) {
+            ::close(Descriptor);
+            throw std::runtime_error("short read of " + path);
+        }
+    }
+    ~PosixFile() { ::close(Descriptor); }
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    int Descriptor = -1;
+    std::size_t Length = 0;
+    std::unique_ptr<char[]> Bytes;
+};
+
 // The same with POSIX calls only (and the same exclusive lock).
 void PosixFloor(const std::string& path, bool write) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        throw std::runtime_error("cannot open " + path);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        throw std::runtime_error("cannot lock " + path);
-    }
-    struct stat info {};
-    ::fstat(fd, &info);
-    const std::size_t length = static_cast<std::size_t>(info.st_size);
-    auto bytes = std::make_unique_for_overwrite<char[]>(length);
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t count = ::read(fd, bytes.get() + done, length - done);
-        if (count <= 0)
-            break;
-        done += static_cast<std::size_t>(count);
-    }
+    PosixFile file(path);
     std::size_t written = 0;
-    while (write && written < done) {
-        const ssize_t count =
-            ::pwrite(fd, bytes.get() + written, done - written, static_cast<off_t>(written));
+    while (write && written < file.Length) {
+        const ssize_t count = ::pwrite(file.Descriptor, file.Bytes.get() + written,
+                                       file.Length - written, static_cast<off_t>(written));
         if (count <= 0)
-            break;
+            throw std::runtime_error("short write of " + path);
         written += static_cast<std::size_t>(count);
     }
-    ::close(fd);
-    if (done != length || (write && written != length))
-        throw std::runtime_error("short read or write of " + path);
 }
 
 // The system calls of a commit that rewrites one byte of the file in place under an undo
@@ -96,20 +110,11 @@ void PosixFloor(const std::string& path, bool write) {
 // journal. It is the least a Save that survives a crash of the machine can cost here, and
 // tells how much of a small Save's cost is the file system's.
 void JournaledFloor(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        throw std::runtime_error("cannot open " + path);
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    struct stat info {};
-    ok = ok && ::fstat(fd, &info) == 0 && info.st_size > 0;
-    const std::size_t length = ok ? static_cast<std::size_t>(info.st_size) : 0;
-    auto bytes = std::make_unique_for_overwrite<char[]>(length);
-    ok = ok && ::read(fd, bytes.get(), length) == static_cast<ssize_t>(length);
+    PosixFile file(path);
     const std::string journalPath = path + ".undo";
     const int journal =
-        ok ? ::open(journalPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)
-           : -1;
-    ok = journal >= 0;
+        ::open(journalPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    bool ok = journal >= 0;
     const char record[92] = {};
     ok = ok && ::write(journal, record, sizeof record) == static_cast<ssize_t>(sizeof record) &&
          ::fsync(journal) == 0;
@@ -119,13 +124,14 @@ void JournaledFloor(const std::string& path) {
     if (directory >= 0)
         ::close(directory);
     // The same byte again, so that the file stays as generated.
-    const std::size_t at = length / 2;
-    ok = ok && ::pwrite(fd, bytes.get() + at, 1, static_cast<off_t>(at)) == 1 && ::fsync(fd) == 0;
+    const std::size_t at = file.Length / 2;
+    ok = ok && file.Length > 0 &&
+         ::pwrite(file.Descriptor, file.Bytes.get() + at, 1, static_cast<off_t>(at)) == 1 &&
+         ::fsync(file.Descriptor) == 0;
     if (journal >= 0) {
         ::close(journal);
         ok = ::unlink(journalPath.c_str()) == 0 && ok;
     }
-    ::close(fd);
     if (!ok)
         throw std::runtime_error("the journaled write of " + path + " failed");
 }
