@@ -1,0 +1,898 @@
+#include "regfile/ImportReading.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace regfile {
+namespace {
+
+constexpr std::string_view kHeader4 = "REGEDIT4";
+constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHeader31 = "REGEDIT";
+constexpr std::array<std::string_view, 6> kRoots = {
+    "HKEY_LOCAL_MACHINE",  "HKEY_USERS",        "HKEY_CLASSES_ROOT",
+    "HKEY_CURRENT_CONFIG", "HKEY_CURRENT_USER", "HKEY_DYN_DATA",
+};
+constexpr std::string_view kTemplateParent =
+    "HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
+// The registry refuses longer key names; how the import goes on then is not ours to guess.
+constexpr std::size_t kMaxKeyName = 255;
+
+constexpr std::uint32_t kSz = 1;
+constexpr std::uint32_t kExpandSz = 2;
+constexpr std::uint32_t kBinary = 3;
+constexpr std::uint32_t kDword = 4;
+constexpr std::uint32_t kMultiSz = 7;
+
+bool IsBlankByte(char c) {
+    return c == ' ' || c == '\t';
+}
+// What the number parser of the import skips ahead of a number.
+bool IsNumberSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (Lower(text[i]) != Lower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    if (needle.empty())
+        return true;
+    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        if (StartsWithNoCase(text.substr(i), needle))
+            return true;
+    }
+    return false;
+}
+
+// Code page 1252 for the bytes 0x80 to 0x9F; the others are their own code points.
+constexpr std::array<std::uint16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// A number as the import's unsigned conversion reads it (base 16): blanks, a sign, an
+// optional "0x", then digits. `end` is where it stopped; `from` itself when it read nothing.
+struct Number {
+    std::uint64_t Value = 0;
+    std::size_t End = 0;
+    bool Overflow = false;
+};
+Number ReadNumber(std::string_view text, std::size_t from, std::size_t to) {
+    Number number{0, from, false};
+    std::size_t i = from;
+    while (i < to && IsNumberSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < to && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i + 1 < to && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') && i + 2 < to &&
+        HexDigit(text[i + 2]) >= 0)
+        i += 2;
+    const std::size_t digits = i;
+    std::uint64_t value = 0;
+    while (i < to && HexDigit(text[i]) >= 0) {
+        value = value * 16 + static_cast<std::uint64_t>(HexDigit(text[i]));
+        if (value > 0xFFFFFFFFull)
+            number.Overflow = true;
+        ++i;
+    }
+    if (i == digits)
+        return number; // nothing converted
+    number.End = i;
+    if (number.Overflow) {
+        number.Value = 0xFFFFFFFFull;
+        return number;
+    }
+    number.Value = negative ? (0x100000000ull - value) & 0xFFFFFFFFull : value;
+    return number;
+}
+
+struct Line {
+    std::size_t Begin = 0;
+    std::size_t End = 0;  // before the line end
+    std::size_t Next = 0; // after it
+    std::size_t Number = 0;
+};
+
+} // namespace
+
+std::string WidenText(std::string_view text) {
+    std::string wide;
+    wide.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const std::uint16_t unit = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+        wide += static_cast<char>(unit & 0xFF);
+        wide += static_cast<char>(unit >> 8);
+    }
+    return wide;
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = Lower(c);
+    return lower;
+}
+
+std::string ImportReading::TemplateKeyPath(std::string_view driverKey, int index) {
+    std::string path(kTemplateParent);
+    path += driverKey;
+    path += "\\Template";
+    path += std::to_string(index);
+    return path;
+}
+
+// The import's state machine over the lines of one text.
+class ImportParser {
+public:
+    ImportParser(std::string_view text, ImportReading& reading) : text_(text), r_(reading) {}
+    void Run();
+
+private:
+    bool NextLine(Line& line);
+    void Note(NoteKind kind, const Line& line, std::string detail, int key = -2,
+              std::size_t other = 0);
+    void SetUndefined(const Line& line, std::string reason);
+    void KeyLine(const Line& line, std::size_t bracket);
+    void CloseSection(const Line& line, std::size_t bracket);
+    // The key path's root and components, or false when the import cannot open it.
+    static std::string_view MatchRoot(std::string_view key);
+    bool SplitKey(std::string_view key, std::string_view& root,
+                  std::vector<std::string_view>& components, std::string& why) const;
+    int OpenKey(std::string_view key, const Line& line);
+    void DeleteKey(std::string_view key, const Line& line);
+    void Kill(int key, std::size_t lineNumber);
+    void ValueLine(const Line& line, std::size_t start);
+    // Unescapes a quoted text from `from` (after its opening quote) up to `to`: false when
+    // no closing quote ends it. `after` is the position behind that quote.
+    bool Unescape(std::size_t from, std::size_t to, std::string& out, std::size_t& after,
+                  bool& nul) const;
+    enum class ListEnd { Done, Continues, Refused };
+    ListEnd ReadList(std::size_t from, std::size_t to, std::string& bytes, std::size_t& rest,
+                     std::size_t& comment) const;
+    void SetValue(const Line& first, const Line& last, std::size_t quote, std::string name,
+                  std::uint32_t type, std::string data, std::size_t comment);
+    bool TemplateOpen() const {
+        return current_ >= 0 && r_.keys_[current_].Alive && IsTemplate(current_);
+    }
+    bool IsTemplate(int key) const;
+    std::string_view TextOf(const Line& line) const {
+        return text_.substr(line.Begin, line.End - line.Begin);
+    }
+    std::size_t SkipBlanks(std::size_t from, std::size_t to) const {
+        while (from < to && IsBlankByte(text_[from]))
+            ++from;
+        return from;
+    }
+
+    std::string_view text_;
+    ImportReading& r_;
+    std::size_t pos_ = 0;
+    std::size_t lineNumber_ = 0;
+    std::size_t limit_ = 0; // the reading stops here (a zero byte's line)
+    bool stopped_ = false;
+    int current_ = -1;
+    // The open key's section being read, as (key, index into its sections).
+    int sectionKey_ = -1;
+    std::size_t stopAt_ = 0; // where an undefined reading stopped
+    std::string templateMention_;
+    std::string templatePrefix_;  // lower case, up to the template's number
+    std::vector<int> templateOf_; // per key: its template index, or -1
+};
+
+bool ImportParser::IsTemplate(int key) const {
+    return templateOf_[static_cast<std::size_t>(key)] >= 0;
+}
+
+bool ImportParser::NextLine(Line& line) {
+    if (stopped_ || pos_ >= limit_)
+        return false;
+    std::size_t end = pos_;
+    while (end < limit_ && text_[end] != '\r' && text_[end] != '\n')
+        ++end;
+    std::size_t next = end;
+    if (next < text_.size())
+        next += text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n' ? 2 : 1;
+    line = Line{pos_, end, next, ++lineNumber_};
+    r_.lineStarts_.push_back(pos_);
+    pos_ = next;
+    return true;
+}
+
+void ImportParser::Note(NoteKind kind, const Line& line, std::string detail, int key,
+                        std::size_t other) {
+    r_.notes_.push_back(ImportNote{kind, line.Number, line.Begin, key == -2 ? current_ : key, other,
+                                   std::move(detail)});
+}
+
+void ImportParser::SetUndefined(const Line& line, std::string reason) {
+    if (!r_.undefined_)
+        r_.undefined_ = ImportReading::Undefined{line.Number, std::move(reason)};
+    stopped_ = true;
+    stopAt_ = line.Begin;
+}
+
+void ImportParser::Run() {
+    r_.lineStarts_.clear();
+    templateMention_ = std::string(r_.driverKey_) + "\\Template";
+    templatePrefix_ = LowerCase(std::string(kTemplateParent) + templateMention_);
+    const std::size_t zero = text_.find('\0');
+    limit_ = zero == std::string_view::npos ? text_.size() : zero;
+    if (zero != std::string_view::npos) {
+        // The import reads lines as zero-terminated texts: past a zero byte its reading is
+        // not defined. The lines before that byte's line are read.
+        while (limit_ > 0 && text_[limit_ - 1] != '\r' && text_[limit_ - 1] != '\n')
+            --limit_;
+    }
+
+    // The first line: the import takes the first two bytes as they are, then the rest of
+    // the line.
+    r_.lineStarts_.push_back(0);
+    if (limit_ < 2) {
+        if (zero != std::string_view::npos)
+            r_.undefined_ = ImportReading::Undefined{1, "the file holds a zero byte"};
+        r_.notes_.push_back(ImportNote{NoteKind::NoHeader, 1, 0, -1, 0, "the file is too short"});
+        return;
+    }
+    std::size_t end = 2;
+    while (end < limit_ && text_[end] != '\r' && text_[end] != '\n')
+        ++end;
+    std::size_t next = end;
+    if (next < text_.size())
+        next += text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n' ? 2 : 1;
+    const Line header{0, end, next, ++lineNumber_};
+    pos_ = next;
+    std::string_view first = TextOf(header);
+    while (!first.empty() && IsBlankByte(first.front()))
+        first.remove_prefix(1);
+    if (first == kHeader4 || first == kHeader5) {
+        r_.hasHeader_ = true;
+    } else if (first == kHeader31) {
+        SetUndefined(header, "the file is in the old REGEDIT form, which is not read here");
+        return;
+    } else {
+        Note(NoteKind::NoHeader, header,
+             "the first line is not \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\"");
+        // The lines are counted all the same, so that line numbers can be given.
+        Line rest;
+        while (NextLine(rest)) {
+        }
+        if (zero != std::string_view::npos)
+            r_.undefined_ = ImportReading::Undefined{lineNumber_ + 1, "the file holds a zero byte"};
+        return;
+    }
+
+    Line line;
+    while (NextLine(line)) {
+        const std::size_t p = SkipBlanks(line.Begin, line.End);
+        if (p == line.End)
+            continue;
+        switch (text_[p]) {
+        case '[':
+            KeyLine(line, p);
+            break;
+        case '@':
+        case '"':
+            ValueLine(line, p);
+            break;
+        case ';':
+        case '#':
+            break;
+        default:
+            if (TemplateOpen() || ContainsNoCase(TextOf(line), templateMention_))
+                Note(NoteKind::IgnoredLine, line, "not a key or value line");
+            break;
+        }
+    }
+    if (sectionKey_ >= 0) {
+        KeySection& section = r_.keys_[static_cast<std::size_t>(sectionKey_)].Sections.back();
+        section.End = section.EndLine = r_.undefined_ && stopped_ ? stopAt_ : limit_;
+    }
+    if (zero != std::string_view::npos && !r_.undefined_)
+        r_.undefined_ = ImportReading::Undefined{lineNumber_ + 1, "the file holds a zero byte"};
+
+    for (std::size_t key = 0; key < r_.keys_.size(); ++key) {
+        const int index = templateOf_[key];
+        if (index >= 0 && r_.keys_[key].Alive)
+            r_.templateKeys_[index] = static_cast<int>(key);
+    }
+}
+
+void ImportParser::CloseSection(const Line& line, std::size_t bracket) {
+    if (sectionKey_ < 0)
+        return;
+    KeySection& section = r_.keys_[static_cast<std::size_t>(sectionKey_)].Sections.back();
+    section.End = bracket;
+    section.EndLine = line.Begin;
+    sectionKey_ = -1;
+}
+
+void ImportParser::KeyLine(const Line& line, std::size_t bracket) {
+    const std::size_t from = bracket + 1;
+    if (from == line.End || IsBlankByte(text_[from])) {
+        Note(NoteKind::IgnoredKeyLine, line, "a blank follows the \"[\"");
+        return;
+    }
+    const std::size_t close = text_.substr(0, line.End).rfind(']');
+    if (close == std::string_view::npos || close < from) {
+        Note(NoteKind::IgnoredKeyLine, line, "no \"]\" closes the key");
+        return;
+    }
+    const std::string_view key = text_.substr(from, close - from);
+    CloseSection(line, bracket);
+    if (key.front() == '-') {
+        current_ = -1;
+        const std::string_view deleted = key.substr(1);
+        if (!deleted.empty() && (deleted.front() == 'H' || deleted.front() == 'h'))
+            DeleteKey(deleted, line);
+        else
+            Note(NoteKind::DeleteFailed, line, "no key name follows \"[-\"", -1);
+        return;
+    }
+    current_ = OpenKey(key, line);
+    if (current_ < 0)
+        return;
+    r_.keys_[static_cast<std::size_t>(current_)].Sections.push_back(
+        KeySection{bracket, line.Next, line.Next, line.Next, line.Number});
+    sectionKey_ = current_;
+}
+
+std::string_view ImportParser::MatchRoot(std::string_view key) {
+    for (const std::string_view name : kRoots) {
+        if (StartsWithNoCase(key, name) && (key.size() == name.size() || key[name.size()] == '\\'))
+            return name;
+    }
+    return {};
+}
+
+bool ImportParser::SplitKey(std::string_view key, std::string_view& root,
+                            std::vector<std::string_view>& components, std::string& why) const {
+    root = MatchRoot(key);
+    if (root.empty()) {
+        why = "\"" + std::string(key.substr(0, key.find('\\'))) + "\" is no registry root";
+        return false;
+    }
+    std::string_view rest = key.size() > root.size() ? key.substr(root.size() + 1) : "";
+    if (!rest.empty() && rest.front() == '\\') {
+        why = "a second \"\\\" follows the root";
+        return false;
+    }
+    components.clear();
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('\\');
+        const std::string_view part = rest.substr(0, slash);
+        if (!part.empty())
+            components.push_back(part);
+        if (slash == std::string_view::npos)
+            break;
+        rest.remove_prefix(slash + 1);
+    }
+    return true;
+}
+
+int ImportParser::OpenKey(std::string_view key, const Line& line) {
+    std::string_view root;
+    std::vector<std::string_view> components;
+    std::string why;
+    if (!SplitKey(key, root, components, why)) {
+        Note(NoteKind::KeyNotOpened, line, why, -1);
+        return -1;
+    }
+    for (const std::string_view part : components) {
+        if (part.size() > kMaxKeyName) {
+            SetUndefined(line, "a key name of more than 255 characters");
+            return -1;
+        }
+    }
+    std::string path(root);
+    std::string lower = LowerCase(root);
+    int parent = -1;
+    for (std::size_t i = 0; i <= components.size(); ++i) {
+        if (i > 0) {
+            path += '\\';
+            path += components[i - 1];
+            lower += '\\';
+            lower += LowerCase(components[i - 1]);
+        }
+        const auto found = r_.alive_.find(lower);
+        if (found != r_.alive_.end()) {
+            parent = found->second;
+            path = r_.keys_[static_cast<std::size_t>(parent)].Path;
+            continue;
+        }
+        const int id = static_cast<int>(r_.keys_.size());
+        ImportedKey created;
+        created.Path = path;
+        created.Parent = parent;
+        r_.keys_.push_back(std::move(created));
+        int index = -1;
+        const std::string& prefix = templatePrefix_;
+        if (lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0) {
+            const std::string_view number = std::string_view(lower).substr(prefix.size());
+            if ((number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
+                (number.size() == 2 && number[0] == '1' && number[1] >= '0' && number[1] <= '5'))
+                index = std::stoi(std::string(number));
+        }
+        templateOf_.push_back(index);
+        if (parent >= 0)
+            r_.keys_[static_cast<std::size_t>(parent)].Children.push_back(id);
+        r_.alive_.emplace(lower, id);
+        parent = id;
+    }
+    return parent;
+}
+
+void ImportParser::Kill(int key, std::size_t lineNumber) {
+    ImportedKey& k = r_.keys_[static_cast<std::size_t>(key)];
+    if (!k.Alive)
+        return;
+    k.Alive = false;
+    k.DeletedAtLine = lineNumber;
+    r_.alive_.erase(LowerCase(k.Path));
+    for (const int child : k.Children)
+        Kill(child, lineNumber);
+}
+
+void ImportParser::DeleteKey(std::string_view key, const Line& line) {
+    const std::string_view root = MatchRoot(key);
+    const std::size_t slash = key.find('\\');
+    if (root.empty() || slash == std::string_view::npos || slash + 1 == key.size()) {
+        // The import gives up here: nothing after this line is imported.
+        Note(NoteKind::ImportStops, line,
+             root.empty() ? "\"" + std::string(key.substr(0, slash)) + "\" is no registry root"
+                          : "a root cannot be deleted",
+             -1);
+        stopped_ = true;
+        stopAt_ = line.Begin;
+        return;
+    }
+    std::string_view found;
+    std::vector<std::string_view> components;
+    std::string why;
+    if (!SplitKey(key, found, components, why)) {
+        Note(NoteKind::DeleteFailed, line, why, -1);
+        return;
+    }
+    std::string lower = LowerCase(root);
+    for (const std::string_view part : components) {
+        lower += '\\';
+        lower += LowerCase(part);
+    }
+    const auto alive = r_.alive_.find(lower);
+    if (alive == r_.alive_.end()) {
+        Note(NoteKind::DeleteFailed, line, lower, -1);
+        return;
+    }
+    const int id = alive->second;
+    Kill(id, line.Number);
+    Note(NoteKind::KeyDeleted, line, lower, id);
+}
+
+bool ImportParser::Unescape(std::size_t from, std::size_t to, std::string& out, std::size_t& after,
+                            bool& nul) const {
+    out.clear();
+    nul = false;
+    for (std::size_t i = from; i < to; ++i) {
+        const char c = text_[i];
+        if (c == '"') {
+            after = i + 1;
+            return true;
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i == to)
+            return false;
+        switch (text_[i]) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '0':
+            nul = true;
+            out += '\0';
+            break;
+        default:
+            out += text_[i];
+            break;
+        }
+    }
+    return false;
+}
+
+ImportParser::ListEnd ImportParser::ReadList(std::size_t from, std::size_t to, std::string& bytes,
+                                             std::size_t& rest, std::size_t& comment) const {
+    std::size_t s = from;
+    comment = to;
+    while (s < to) {
+        const Number number = ReadNumber(text_, s, to);
+        if (number.End != s && number.Value > 0xFF)
+            return ListEnd::Refused;
+        if (number.End == s) {
+            std::size_t e = SkipBlanks(s, to);
+            if (e < to && text_[e] == '\\') {
+                rest = e + 1;
+                return ListEnd::Continues;
+            }
+            if (e < to && text_[e] == ';') {
+                comment = e;
+                return ListEnd::Done;
+            }
+            return ListEnd::Refused;
+        }
+        bytes += static_cast<char>(number.Value);
+        std::size_t end = number.End;
+        if (end < to && text_[end] != ',') {
+            end = SkipBlanks(end, to);
+            if (end < to && text_[end] != ';')
+                return ListEnd::Refused;
+            comment = end;
+            return ListEnd::Done;
+        }
+        if (end < to)
+            ++end;
+        s = end;
+    }
+    return ListEnd::Done;
+}
+
+void ImportParser::ValueLine(const Line& line, std::size_t start) {
+    std::string name;
+    std::size_t p = start + 1;
+    if (text_[start] == '"') {
+        bool nul = false;
+        if (!Unescape(start + 1, line.End, name, p, nul)) {
+            Note(NoteKind::ValueRefused, line, "no closing quote ends the name");
+            return;
+        }
+        if (nul) {
+            SetUndefined(line, "a \"\\0\" in a value name");
+            return;
+        }
+    }
+    p = SkipBlanks(p, line.End);
+    if (p == line.End || text_[p] != '=') {
+        Note(NoteKind::ValueRefused, line, "no \"=\" follows the name");
+        return;
+    }
+    p = SkipBlanks(p + 1, line.End);
+    std::size_t e = line.End;
+    while (e > p && IsBlankByte(text_[e - 1]))
+        --e;
+    const std::string_view data = text_.substr(p, e - p);
+
+    if (!data.empty() && data.front() == '-') {
+        const std::size_t q = SkipBlanks(p + 1, e);
+        if (q < e && text_[q] != ';') {
+            Note(NoteKind::ValueRefused, line, "text follows \"=-\"");
+            return;
+        }
+        if (current_ < 0) {
+            Note(NoteKind::ValueWithoutKey, line, "no key is open");
+            return;
+        }
+        ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
+        const std::string lower = LowerCase(name);
+        for (auto it = key.Values.begin(); it != key.Values.end(); ++it) {
+            if (LowerCase(it->Name) == lower) {
+                key.Values.erase(it);
+                break;
+            }
+        }
+        Note(NoteKind::ValueDeleted, line, name);
+        return;
+    }
+
+    if (!data.empty() && data.front() == '"') {
+        std::string value;
+        std::size_t after = 0;
+        bool nul = false;
+        if (!Unescape(p + 1, e, value, after, nul)) {
+            Note(NoteKind::ValueRefused, line, "no closing quote ends the string");
+            return;
+        }
+        if (nul) {
+            SetUndefined(line, "a \"\\0\" in a string");
+            return;
+        }
+        const std::size_t tail = SkipBlanks(after, e);
+        if (tail < e && text_[tail] != ';') {
+            Note(NoteKind::ValueRefused, line, "text follows the string's closing quote");
+            return;
+        }
+        SetValue(line, line, start, std::move(name), kSz, WidenText(value) + std::string(2, '\0'),
+                 tail < e ? tail : line.End);
+        return;
+    }
+    if (data.substr(0, 6) == "dword:") {
+        std::size_t s = SkipBlanks(p + 6, e);
+        if (s == e) {
+            Note(NoteKind::ValueRefused, line, "no number follows \"dword:\"");
+            return;
+        }
+        std::size_t t = s;
+        std::uint32_t value = 0;
+        while (t < e && HexDigit(text_[t]) >= 0) {
+            value = value * 16 + static_cast<std::uint32_t>(HexDigit(text_[t]));
+            ++t;
+        }
+        if (t - s > 8) {
+            Note(NoteKind::ValueRefused, line, "a dword of more than 8 digits");
+            return;
+        }
+        const std::size_t tail = SkipBlanks(t, e);
+        if (tail < e && text_[tail] != ';') {
+            Note(NoteKind::ValueRefused, line, "not a hexadecimal dword");
+            return;
+        }
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            bytes[static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        SetValue(line, line, start, std::move(name), kDword, std::move(bytes),
+                 tail < e ? tail : line.End);
+        return;
+    }
+
+    std::uint32_t type = kBinary;
+    std::size_t d = 0;
+    if (data.substr(0, 4) == "hex:") {
+        d = p + 4;
+    } else if (data.substr(0, 4) == "hex(") {
+        const std::size_t n = p + 4;
+        if (n >= e || (n + 1 < e && Lower(text_[n + 1]) == 'x')) {
+            Note(NoteKind::ValueRefused, line, "not a type number in \"hex(...)\"");
+            return;
+        }
+        const Number number = ReadNumber(text_, n, e);
+        const std::size_t close = number.End;
+        if (close + 1 >= e || text_[close] != ')' || text_[close + 1] != ':' || number.Overflow) {
+            Note(NoteKind::ValueRefused, line, "not a type number in \"hex(...)\"");
+            return;
+        }
+        if (number.Value == 0xFFFFFFFFull) {
+            SetUndefined(line, "the type hex(ffffffff)");
+            return;
+        }
+        type = static_cast<std::uint32_t>(number.Value);
+        d = close + 2;
+    } else {
+        Note(NoteKind::ValueRefused, line, "no type the import knows");
+        return;
+    }
+
+    std::string bytes;
+    if (d == e) {
+        SetValue(line, line, start, std::move(name), type, {}, line.End);
+        return;
+    }
+    std::size_t rest = 0;
+    std::size_t comment = 0;
+    ListEnd end = ReadList(d, e, bytes, rest, comment);
+    Line last = line;
+    while (end == ListEnd::Continues) {
+        // Behind the "\": blanks, maybe a comment, nothing else.
+        const std::size_t behind = SkipBlanks(rest, last.End);
+        if (behind < last.End && text_[behind] != ';') {
+            Note(NoteKind::ValueRefused, last, "text follows the \"\\\" of a hex list");
+            return;
+        }
+        Line next;
+        bool more = false;
+        while ((more = NextLine(next))) {
+            const std::size_t s = SkipBlanks(next.Begin, next.End);
+            if (s == next.End || text_[s] == ';')
+                continue;
+            if (HexDigit(text_[s]) < 0) {
+                // The line is consumed, and the list with it.
+                Note(NoteKind::Swallowed, next, text_[s] == '[' ? "key line" : "line", current_,
+                     line.Number);
+                return;
+            }
+            end = ReadList(s, next.End, bytes, rest, comment);
+            break;
+        }
+        if (!more) {
+            // The end of the text ends the list with the bytes read so far.
+            comment = last.End;
+            end = ListEnd::Done;
+            break;
+        }
+        last = next;
+        if (end == ListEnd::Refused) {
+            Note(NoteKind::ValueRefused, last, "a hex list the import refuses", current_,
+                 line.Number);
+            return;
+        }
+    }
+    if (end == ListEnd::Refused) {
+        Note(NoteKind::ValueRefused, line, "a hex list the import refuses");
+        return;
+    }
+    if (type == kSz || type == kExpandSz || type == kMultiSz) {
+        if (bytes.empty()) {
+            SetUndefined(line, "an empty string list continued by \"\\\"");
+            return;
+        }
+        if (bytes.back() != '\0')
+            bytes += '\0';
+        bytes = WidenText(bytes);
+    }
+    SetValue(line, last, start, std::move(name), type, std::move(bytes),
+             comment < last.End ? comment : last.End);
+}
+
+void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quote,
+                            std::string name, std::uint32_t type, std::string data,
+                            std::size_t comment) {
+    if (current_ < 0) {
+        Note(NoteKind::ValueWithoutKey, first, "no key is open");
+        return;
+    }
+    const ValueSource source{first.Begin, quote,   last.Begin,   last.End,
+                             last.Next,   comment, first.Number, first.Number == last.Number};
+    ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
+    for (ImportedValue& value : key.Values) {
+        if (value.Name.size() == name.size() && LowerCase(value.Name) == LowerCase(name)) {
+            value.Type = type;
+            value.Data = std::move(data);
+            value.Source = source;
+            return;
+        }
+    }
+    key.Values.push_back(ImportedValue{std::move(name), type, std::move(data), source});
+}
+
+ImportReading ImportReading::Read(std::string_view text, std::string_view driverKey) {
+    ImportReading reading;
+    reading.driverKey_ = std::string(driverKey);
+    ImportParser parser(text, reading);
+    parser.Run();
+    return reading;
+}
+
+int ImportReading::FindKey(std::string_view path) const {
+    const auto found = alive_.find(LowerCase(path));
+    return found == alive_.end() ? -1 : found->second;
+}
+
+const ImportedValue* ImportReading::FindValue(int key, std::string_view name) const {
+    if (key < 0)
+        return nullptr;
+    const std::string lower = LowerCase(name);
+    for (const ImportedValue& value : keys_[static_cast<std::size_t>(key)].Values) {
+        if (value.Name.size() == name.size() && LowerCase(value.Name) == lower)
+            return &value;
+    }
+    return nullptr;
+}
+
+int ImportReading::TemplateKey(int index) const {
+    return index >= 0 && index < 16 ? templateKeys_[index] : -1;
+}
+
+std::uint16_t ImportReading::Templates() const {
+    std::uint16_t mask = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (templateKeys_[i] >= 0)
+            mask = static_cast<std::uint16_t>(mask | (1u << i));
+    }
+    return mask;
+}
+
+const KeySection* ImportReading::LastSection(int index) const {
+    const int key = TemplateKey(index);
+    if (key < 0 || keys_[static_cast<std::size_t>(key)].Sections.empty())
+        return nullptr;
+    return &keys_[static_cast<std::size_t>(key)].Sections.back();
+}
+
+std::size_t ImportReading::LineOf(std::size_t offset) const {
+    const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+    return static_cast<std::size_t>(it - lineStarts_.begin());
+}
+
+Registry RegistryOf(const ImportReading& reading) {
+    Registry registry;
+    for (const ImportedKey& key : reading.Keys()) {
+        if (!key.Alive)
+            continue;
+        RegistryKey& entry = registry[LowerCase(key.Path)];
+        entry.Path = key.Path;
+        for (const ImportedValue& value : key.Values)
+            entry.Values[LowerCase(value.Name)] = RegistryValue{value.Name, value.Type, value.Data};
+    }
+    return registry;
+}
+
+namespace {
+
+std::string Describe(const RegistryValue& value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = "type " + std::to_string(value.Type) + " [";
+    for (std::size_t i = 0; i < value.Data.size() && i < 16; ++i) {
+        const auto byte = static_cast<unsigned char>(value.Data[i]);
+        if (i > 0)
+            text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    if (value.Data.size() > 16)
+        text += " ...";
+    return text + "]";
+}
+
+std::string ValueName(const RegistryValue& value) {
+    return value.Name.empty() ? "the default value" : "the value \"" + value.Name + "\"";
+}
+
+} // namespace
+
+std::string FirstDifference(const Registry& expected, const Registry& actual) {
+    // Keys in path order, so that the first difference is the same on every run.
+    std::vector<std::string> paths;
+    for (const auto& [path, key] : expected)
+        paths.push_back(path);
+    for (const auto& [path, key] : actual) {
+        if (!expected.contains(path))
+            paths.push_back(path);
+    }
+    std::sort(paths.begin(), paths.end());
+    for (const std::string& path : paths) {
+        const auto want = expected.find(path);
+        const auto got = actual.find(path);
+        if (got == actual.end())
+            return "the key " + want->second.Path + " would be missing";
+        if (want == expected.end())
+            return "a key " + got->second.Path + " would appear";
+        std::vector<std::string> names;
+        for (const auto& [name, value] : want->second.Values)
+            names.push_back(name);
+        for (const auto& [name, value] : got->second.Values) {
+            if (!want->second.Values.contains(name))
+                names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            const auto w = want->second.Values.find(name);
+            const auto g = got->second.Values.find(name);
+            const std::string& keyPath = want->second.Path;
+            if (g == got->second.Values.end())
+                return ValueName(w->second) + " of " + keyPath + " would be missing";
+            if (w == want->second.Values.end())
+                return ValueName(g->second) + " of " + keyPath + " would appear (" +
+                       Describe(g->second) + ")";
+            if (!(w->second.Type == g->second.Type && w->second.Data == g->second.Data))
+                return ValueName(w->second) + " of " + keyPath + " would be " +
+                       Describe(g->second) + " instead of " + Describe(w->second);
+        }
+    }
+    return {};
+}
+
+} // namespace regfile
