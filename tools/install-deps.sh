@@ -10,7 +10,7 @@ set -eu
 run_packages=(cmake g++ make libncurses-dev libxxhash-dev binutils-mingw-w64-x86-64 mingw-w64-common)
 # The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
 # terminal sessions (tmux), the packages (dpkg-dev), the Windows builds under Wine.
-test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux
                valgrind clang libclang-rt-14-dev python3 dpkg-dev
                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick unzip)
 
