@@ -12,6 +12,7 @@
 #include "host/terminal/KeyHandler.h"
 #include "host/terminal/MessageBoxView.h"
 #include "host/terminal/MouseHandler.h"
+#include "host/terminal/RowFold.h"
 #include "host/terminal/SizeCheck.h"
 #include "host/terminal/StatusLine.h"
 #include "host/terminal/TerminalRestore.h"
@@ -51,6 +52,8 @@ private:
     CursesScreen screen_;
     ViewState view_;
     CellBuffer canvas_;
+    RowFold fold_;
+    CellBuffer folded_; // the canvas without the rows the fold leaves out
     CellBuffer buffer_;
     HitMap hits_;
     Viewport viewport_;
@@ -75,7 +78,7 @@ std::optional<std::string> FrontEnd::Impl::Start() {
                 FitMainWindow();
                 PaintScreen(buffer, hits);
             },
-            [this](const CellRect& cells) { return viewport_.ToScreen(cells); });
+            [this](const CellRect& cells) { return viewport_.ToScreen(fold_.ToFolded(cells)); });
         const int answer = box.Present(request, interrupted_);
         --openBoxes_;
         changed_ = true;
@@ -213,15 +216,18 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
     canvas_.Resize(canvasColumns, canvasRows);
     PaintContext context{canvas_, hits, map, view_, desktop::GetFocus(), EnterButton()};
     PaintDesktop(context);
+    // Of what the screen cannot show of the canvas's height, empty rows give up first.
+    fold_ = RowFold::Plan(canvas_, canvasRows - (rows - 1));
+    fold_.Copy(canvas_, folded_);
 
-    viewport_.Fit(columns, rows, canvasColumns, canvasRows);
-    viewport_.KeepInView(FocusCells());
+    viewport_.Fit(columns, rows, canvasColumns, fold_.Rows());
+    viewport_.KeepInView(fold_.ToFolded(FocusCells()));
     buffer.Clear();
     const CellRect shown = viewport_.Shown();
     for (int y = shown.top; y < shown.bottom; ++y)
         for (int x = shown.left; x < shown.right; ++x)
             if (const auto cell = viewport_.ToScreen(x, y))
-                buffer.PutCell(cell->first, cell->second, canvas_.At(x, y));
+                buffer.PutCell(cell->first, cell->second, folded_.At(x, y));
     PaintLines(buffer);
     PaintEdgeMarks(buffer);
 }
@@ -239,7 +245,7 @@ std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
     const int x = std::min(cells.left + length, std::max(cells.left, cells.right - 4));
     if (!canvas_.Bounds().Contains(x, cells.top))
         return std::nullopt;
-    return viewport_.ToScreen(x, cells.top);
+    return viewport_.ToScreen(x, fold_.FoldedRow(cells.top));
 }
 
 void FrontEnd::Impl::Show() {
@@ -282,7 +288,8 @@ void FrontEnd::Impl::Run(ui::WindowHandle mainWindow, const std::function<bool()
         }
         if (key.code == KeyCode::Mouse) {
             if (const auto cell = viewport_.ToCanvas(key.x, key.y))
-                OnMousePress(view_, hits_, cell->first, cell->second, canvas_.Rows());
+                OnMousePress(view_, hits_, cell->first, fold_.CanvasRow(cell->second),
+                             canvas_.Rows());
             continue;
         }
         KeyHandler(view_, canvas_.Rows()).OnKey(key);
