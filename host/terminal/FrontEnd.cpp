@@ -1,6 +1,7 @@
 #include "host/terminal/FrontEnd.h"
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 
 #include "host/terminal/CellBuffer.h"
@@ -13,6 +14,7 @@
 #include "host/terminal/MessageBoxView.h"
 #include "host/terminal/MouseHandler.h"
 #include "host/terminal/RowFold.h"
+#include "host/terminal/SaveNotice.h"
 #include "host/terminal/SizeCheck.h"
 #include "host/terminal/StatusLine.h"
 #include "host/terminal/TerminalRestore.h"
@@ -27,6 +29,22 @@ namespace terminal {
 
 namespace desktop = ui::desktop;
 using desktop::Kind;
+
+namespace {
+
+DefaultButtonState CurrentDefaultButton() {
+    const ui::WindowHandle dialog = KeyboardDialog();
+    if (!dialog)
+        return DefaultButtonState{};
+    const std::vector<FocusItem> items = CollectControls(dialog);
+    const int index = DefaultButton(items);
+    if (index < 0)
+        return DefaultButtonState{};
+    const FocusItem& button = items[static_cast<std::size_t>(index)];
+    return DefaultButtonState{button.window, button.usable};
+}
+
+} // namespace
 
 class FrontEnd::Impl {
 public:
@@ -47,6 +65,8 @@ private:
     Place CurrentPlace() const;
     void Show();
     void FitMainWindow();
+    // Hands a key or a mouse press to the windows, noting a Save it makes.
+    void Act(const Key& key);
     std::optional<std::pair<int, int>> Cursor() const;
 
     CursesScreen screen_;
@@ -57,6 +77,7 @@ private:
     CellBuffer buffer_;
     HitMap hits_;
     Viewport viewport_;
+    SaveNotice saveNotice_;
     ui::WindowHandle mainWindow_ = nullptr;
     int openBoxes_ = 0;
     bool changed_ = true;
@@ -179,7 +200,12 @@ void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
     const int last = buffer.Rows() - 1;
     buffer.Fill(CellRect{0, last, columns, last + 1}, U' ', kReverse);
     constexpr std::string_view kLabel = "File: ";
-    const int x = buffer.Text(1, last, kLabel, kReverse | kBold, columns - 4);
+    int x = 1;
+    // The notice of a Save goes first; the path gives up the room it takes.
+    if (const std::string notice = saveNotice_.Text(SaveNotice::Clock::now());
+        !notice.empty() && static_cast<int>(notice.size()) + 2 <= columns - 4)
+        x = buffer.Text(x, last, notice, kReverse | kBold, columns - 4) + 2;
+    x = buffer.Text(x, last, kLabel, kReverse | kBold, std::max(0, columns - 3 - x));
     buffer.Text(x, last, ShortenPath(view_.file, columns - 3 - x), kReverse);
 }
 
@@ -286,17 +312,22 @@ void FrontEnd::Impl::Run(ui::WindowHandle mainWindow, const std::function<bool()
                 interrupted_ = true;
             continue;
         }
-        if (key.code == KeyCode::Mouse) {
-            if (const auto cell = viewport_.ToCanvas(key.x, key.y))
-                OnMousePress(view_, hits_, cell->first, fold_.CanvasRow(cell->second),
-                             canvas_.Rows());
-            continue;
-        }
-        KeyHandler(view_, canvas_.Rows()).OnKey(key);
+        Act(key);
     }
     view_.list = ComboList{};
     interrupted_ = false;
     Show();
+}
+
+void FrontEnd::Impl::Act(const Key& key) {
+    saveNotice_.BeforeAction(CurrentDefaultButton());
+    if (key.code == KeyCode::Mouse) {
+        if (const auto cell = viewport_.ToCanvas(key.x, key.y))
+            OnMousePress(view_, hits_, cell->first, fold_.CanvasRow(cell->second), canvas_.Rows());
+    } else {
+        KeyHandler(view_, canvas_.Rows()).OnKey(key);
+    }
+    saveNotice_.AfterAction(CurrentDefaultButton(), SaveNotice::Clock::now(), std::time(nullptr));
 }
 
 FrontEnd::FrontEnd(FrontEndOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
