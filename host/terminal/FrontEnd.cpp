@@ -242,7 +242,7 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
     canvas_.Resize(canvasColumns, canvasRows);
     PaintContext context{canvas_, hits, map, view_, desktop::GetFocus(), EnterButton()};
     PaintDesktop(context);
-    // Of what the screen cannot show of the canvas's height, empty rows give up first.
+    // The rows the screen has no room for come out of empty stretches first.
     fold_ = RowFold::Plan(canvas_, canvasRows - (rows - 1));
     fold_.Copy(canvas_, folded_);
 
