@@ -33,7 +33,9 @@ public:
     // The control with this id in the window or, depth first, in its child dialogs.
     virtual Window FindControl(Window window, int id) const = 0;
     virtual bool IsComboBox(Window control) const = 0;
-    virtual bool IsVisibleAndEnabled(Window control) const = 0;
+    // Shown: the control and every window it lies in are visible.
+    virtual bool IsVisible(Window control) const = 0;
+    virtual bool IsEnabled(Window control) const = 0;
     // The nodes in display order, through expanded nodes only.
     virtual std::vector<TreeRow> VisibleTreeRows(Window tree) const = 0;
 

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     }
     const host::Options& options = std::get<host::Options>(parsed);
     if (options.help) {
-        std::cout << host::kUsage << host::kHelp;
+        std::cout << host::HelpText();
         return 0;
     }
 

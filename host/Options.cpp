@@ -1,5 +1,7 @@
 #include "host/Options.h"
 
+#include "host/ScriptControls.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,14 @@ const char kUsage[] =
     "every message box is written to standard output; without it, the window is shown in\n"
     "this terminal.\n";
 
+namespace {
+
+#ifdef _WIN32
+constexpr char kRootSeparators[] = "\\/:";
+#else
+constexpr char kRootSeparators[] = "/";
+#endif
+
 const char kHelp[] =
     "\n"
     "Options:\n"
@@ -33,7 +43,7 @@ const char kHelp[] =
     "\n"
     "Script language: one action per line; blank lines and lines starting with # are\n"
     "ignored; words are separated by blanks; TEXT is the rest of the line; ID is a control\n"
-    "id of the window's dialogs (for example 104 Add, 103 Remove, 1006 Save, 1007 Close).\n"
+    "id of the window's dialogs (the list of controls follows).\n"
     "  expand TEXT     clicks the expand button of the visible tree node TEXT\n"
     "  collapse TEXT   clicks the collapse button of the visible tree node TEXT\n"
     "  select TEXT     clicks the first visible tree node TEXT in display order\n"
@@ -48,15 +58,26 @@ const char kHelp[] =
     "of the library is visible any more, or at the end of the script, the host is shut:\n"
     "its main window is destroyed (the closing prompts run) and the library unloaded.\n"
     "\n"
+    "Controls (the id, the control, then what a script does with it; the controls of a\n"
+    "page can be used while that page is shown):\n";
+
+const char kHelpEnd[] =
+    "\n"
     "Standard output carries one line per message box:\n"
     "  messagebox caption=\"CAPTION\" text=\"TEXT\" buttons=OK|OKCANCEL icon=none|stop\n"
     "             answer=ok|cancel\n"
     "(on one line; \", \\ and control characters escaped as \\\", \\\\, \\n, \\r, \\t, \\xHH).\n"
     "\n"
-    "Exit status: 0 when the host was shut; 2 for a bad command line, a root, script or\n"
-    "library that cannot be used, or a script line a user could not perform, which is\n"
-    "reported as \"script line N: REASON\" on standard error and ends the host at once,\n"
-    "destroying no window.\n";
+    "Exit status: 0 when the host was shut; 2 for a bad command line, a root that names\n"
+    "no existing folder, a script or library that cannot be used, or a script line a user\n"
+    "could not perform, which is reported as \"script line N: REASON\" on standard error\n"
+    "and ends the host at once, destroying no window.\n";
+
+} // namespace
+
+std::string HelpText() {
+    return std::string(kUsage) + kHelp + ScriptControlTable() + kHelpEnd;
+}
 
 std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv) {
     Options options;
@@ -133,10 +154,25 @@ std::variant<std::string, std::string> PrepareSampleTree(const std::string& bund
     return std::variant<std::string, std::string>(std::in_place_index<0>, root);
 }
 
+std::optional<std::string> CheckRoot(const std::string& root) {
+    namespace fs = std::filesystem;
+    // The root is the head of a path: its folder is the root itself when it ends with a
+    // separator, else the folder it lies in ("dir/rootX" names "dir/").
+    const std::size_t separator = root.find_last_of(kRootSeparators);
+    const std::string folder = separator == std::string::npos ? "." : root.substr(0, separator + 1);
+    std::error_code error;
+    if (fs::is_directory(folder, error))
+        return std::nullopt;
+    return "the root " + root + " cannot be used: " + folder + " is not an existing folder";
+}
+
 std::variant<std::string, std::string> ResolveRoot(const Options& options,
                                                    const std::string& bundledTree) {
-    if (options.root)
+    if (options.root) {
+        if (auto problem = CheckRoot(*options.root))
+            return std::variant<std::string, std::string>(std::in_place_index<1>, *problem);
         return std::variant<std::string, std::string>(std::in_place_index<0>, *options.root);
+    }
     auto prepared = PrepareSampleTree(bundledTree);
     if (prepared.index() == 0)
         std::fprintf(stderr, "devhost: using the driver tree in %s\n",

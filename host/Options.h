@@ -21,10 +21,15 @@ struct Options {
 // The options, or a message saying what is wrong with the command line.
 std::variant<Options, std::string> ParseOptions(int argc, const char* const* argv);
 
-// The synopsis, shown after a command-line error; --help adds the rest of the help: the
-// options, the script language, the transcript and the exit statuses.
+// The synopsis, shown after a command-line error.
 extern const char kUsage[];
-extern const char kHelp[];
+// What --help prints: the synopsis, the options, the script language with the controls
+// a script names, the transcript and the exit statuses.
+std::string HelpText();
+
+// Why a --root argument cannot be used (the folder it names or lies in does not exist),
+// or nothing.
+std::optional<std::string> CheckRoot(const std::string& root);
 
 // The bundled sample driver tree, copied on first use into the per-user working folder
 // so that the bundled copy never changes. Returns the root argument (ending with a

@@ -1,11 +1,23 @@
 #include "host/ScriptRunner.h"
 
+#include "host/ScriptControls.h"
+
 namespace host {
 
 std::optional<std::string> ScriptRunner::Perform(const Action& action) {
     auto refusal = Act(action);
     desktop_.Settle();
     return refusal;
+}
+
+// Why a user could not act on the control: it is not shown (a page's control while that
+// page is hidden) or it is disabled.
+std::optional<std::string> ScriptRunner::Unusable(Window control, const std::string& name) const {
+    if (!desktop_.IsVisible(control))
+        return name + " is not shown";
+    if (!desktop_.IsEnabled(control))
+        return name + " is disabled";
+    return std::nullopt;
 }
 
 std::optional<std::string> ScriptRunner::ActOnTree(Window window, const Action& action) {
@@ -46,7 +58,7 @@ std::optional<std::string> ScriptRunner::Act(const Action& action) {
     const Window window = library_.CurrentWindow();
     if (!window)
         return "no window of the library is visible";
-    const std::string id = std::to_string(action.id);
+    const std::string control = DescribeControl(action.id);
 
     switch (action.kind) {
     case ActionKind::Expand:
@@ -54,13 +66,13 @@ std::optional<std::string> ScriptRunner::Act(const Action& action) {
     case ActionKind::Select:
         return ActOnTree(window, action);
     case ActionKind::Click: {
-        const Window control = desktop_.FindControl(window, action.id);
-        if (!control)
-            return "no control " + id;
-        if (!desktop_.IsVisibleAndEnabled(control))
-            return "control " + id + " is hidden or disabled";
-        if (!desktop_.ClickButton(control))
-            return "control " + id + " is not a button";
+        const Window target = desktop_.FindControl(window, action.id);
+        if (!target)
+            return "the window has no control " + std::to_string(action.id);
+        if (auto refusal = Unusable(target, control))
+            return refusal;
+        if (!desktop_.ClickButton(target))
+            return control + " is not a button";
         return std::nullopt;
     }
     case ActionKind::Tab: {
@@ -74,15 +86,19 @@ std::optional<std::string> ScriptRunner::Act(const Action& action) {
     case ActionKind::Choose:
     case ActionKind::Type: {
         const Window combo = desktop_.FindControl(window, action.id);
-        if (!combo || !desktop_.IsComboBox(combo))
-            return "no combo box " + id;
-        if (!desktop_.IsVisibleAndEnabled(combo))
-            return "combo box " + id + " is hidden or disabled";
-        const bool done = action.kind == ActionKind::Choose
-                              ? desktop_.ChooseComboItem(combo, action.number)
-                              : desktop_.TypeComboText(combo, action.text);
-        if (!done)
-            return "no item " + std::to_string(action.number) + " in combo box " + id;
+        if (!combo)
+            return "the window has no control " + std::to_string(action.id);
+        if (!desktop_.IsComboBox(combo))
+            return control + " is not a combo box";
+        if (auto refusal = Unusable(combo, control))
+            return refusal;
+        if (action.kind == ActionKind::Type) {
+            if (!desktop_.TypeComboText(combo, action.text))
+                return control + " has no edit field to type into";
+            return std::nullopt;
+        }
+        if (!desktop_.ChooseComboItem(combo, action.number))
+            return control + " has no item " + std::to_string(action.number);
         return std::nullopt;
     }
     case ActionKind::Answer:

@@ -24,6 +24,7 @@ public:
 private:
     std::optional<std::string> Act(const Action& action);
     std::optional<std::string> ActOnTree(Window window, const Action& action);
+    std::optional<std::string> Unusable(Window control, const std::string& name) const;
 
     Library& library_;
     Desktop& desktop_;

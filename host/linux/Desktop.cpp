@@ -39,9 +39,11 @@ public:
     bool IsComboBox(Window control) const override {
         return desktop::Inspect(HandleOf(control)).kind == desktop::Kind::ComboBox;
     }
-    bool IsVisibleAndEnabled(Window control) const override {
-        return desktop::IsReallyVisible(HandleOf(control)) &&
-               desktop::Inspect(HandleOf(control)).enabled;
+    bool IsVisible(Window control) const override {
+        return desktop::IsReallyVisible(HandleOf(control));
+    }
+    bool IsEnabled(Window control) const override {
+        return desktop::Inspect(HandleOf(control)).enabled;
     }
     std::vector<TreeRow> VisibleTreeRows(Window tree) const override {
         std::vector<TreeRow> rows;

@@ -185,6 +185,7 @@ std::optional<std::string> CursesScreen::Start() {
     if (!screen_)
         return CannotUseTerminal();
     set_term(screen_);
+    EnterAlternateScreenWhereMissing();
     raw();
     noecho();
     nonl();
@@ -209,6 +210,8 @@ void CursesScreen::Stop() {
         return;
     mousemask(0, nullptr);
     endwin();
+    std::fflush(stdout);
+    LeaveAlternateScreenWhereMissing();
     delscreen(screen_);
     screen_ = nullptr;
     DisarmTerminalRestore();

@@ -1,6 +1,7 @@
 #include "host/terminal/FrontEnd.h"
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 
 #include "host/terminal/CellBuffer.h"
@@ -12,6 +13,8 @@
 #include "host/terminal/KeyHandler.h"
 #include "host/terminal/MessageBoxView.h"
 #include "host/terminal/MouseHandler.h"
+#include "host/terminal/RowFold.h"
+#include "host/terminal/SaveNotice.h"
 #include "host/terminal/SizeCheck.h"
 #include "host/terminal/StatusLine.h"
 #include "host/terminal/TerminalRestore.h"
@@ -26,6 +29,22 @@ namespace terminal {
 
 namespace desktop = ui::desktop;
 using desktop::Kind;
+
+namespace {
+
+DefaultButtonState CurrentDefaultButton() {
+    const ui::WindowHandle dialog = KeyboardDialog();
+    if (!dialog)
+        return DefaultButtonState{};
+    const std::vector<FocusItem> items = CollectControls(dialog);
+    const int index = DefaultButton(items);
+    if (index < 0)
+        return DefaultButtonState{};
+    const FocusItem& button = items[static_cast<std::size_t>(index)];
+    return DefaultButtonState{button.window, button.usable};
+}
+
+} // namespace
 
 class FrontEnd::Impl {
 public:
@@ -46,14 +65,19 @@ private:
     Place CurrentPlace() const;
     void Show();
     void FitMainWindow();
+    // Hands a key or a mouse press to the windows, noting a Save it makes.
+    void Act(const Key& key);
     std::optional<std::pair<int, int>> Cursor() const;
 
     CursesScreen screen_;
     ViewState view_;
     CellBuffer canvas_;
+    RowFold fold_;
+    CellBuffer folded_; // the canvas without the rows the fold leaves out
     CellBuffer buffer_;
     HitMap hits_;
     Viewport viewport_;
+    SaveNotice saveNotice_;
     ui::WindowHandle mainWindow_ = nullptr;
     int openBoxes_ = 0;
     bool changed_ = true;
@@ -75,7 +99,7 @@ std::optional<std::string> FrontEnd::Impl::Start() {
                 FitMainWindow();
                 PaintScreen(buffer, hits);
             },
-            [this](const CellRect& cells) { return viewport_.ToScreen(cells); });
+            [this](const CellRect& cells) { return viewport_.ToScreen(fold_.ToFolded(cells)); });
         const int answer = box.Present(request, interrupted_);
         --openBoxes_;
         changed_ = true;
@@ -176,7 +200,12 @@ void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
     const int last = buffer.Rows() - 1;
     buffer.Fill(CellRect{0, last, columns, last + 1}, U' ', kReverse);
     constexpr std::string_view kLabel = "File: ";
-    const int x = buffer.Text(1, last, kLabel, kReverse | kBold, columns - 4);
+    int x = 1;
+    // The notice of a Save goes first; the path gives up the room it takes.
+    if (const std::string notice = saveNotice_.Text(SaveNotice::Clock::now());
+        !notice.empty() && static_cast<int>(notice.size()) + 2 <= columns - 4)
+        x = buffer.Text(x, last, notice, kReverse | kBold, columns - 4) + 2;
+    x = buffer.Text(x, last, kLabel, kReverse | kBold, std::max(0, columns - 3 - x));
     buffer.Text(x, last, ShortenPath(view_.file, columns - 3 - x), kReverse);
 }
 
@@ -213,15 +242,18 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
     canvas_.Resize(canvasColumns, canvasRows);
     PaintContext context{canvas_, hits, map, view_, desktop::GetFocus(), EnterButton()};
     PaintDesktop(context);
+    // The rows the screen has no room for come out of empty stretches first.
+    fold_ = RowFold::Plan(canvas_, canvasRows - (rows - 1));
+    fold_.Copy(canvas_, folded_);
 
-    viewport_.Fit(columns, rows, canvasColumns, canvasRows);
-    viewport_.KeepInView(FocusCells());
+    viewport_.Fit(columns, rows, canvasColumns, fold_.Rows());
+    viewport_.KeepInView(fold_.ToFolded(FocusCells()));
     buffer.Clear();
     const CellRect shown = viewport_.Shown();
     for (int y = shown.top; y < shown.bottom; ++y)
         for (int x = shown.left; x < shown.right; ++x)
             if (const auto cell = viewport_.ToScreen(x, y))
-                buffer.PutCell(cell->first, cell->second, canvas_.At(x, y));
+                buffer.PutCell(cell->first, cell->second, folded_.At(x, y));
     PaintLines(buffer);
     PaintEdgeMarks(buffer);
 }
@@ -239,7 +271,7 @@ std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
     const int x = std::min(cells.left + length, std::max(cells.left, cells.right - 4));
     if (!canvas_.Bounds().Contains(x, cells.top))
         return std::nullopt;
-    return viewport_.ToScreen(x, cells.top);
+    return viewport_.ToScreen(x, fold_.FoldedRow(cells.top));
 }
 
 void FrontEnd::Impl::Show() {
@@ -280,16 +312,22 @@ void FrontEnd::Impl::Run(ui::WindowHandle mainWindow, const std::function<bool()
                 interrupted_ = true;
             continue;
         }
-        if (key.code == KeyCode::Mouse) {
-            if (const auto cell = viewport_.ToCanvas(key.x, key.y))
-                OnMousePress(view_, hits_, cell->first, cell->second, canvas_.Rows());
-            continue;
-        }
-        KeyHandler(view_, canvas_.Rows()).OnKey(key);
+        Act(key);
     }
     view_.list = ComboList{};
     interrupted_ = false;
     Show();
+}
+
+void FrontEnd::Impl::Act(const Key& key) {
+    saveNotice_.BeforeAction(CurrentDefaultButton());
+    if (key.code == KeyCode::Mouse) {
+        if (const auto cell = viewport_.ToCanvas(key.x, key.y))
+            OnMousePress(view_, hits_, cell->first, fold_.CanvasRow(cell->second), canvas_.Rows());
+    } else {
+        KeyHandler(view_, canvas_.Rows()).OnKey(key);
+    }
+    saveNotice_.AfterAction(CurrentDefaultButton(), SaveNotice::Clock::now(), std::time(nullptr));
 }
 
 FrontEnd::FrontEnd(FrontEndOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/terminal/SizeCheck.h"
 #include "host/terminal/TerminalRestore.h"
 #include "host/terminal/TextWrap.h"
 
@@ -42,13 +43,17 @@ MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
     const int inner = std::max({Length(request.caption) + 2, iconWidth + widest, buttonsWidth});
     const int width = std::min(columns, inner + 4);
     const int height = std::min(rows, static_cast<int>(layout.lines.size()) + 5);
+    layout.complete = width == inner + 4 && height == static_cast<int>(layout.lines.size()) + 5;
 
     const CellRect screen{0, 0, columns, rows};
     const CellRect centre = over.Empty() ? screen : over;
     const int left =
         std::clamp(centre.left + (centre.Width() - width) / 2, 0, std::max(0, columns - width));
-    const int top =
-        std::clamp(centre.top + (centre.Height() - height) / 2, 0, std::max(0, rows - height));
+    // Between the hint line and the status line where it fits there, so that neither
+    // shows beside the box.
+    const int first = rows - 2 >= height ? 1 : 0;
+    const int last = std::max(first, rows - height - first);
+    const int top = std::clamp(centre.top + (centre.Height() - height) / 2, first, last);
     layout.box = CellRect{left, top, left + width, top + height};
     layout.textLeft = left + 2 + iconWidth;
     layout.textTop = top + 2;
@@ -63,19 +68,30 @@ MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
     return layout;
 }
 
-void MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton) {
+bool MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton) {
     buffer_.Resize(screen_.Columns(), screen_.Rows());
     hits_.Clear();
     paintBelow_(buffer_, hits_);
     hits_.Clear(); // nothing below a modal box takes a click
 
+    // Below the smallest size the windows are not shown, so neither is anything of them
+    // beside the box: the box stands alone, centred, or the size request alone.
+    const bool tooSmall = TooSmall(buffer_.Columns(), buffer_.Rows());
     const ScreenMap map;
     const CellRect over =
-        request.owner && ui::desktop::IsWindow(request.owner)
+        !tooSmall && request.owner && ui::desktop::IsWindow(request.owner)
             ? toScreen_(map.ToCells(ui::desktop::Inspect(request.owner).screenRect))
             : CellRect{};
     const MessageBoxLayout layout =
         LayOutMessageBox(request, over, buffer_.Columns(), buffer_.Rows());
+    if (tooSmall) {
+        buffer_.Clear();
+        if (!layout.complete) {
+            PaintSizeRequest(buffer_);
+            screen_.Show(buffer_, std::nullopt);
+            return false;
+        }
+    }
     const CellRect& box = layout.box;
     buffer_.Fill(box, U' ', kNormal);
     buffer_.Box(box, kNormal);
@@ -100,6 +116,7 @@ void MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
     }
     const CellRect& focusedRect = layout.buttons[static_cast<std::size_t>(focusedButton)];
     screen_.Show(buffer_, std::pair{focusedRect.left + 2, focusedRect.top});
+    return true;
 }
 
 int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted) {
@@ -109,12 +126,18 @@ int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool&
     const int escapeAnswer = cancel ? IDCANCEL : IDOK;
     int focused = 0;
     for (;;) {
-        Paint(request, focused);
+        const bool shown = Paint(request, focused);
         const Key key = screen_.ReadKey(250);
-        if (TakeShutdownRequest() || key.code == KeyCode::CtrlC) {
+        const bool quit =
+            !shown && (key.code == KeyCode::Escape ||
+                       (key.code == KeyCode::Char && (key.ch == 'q' || key.ch == 'Q')));
+        if (TakeShutdownRequest() || key.code == KeyCode::CtrlC || quit) {
             interrupted = true;
             return escapeAnswer;
         }
+        if (!shown && key.code != KeyCode::CtrlL)
+            continue; // a box nobody sees is not answered
+
         switch (key.code) {
         case KeyCode::Enter:
         case KeyCode::Space:

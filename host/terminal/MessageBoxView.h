@@ -20,6 +20,7 @@ struct MessageBoxLayout {
     int textLeft = 0;
     int textTop = 0;
     std::vector<CellRect> buttons; // OK, then Cancel when the box has it
+    bool complete = true;          // the screen holds the whole box, every line of its text
 };
 
 // The box for a request, centred over `over` and kept on a screen of columns by rows.
@@ -38,11 +39,15 @@ public:
         : screen_(screen), paintBelow_(std::move(paintBelow)), toScreen_(std::move(toScreen)) {}
 
     // Shows the box until it is answered; IDOK or IDCANCEL. An interrupt (Ctrl-C or a
-    // signal) answers as Escape does and sets `interrupted`.
+    // signal) answers as Escape does and sets `interrupted`. On a terminal below the
+    // smallest size the box is shown alone when it fits whole, else the request for a
+    // larger terminal is shown instead, and then only its ways out work (q, Esc,
+    // Ctrl-C: an interrupt).
     int Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted);
 
 private:
-    void Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton);
+    // Whether the box is on the screen.
+    bool Paint(const ui::desktop::MessageBoxRequest& request, int focusedButton);
 
     CursesScreen& screen_;
     PaintBelow paintBelow_;

@@ -7,30 +7,40 @@ namespace terminal {
 
 namespace {
 
-std::string_view OwnKeys(Place place) {
+// One key of the hint line; the lower the rank, the longer it stays as the line narrows.
+struct Hint {
+    std::string_view keys;
+    int rank;
+};
+
+// The way out and the way to the other page outlast everything else.
+constexpr int kQuitRank = 0;
+constexpr int kPageRank = 1;
+
+std::vector<Hint> OwnHints(Place place) {
     switch (place) {
     case Place::Tree:
-        return "Up/Down: select  Right/Left: expand/collapse";
+        return {{"Up/Down: select", 2}, {"Right/Left: open/close", 3}};
     case Place::PushButton:
-        return "Space/Enter: press";
+        return {{"Space/Enter: press", 2}};
     case Place::RadioButton:
-        return "Arrows: choose  Enter: default button";
+        return {{"Arrows: choose", 2}, {"Enter: default button", 5}};
     case Place::ComboList:
-        return "Up/Down: move  Enter: choose  Esc: close the list";
+        return {{"Up/Down: move", 3}, {"Enter: choose", 2}, {"Esc: close the list", 3}};
     case Place::ComboEdit:
-        return "Type: edit  F4: list  Up/Down: choose";
+        return {{"Type: edit", 4}, {"F4: list", 2}, {"Up/Down: choose", 3}};
     case Place::Combo:
-        return "F4: list  Up/Down: choose";
+        return {{"F4: list", 2}, {"Up/Down: choose", 3}};
     case Place::Tabs:
-        return "Left/Right: page";
+        return {{"Left/Right: page", 2}};
     case Place::MessageBox:
-        return "Enter: answer  Tab: other button  Esc: close the box";
+        return {{"Enter: answer", 1}, {"Tab: other button", 4}, {"Esc: close the box", 3}};
     case Place::TooSmall:
-        return "q/Esc: quit";
+        return {{"q/Esc: quit", 1}};
     case Place::Nothing:
         break;
     }
-    return "";
+    return {};
 }
 
 // Places where the dialog's general keys do not work.
@@ -38,24 +48,36 @@ bool Modal(Place place) {
     return place == Place::ComboList || place == Place::MessageBox || place == Place::TooSmall;
 }
 
+std::string Join(const std::vector<Hint>& hints) {
+    std::string line;
+    for (const Hint& hint : hints)
+        line += (line.empty() ? "" : "  ") + std::string(hint.keys);
+    return line;
+}
+
 } // namespace
 
 std::string HintFor(Place place, bool pages, int width) {
-    std::vector<std::string_view> general;
+    std::vector<Hint> hints = OwnHints(place);
     if (!Modal(place)) {
-        general = {"Tab: next", "Esc: close"};
-        if (pages)
-            general.push_back("Ctrl-PgDn/PgUp: page");
+        hints.push_back({"Tab: next", 4});
+        hints.push_back({"Esc: close", 5});
+        if (pages && place != Place::Tabs)
+            hints.push_back({"Ctrl-PgDn/PgUp: page", kPageRank});
     }
-    for (;;) {
-        std::string hint(OwnKeys(place));
-        for (const std::string_view keys : general)
-            hint += (hint.empty() ? "" : "  ") + std::string(keys);
-        hint += hint.empty() ? "Ctrl-C: quit" : "  Ctrl-C: quit";
-        if (static_cast<int>(hint.size()) <= width || general.empty())
-            return hint;
-        general.pop_back();
+    hints.push_back({"Ctrl-C: quit", kQuitRank});
+    // Whole hints go, the highest rank first (of equal ranks the one further right), until
+    // the line fits; a hint is never cut.
+    for (std::string line = Join(hints); !hints.empty(); line = Join(hints)) {
+        if (static_cast<int>(line.size()) <= width)
+            return line;
+        auto drop = hints.begin();
+        for (auto hint = hints.begin(); hint != hints.end(); ++hint)
+            if (hint->rank >= drop->rank)
+                drop = hint;
+        hints.erase(drop);
     }
+    return std::string();
 }
 
 std::string ShortenPath(std::string_view path, int width) {

@@ -21,9 +21,9 @@ enum class Place {
     TooSmall
 };
 
-// The keys that work in the place, in at most `width` characters where they can be: the
-// place's own keys and Ctrl-C are kept, the general keys are left out from the least
-// needed (`pages`: the window has pages to change).
+// The keys that work in the place, in at most `width` characters: where they do not all
+// fit, whole hints are left out from the least needed, Ctrl-C and the key to the other
+// page (`pages`: the window has pages to change) last of all. No hint is ever cut.
 std::string HintFor(Place place, bool pages, int width);
 
 // The path in at most `width` characters: whole when it fits, else shortened in the

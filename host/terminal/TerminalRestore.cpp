@@ -17,7 +17,11 @@ constexpr int kFatalSignals[] = {SIGHUP, SIGQUIT, SIGILL,  SIGABRT,
                                  SIGBUS, SIGFPE,  SIGSEGV, SIGPIPE};
 constexpr int kShutdownSignals[] = {SIGINT, SIGTERM};
 
+constexpr char kEnterAlternate[] = "\033[?1049h";
+constexpr char kClearAndLeaveAlternate[] = "\033[H\033[2J\033[?1049l";
+
 termios savedModes;
+bool ownAlternateScreen = false;
 bool haveSavedModes = false;
 volatile std::sig_atomic_t shutdownRequested = 0;
 
@@ -80,7 +84,7 @@ void ArmTerminalRestore() {
     AppendRestore(Capability("sgr0"));
     AppendRestore(Capability("cnorm"));
     AppendRestore(Capability("rmkx"));
-    AppendRestore(Capability("rmcup"));
+    AppendRestore(ownAlternateScreen ? kClearAndLeaveAlternate : Capability("rmcup"));
     for (const int signal : kFatalSignals)
         Install(signal, OnFatalSignal, SA_RESETHAND);
     for (const int signal : kShutdownSignals)
@@ -93,6 +97,20 @@ void DisarmTerminalRestore() {
     for (const int signal : kShutdownSignals)
         Install(signal, SIG_DFL, 0);
     restoreLength = 0;
+}
+
+void EnterAlternateScreenWhereMissing() {
+    const char* enter = Capability("smcup");
+    ownAlternateScreen = !enter || enter == reinterpret_cast<const char*>(-1) || !*enter;
+    if (ownAlternateScreen)
+        WriteToTerminal(kEnterAlternate);
+}
+
+void LeaveAlternateScreenWhereMissing() {
+    if (!ownAlternateScreen)
+        return;
+    WriteToTerminal(kClearAndLeaveAlternate);
+    ownAlternateScreen = false;
 }
 
 bool TakeShutdownRequest() {

@@ -15,6 +15,15 @@ void ArmTerminalRestore();
 // The screen has given the terminal back: signals take their default course again.
 void DisarmTerminalRestore();
 
+// A terminal description without an alternate screen (vt100 and the like) would leave the
+// windows on the screen at the end. For such a terminal the screen is taken the way
+// xterm-like terminals keep one (private mode 1049, which a terminal without it ignores),
+// and at the end it is cleared and left, so that either the shell's screen comes back or
+// at least a clear screen. Call after the screen has started; does nothing where the
+// description has an alternate screen of its own.
+void EnterAlternateScreenWhereMissing();
+void LeaveAlternateScreenWhereMissing();
+
 // Whether SIGINT or SIGTERM arrived since the last call.
 bool TakeShutdownRequest();
 

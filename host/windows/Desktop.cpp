@@ -177,9 +177,9 @@ public:
     bool IsComboBox(Window control) const override {
         return HasClass(HandleOf(control), "ComboBox");
     }
-    bool IsVisibleAndEnabled(Window control) const override {
-        return IsWindowVisible(HandleOf(control)) && IsWindowEnabled(HandleOf(control));
-    }
+    // IsWindowVisible is true only when the window and its ancestors are visible.
+    bool IsVisible(Window control) const override { return IsWindowVisible(HandleOf(control)); }
+    bool IsEnabled(Window control) const override { return IsWindowEnabled(HandleOf(control)); }
     std::vector<TreeRow> VisibleTreeRows(Window tree) const override {
         return TreeRows(HandleOf(tree));
     }

@@ -214,6 +214,33 @@ TEST_F(TreeViewTest, UserExpandAndCollapseNotifyAroundTheChange) {
     EXPECT_FALSE(rows[0].expanded);
 }
 
+// As the system's tree view does (checked under Wine): a click on the expand button of a
+// node whose subtree holds the selection collapses it and moves the selection to it
+// without a selection notification; only the expand notifications come.
+TEST_F(TreeViewTest, UserCollapseOverTheSelectionSelectsTheNodeWithoutNotifying) {
+    tree_.SelectItem(t1a_, TVGN_CARET);
+    log_.clear();
+    ASSERT_TRUE(ui::desktop::ClickTreeButton(tree_.Handle(), model_));
+    EXPECT_EQ(tree_.GetSelectedItem(), model_);
+    EXPECT_FALSE(tree_.IsExpanded(model_));
+    EXPECT_EQ(log_, (Texts{"notify expanding 102", "notify expanded 102"}));
+    EXPECT_EQ(NextVisibleWalk(), (Texts{"root", "model", "other"}));
+
+    // Expanding again leaves the selection on the node; the subtree keeps its state.
+    log_.clear();
+    ASSERT_TRUE(ui::desktop::ClickTreeButton(tree_.Handle(), model_));
+    EXPECT_EQ(tree_.GetSelectedItem(), model_);
+    EXPECT_TRUE(tree_.IsExpanded(t1_));
+    EXPECT_EQ(log_, (Texts{"notify expanding 102", "notify expanded 102"}));
+
+    // A collapse that does not hide the selection leaves it where it is.
+    tree_.SelectItem(other_, TVGN_CARET);
+    log_.clear();
+    ASSERT_TRUE(ui::desktop::ClickTreeButton(tree_.Handle(), model_));
+    EXPECT_EQ(tree_.GetSelectedItem(), other_);
+    EXPECT_EQ(log_, (Texts{"notify expanding 102", "notify expanded 102"}));
+}
+
 // As the system's tree view: the focus arriving with nothing selected selects the item at
 // the top of the view, with the notification; with a selection, or when the focus stays,
 // nothing happens. A click on an item selects that item alone.

@@ -77,7 +77,30 @@ TEST(MessageBoxLayout, WithoutOwnerIsCentredOnTheScreenAndStaysOnIt) {
     EXPECT_EQ(centred.buttons[1].Width(), 10); // [ Cancel ]
     const MessageBoxLayout pushed = LayOutMessageBox(request, CellRect{90, 0, 100, 2}, 100, 30);
     EXPECT_EQ(pushed.box.right, 100);
-    EXPECT_EQ(pushed.box.top, 0);
+    // Below the hint line and above the status line, which stay whole beside it.
+    EXPECT_EQ(pushed.box.top, 1);
+    const MessageBoxLayout low = LayOutMessageBox(request, CellRect{0, 28, 100, 30}, 100, 30);
+    EXPECT_EQ(low.box.bottom, 29);
+    EXPECT_TRUE(centred.complete && pushed.complete);
+}
+
+// A screen smaller than the box: the box is cut to it and says so, for the presenter,
+// which then shows the request for a larger terminal instead of a box cut short.
+TEST(MessageBoxLayout, OnAScreenTooSmallForTheBoxIsMarkedIncomplete) {
+    const auto request = Request("SwitchID already used!", MB_OK);
+    const MessageBoxLayout fits = LayOutMessageBox(request, CellRect{}, 30, 6);
+    EXPECT_TRUE(fits.complete);
+    EXPECT_EQ(fits.box, (CellRect{2, 0, 28, 6})); // no room for the lines: over them
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 30, 5).complete);
+    // Narrower, the text wraps and the box grows a row.
+    const MessageBoxLayout wrapped = LayOutMessageBox(request, CellRect{}, 27, 7);
+    EXPECT_TRUE(wrapped.complete);
+    EXPECT_EQ(wrapped.lines.size(), 2u);
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 27, 6).complete);
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 14, 20).complete);
+    const MessageBoxLayout cut = LayOutMessageBox(request, CellRect{}, 20, 4);
+    EXPECT_LE(cut.box.right, 20);
+    EXPECT_LE(cut.box.bottom, 4);
 }
 
 TEST(MessageBoxLayout, AStopIconMovesTheTextRightAndLongTextWraps) {

@@ -74,18 +74,65 @@ TEST(StatusLine, ALongPathKeepsItsStartAndTheFileName) {
     EXPECT_EQ(ShortenPath(path, 0), "");
 }
 
-TEST(StatusLine, HintsKeepThePlacesKeysAndCtrlCAndDropTheGeneralOnesToFit) {
+// Every word of a hint line belongs to a whole hint of the wide line, in its order.
+bool MadeOfWholeHints(const std::string& narrow, const std::string& wide) {
+    std::size_t from = 0;
+    std::size_t start = 0;
+    while (start < narrow.size()) {
+        std::size_t end = narrow.find("  ", start);
+        if (end == std::string::npos)
+            end = narrow.size();
+        const std::string hint = narrow.substr(start, end - start);
+        const std::size_t at = wide.find(hint, from);
+        const bool whole =
+            at != std::string::npos && (at == 0 || wide.compare(at - 2, 2, "  ") == 0) &&
+            (at + hint.size() == wide.size() || wide.compare(at + hint.size(), 2, "  ") == 0);
+        if (!whole)
+            return false;
+        from = at + hint.size();
+        start = end + 2;
+    }
+    return true;
+}
+
+TEST(StatusLine, HintsDropWholeHintsByRankAndKeepThePageKeyAndCtrlC) {
     const std::string wide = HintFor(Place::Tree, true, 200);
-    EXPECT_EQ(wide, "Up/Down: select  Right/Left: expand/collapse  Tab: next  Esc: close  "
+    EXPECT_EQ(wide, "Up/Down: select  Right/Left: open/close  Tab: next  Esc: close  "
                     "Ctrl-PgDn/PgUp: page  Ctrl-C: quit");
-    const std::string narrow = HintFor(Place::Tree, true, 76);
-    EXPECT_LE(narrow.size(), 76u);
-    EXPECT_EQ(narrow.find("page"), std::string::npos);
-    EXPECT_NE(narrow.find("Ctrl-C: quit"), std::string::npos);
-    EXPECT_EQ(HintFor(Place::Tree, false, 10).rfind("Up/Down: select", 0), 0u);
+    // 80 columns: the general keys go first, the page key stays.
+    EXPECT_EQ(HintFor(Place::Tree, true, 76),
+              "Up/Down: select  Right/Left: open/close  Ctrl-PgDn/PgUp: page  Ctrl-C: quit");
+    // The narrowest terminal shown (40 columns) still names the page key, in every place
+    // where the dialog's keys work.
+    for (const Place place : {Place::Nothing, Place::Tree, Place::PushButton, Place::RadioButton,
+                              Place::ComboEdit, Place::Combo}) {
+        const std::string line = HintFor(place, true, 36);
+        EXPECT_NE(line.find("Ctrl-PgDn/PgUp: page"), std::string::npos) << line;
+        EXPECT_NE(line.find("Ctrl-C: quit"), std::string::npos) << line;
+    }
+    EXPECT_EQ(HintFor(Place::Tabs, true, 36), "Left/Right: page  Ctrl-C: quit");
+    EXPECT_EQ(HintFor(Place::Tree, false, 10), "");
+    EXPECT_EQ(HintFor(Place::Tree, false, 12), "Ctrl-C: quit");
     // In a message box or an open list the dialog's keys do not work.
     EXPECT_EQ(HintFor(Place::MessageBox, true, 200).find("Tab: next"), std::string::npos);
     EXPECT_EQ(HintFor(Place::TooSmall, true, 200), "q/Esc: quit  Ctrl-C: quit");
+}
+
+TEST(StatusLine, AHintLineIsNeverCutInAWord) {
+    for (const Place place :
+         {Place::Nothing, Place::Tree, Place::PushButton, Place::RadioButton, Place::ComboList,
+          Place::ComboEdit, Place::Combo, Place::Tabs, Place::MessageBox, Place::TooSmall}) {
+        for (const bool pages : {false, true}) {
+            const std::string wide = HintFor(place, pages, 1000);
+            for (int width = 0; width <= 130; ++width) {
+                const std::string line = HintFor(place, pages, width);
+                EXPECT_LE(static_cast<int>(line.size()), width);
+                EXPECT_TRUE(MadeOfWholeHints(line, wide)) << width << ": " << line;
+                // A wider line never holds less.
+                EXPECT_GE(HintFor(place, pages, width + 1).size(), line.size());
+            }
+        }
+    }
 }
 
 } // namespace

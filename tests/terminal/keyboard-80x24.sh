@@ -9,9 +9,18 @@ start_devhost "$1" 80 24 "[[ Add ]]"
 expect "File: /"
 expect "PCI3916.reg"
 expect "Space/Enter: press"
-# More of the window lies above and to the right.
-expect "▲"
+# Before any key: the tree with its nodes, the tab header and the four buttons are all on
+# the screen (the empty rows of the frames give way); only the right edge lies beyond.
+expect "[-]DeviceTemplate"
+expect "[+]PCI-3916"
+expect_regex "\[Device\]─ DI ─"
+expect_regex "\[\[ Add \]\] +\[ Remove \] +\[ Save \] +\[ Close \]"
+expect "PCI-3916 device setting templates"
 expect "▶"
+expect_not "▲"
+expect_not "▼"
+# The key to the other page is named at this width too.
+expect "Ctrl-PgDn/PgUp: page"
 
 # The tree gets the focus: its top item is selected, and the view shows it.
 keys Tab Tab Tab

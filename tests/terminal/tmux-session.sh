@@ -34,12 +34,16 @@ fail() {
 # start_devhost HOST [COLUMNS ROWS [FIRST_TEXT]]: on a fresh copy of the sample tree,
 # waiting until the screen shows FIRST_TEXT (the template window's caption). The pane's
 # shell records the host's exit status and the terminal's modes, and then stays, so that
-# the screen can still be read.
+# the screen can still be read. With INSIDE_TERM set, devhost runs with that TERM, after
+# the shell has written "the shell before devhost".
 start_devhost() {
     local host=$1 columns=${2:-120} rows=${3:-40} first=${4:-PCI-3916 device setting templates}
     cp -r "$SAMPLE_TREE" "$WORK/driver-tree"
+    local term_line=""
+    [ -n "${INSIDE_TERM:-}" ] && term_line="export TERM=$INSIDE_TERM; echo 'the shell before devhost'"
     cat > "$WORK/run" << RUN
 #!/bin/sh
+$term_line
 "$host" --root "$ROOT" 2> "$WORK/err"
 status=\$?
 stty -a > "$WORK/stty" 2>&1

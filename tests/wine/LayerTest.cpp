@@ -245,6 +245,117 @@ void TestTreeFocus(LayerDialog& dialog) {
     CHECK(dialog.LastCommandId == IDOK);
 }
 
+// What the tree control sends its parent: every notification code, and the action and
+// items of each selection change, recorded by a subclass of the dialog's procedure.
+struct SelectionChange {
+    UINT action = 0;
+    HTREEITEM oldItem = nullptr;
+    HTREEITEM newItem = nullptr;
+};
+std::vector<SelectionChange> selectionChanges;
+std::vector<UINT> treeNotifications;
+WNDPROC dialogProcedure = nullptr;
+
+LRESULT CALLBACK RecordTreeNotifications(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        treeNotifications.push_back(header->code);
+        if (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW) {
+            const auto* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            selectionChanges.push_back(
+                {change->action, change->itemOld.hItem, change->itemNew.hItem});
+        }
+    }
+    return CallWindowProcA(dialogProcedure, window, message, wParam, lParam);
+}
+
+std::size_t CountNotifications(UINT code) {
+    std::size_t count = 0;
+    for (const UINT notification : treeNotifications)
+        count += notification == code;
+    return count;
+}
+
+void ClearTreeRecords() {
+    selectionChanges.clear();
+    treeNotifications.clear();
+}
+
+// A press and release of the left button on the item's expand button, where the tree's
+// own hit test finds it.
+bool ClickExpandButton(HWND tree, HTREEITEM item) {
+    RECT rect{};
+    if (!TreeView_GetItemRect(tree, item, &rect, TRUE))
+        return false;
+    const int y = (rect.top + rect.bottom) / 2;
+    for (int x = 0; x < rect.left; ++x) {
+        TVHITTESTINFO hit{};
+        hit.pt = POINT{x, y};
+        if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMBUTTON)) {
+            SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            SendMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            Pump();
+            return true;
+        }
+    }
+    return false;
+}
+
+// The user collapses the node that holds the selection. A click on the expand button of
+// the selected node's parent collapses it (TVN_ITEMEXPANDING, TVN_ITEMEXPANDED) and moves
+// the selection to it without TVN_SELCHANGING or TVN_SELCHANGED. From the keyboard the
+// first Left selects the parent, with TVN_SELCHANGED (TVC_BYKEYBOARD), and the second
+// collapses it, the selection staying.
+void TestUserCollapse(LayerDialog& dialog) {
+    const ui::TreeView& tree = dialog.Tree;
+    HWND treeHwnd = reinterpret_cast<HWND>(tree.Handle());
+    HWND dialogHwnd = reinterpret_cast<HWND>(dialog.Handle());
+    while (ui::TreeItem item = tree.GetRootItem())
+        tree.DeleteItem(item);
+    ui::TreeItem model = tree.InsertItem("PCI-3916", tree.InsertItem("DeviceTemplate", nullptr));
+    ui::TreeItem first = tree.InsertItem("Template0", model);
+    tree.InsertItem("Template3", model);
+    const auto modelItem = reinterpret_cast<HTREEITEM>(model);
+    const auto firstItem = reinterpret_cast<HTREEITEM>(first);
+    dialog.ShowWindow(SW_SHOWNORMAL);
+    tree.SelectItem(first, TVGN_CARET);
+    Pump();
+    dialogProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        dialogHwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordTreeNotifications)));
+
+    ClearTreeRecords();
+    CHECK(ClickExpandButton(treeHwnd, modelItem));
+    CHECK(!tree.IsExpanded(model));
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(selectionChanges.empty());
+    CHECK(CountNotifications(TVN_SELCHANGINGA) + CountNotifications(TVN_SELCHANGINGW) == 0);
+    CHECK(CountNotifications(TVN_ITEMEXPANDINGA) == 1);
+    CHECK(CountNotifications(TVN_ITEMEXPANDEDA) == 1);
+
+    tree.Expand(model, TVE_EXPAND);
+    tree.SelectItem(first, TVGN_CARET);
+    SetFocus(treeHwnd);
+    Pump();
+    ClearTreeRecords();
+    SendMessageA(treeHwnd, WM_KEYDOWN, VK_LEFT, 0);
+    Pump();
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(tree.IsExpanded(model));
+    CHECK(selectionChanges.size() == 1);
+    CHECK(!selectionChanges.empty() && selectionChanges[0].action == TVC_BYKEYBOARD &&
+          selectionChanges[0].oldItem == firstItem && selectionChanges[0].newItem == modelItem);
+    ClearTreeRecords();
+    SendMessageA(treeHwnd, WM_KEYDOWN, VK_LEFT, 0);
+    Pump();
+    CHECK(!tree.IsExpanded(model));
+    CHECK(tree.GetSelectedItem() == model);
+    CHECK(selectionChanges.empty());
+    CHECK(CountNotifications(TVN_ITEMEXPANDEDA) == 1);
+
+    SetWindowLongPtrA(dialogHwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProcedure));
+    tree.Expand(model, TVE_EXPAND);
+}
+
 void TestTabsAndCombo(LayerDialog& dialog) {
     CHECK(dialog.Tabs.InsertItem(0, "Device") == 0);
     CHECK(dialog.Tabs.InsertItem(1, "DI") == 1);
@@ -430,6 +541,7 @@ int main() {
         TestCreate(dialog, host);
         TestTree(dialog);
         TestTreeFocus(dialog);
+        TestUserCollapse(dialog);
         TestTabsAndCombo(dialog);
         TestRadios(dialog);
         TestPicture(dialog);
