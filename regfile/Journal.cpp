@@ -103,10 +103,12 @@ platform::FileError InTheWay(const std::string& path, const std::string& journal
     info.Cause = "save";
     info.Code = platform::kFileExistsCode;
     info.FileName = path;
-    info.Text = "\"" + std::string(journal::BaseName(journalPath)) +
-                "\" in the same folder is in the way (this program keeps its undo record "
-                "under that name; the file there is not one and was left as it is); move it "
-                "away and save again";
+    // Appended piece by piece: GCC's -Wrestrict misreads the chain of + here (MinGW build).
+    info.Text = "\"";
+    info.Text += journal::BaseName(journalPath);
+    info.Text += "\" in the same folder is in the way (this program keeps its undo record "
+                 "under that name; the file there is not one and was left as it is); move it "
+                 "away and save again";
     return platform::FileError(info);
 }
 
