@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 
 namespace bench {
 

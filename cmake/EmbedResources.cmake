@@ -6,7 +6,8 @@
 # malformed script fails the build with its file and line (windres reports them); resources
 # the layer cannot show fail it too, naming the dialog and control (pci_rcembed reads them
 # with the layer's own reader). FILES are the files the script includes or names (headers,
-# bitmaps), found beside it; the step runs again when any of them changes.
+# bitmaps), found beside it; the step runs again when any of them changes. The tool
+# pci_rcembed is built in tools/.
 include_guard(GLOBAL)
 
 set(PCI_EMBED_RESOURCES_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/..)
@@ -32,14 +33,6 @@ function(pci_embed_resources)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;SCRIPT" "FILES")
     if(NOT ARG_TARGET OR NOT ARG_SCRIPT)
         message(FATAL_ERROR "pci_embed_resources: TARGET and SCRIPT are required")
-    endif()
-    if(NOT TARGET pci_rcembed)
-        set(platform_dir ${PCI_EMBED_RESOURCES_SOURCE_DIR}/platform/linux)
-        add_executable(pci_rcembed
-            ${platform_dir}/ResourceEmbedder.cpp
-            ${platform_dir}/ResourceFile.cpp
-            ${platform_dir}/Dib.cpp)
-        target_include_directories(pci_rcembed PRIVATE ${PCI_EMBED_RESOURCES_SOURCE_DIR})
     endif()
 
     get_filename_component(script ${ARG_SCRIPT} ABSOLUTE)

@@ -61,6 +61,22 @@ regfile_seeds = {
 for i, (name, data) in enumerate(sorted(regfile_seeds.items())):
     write("regfile", name, data + trailer(i % 16))
 
+# The journal target: an even first byte makes a commit of a content into another (the
+# content, then where the change starts, how much it removes and what it inserts, then how
+# the file is mixed and damaged); an odd one takes a journal and a file as raw bytes.
+journal_seeds = {
+    "commit-in-place": b"\x00" + b"\x40" + two.encode()[:64] + b"\x10\x00\x00\x00\x00\x00\x00\x00"
+                       + b"\x02\x00\x00" + b"AB" + b"\x00\x01" + b"\x55" * 8 + b"\x00",
+    "commit-growing": b"\x02" + b"\x80" + two.encode()[:128] + b"\x20\x00\x00\x00\x00\x00\x00\x00"
+                      + b"\x00\x00\x00" + b"\x10" + b"\r\n; a note added\r\n" + b"\x01" + b"\xaa" * 8,
+    "commit-shrinking": b"\x04" + b"\x80" + two.encode()[:128] + b"\x08\x00\x00\x00\x00\x00\x00\x00"
+                        + b"\x40\x00\x00" + b"\x00" + b"\x00\x00" + b"\x0f" * 8 + b"\x02",
+    "raw-foreign": b"\x01" + b"\x10my notes\n" + two.encode(),
+    "raw-magic": b"\x01" + b"\x40REGUNDO5" + bytes(56) + two.encode(),
+}
+for name, data in journal_seeds.items():
+    write("journal", name, data)
+
 script_seeds = {
     "all-actions": "# every action once\nexpand DeviceTemplate\nexpand PCI-3916\n"
                    "select Template0\ntab 1\nclick 2100\ntab 0\nchoose 1002 3\n"

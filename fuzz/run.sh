@@ -13,15 +13,13 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(regfile script resource-file)
+[ ${#targets[@]} -gt 0 ] || targets=(regfile journal script resource-file)
 build=build-fuzz
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPCI_BUILD_FUZZ=ON -DPCI_BUILD_TESTS=OFF -DPCI_BUILD_BENCH=OFF \
     -DPCI_WERROR="${PCI_WERROR:-OFF}" > /dev/null || exit 1
-# The shared platform library and the targets link in parallel; one retry covers a race.
 cmake --build "$build" -j"$(nproc)" --target fuzz_all > "$build/fuzz-build.log" 2>&1 ||
-    cmake --build "$build" -j1 --target fuzz_all >> "$build/fuzz-build.log" 2>&1 ||
     { tail -40 "$build/fuzz-build.log"; exit 1; }
 
 status=0

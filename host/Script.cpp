@@ -34,11 +34,14 @@ std::string_view NextWord(std::string_view& rest) {
     return word;
 }
 
+// A control id, a tab or an item: decimal digits only, no sign.
 std::optional<int> ParseNumber(std::string_view word) {
     int value = 0;
     const char* end = word.data() + word.size();
+    if (word.empty() || word.front() < '0' || word.front() > '9')
+        return std::nullopt;
     auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    if (word.empty() || ec != std::errc() || ptr != end)
+    if (ec != std::errc() || ptr != end)
         return std::nullopt;
     return value;
 }

@@ -4,9 +4,9 @@
 // exclusive flock, platform/windows/File.cpp over CreateFile with share mode 0).
 // A backslash in a path is a directory separator on every platform.
 //
-// Every call consults the fault hook first (see FaultHook), so a test can make any
-// single call fail with a chosen error code; platform/FileError.cpp holds the portable
-// half of this layer (the error type, the hook and the counters).
+// platform/FileError.cpp holds the portable half of this layer (the error type and the
+// call names). A build with test seams lets a test fail any single call and count the
+// bytes moved (platform/FileSeam.h); the library built for shipping has neither.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +18,7 @@
 
 namespace platform {
 
-// The operations a test can make fail one at a time (see FaultHook).
+// The calls of the layer, as error messages name them.
 enum class FileCall {
     Open,
     Create,
@@ -132,30 +132,5 @@ EntryKind QueryEntry(std::string_view path);
 // Gives the file at `from` the name `to` unless something is at `to` already (then it
 // returns kFileExistsCode); 0 on success, else the operating system's error code.
 int RenameNoReplace(std::string_view from, std::string_view to);
-
-// Test hook: called before every file call. Returning a non-zero code makes that call
-// fail with this operating-system error code instead of running. A hook that fails "the
-// n-th call" counts the calls it sees.
-class FaultHook {
-public:
-    virtual ~FaultHook() = default;
-    virtual int BeforeCall(FileCall call, std::string_view path) = 0;
-};
-// Installs the hook for the calling process (nullptr removes it); returns the previous one.
-FaultHook* SetFaultHook(FaultHook* hook);
-
-// Bytes moved by the file layer since the last reset; read by the benchmarks.
-struct FileCounters {
-    std::uint64_t BytesRead = 0;
-    std::uint64_t BytesWritten = 0;
-    std::uint64_t Calls = 0;
-};
-FileCounters& Counters();
-
-namespace detail {
-// Used by the implementations at the start of every call: counts it and asks the hook.
-// Returns the error code the call must fail with, or 0 to let it run.
-int BeforeFileCall(FileCall call, std::string_view path);
-} // namespace detail
 
 } // namespace platform

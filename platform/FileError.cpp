@@ -1,5 +1,4 @@
-// The portable half of the file layer: the error type, the call names, the fault hook
-// and the counters. Both implementations of File call detail::BeforeFileCall.
+// The portable half of the file layer: the error type and the call names.
 #include "platform/File.h"
 
 #include <utility>
@@ -7,8 +6,6 @@
 namespace platform {
 
 namespace {
-
-FaultHook* activeHook = nullptr;
 
 std::string FileErrorMessage(const FileErrorInfo& info) {
     std::string message = "Cannot ";
@@ -52,23 +49,5 @@ std::string_view FileCallName(FileCall call) {
 
 FileError::FileError(FileErrorInfo info)
     : std::runtime_error(FileErrorMessage(info)), info_(std::move(info)) {}
-
-FaultHook* SetFaultHook(FaultHook* hook) {
-    return std::exchange(activeHook, hook);
-}
-
-FileCounters& Counters() {
-    static FileCounters counters;
-    return counters;
-}
-
-namespace detail {
-
-int BeforeFileCall(FileCall call, std::string_view path) {
-    ++Counters().Calls;
-    return activeHook != nullptr ? activeHook->BeforeCall(call, path) : 0;
-}
-
-} // namespace detail
 
 } // namespace platform

@@ -31,8 +31,6 @@ struct BytePattern {
 std::size_t FindPattern(std::string_view text, std::size_t from, const BytePattern& pattern);
 
 namespace detail {
-// Tests set it to run the base build on a processor that has the wide one.
-extern bool ForceNarrowSearch;
 #if PCI_SEARCH_WIDE
 bool WideSearchUsable();
 std::size_t WideFindPattern(const char* data, std::size_t size, std::size_t from, char first,

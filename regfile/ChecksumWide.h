@@ -11,9 +11,6 @@
 
 namespace regfile::detail {
 
-// Tests set it to run the portable build on a processor that has the vector one.
-extern bool ForceNarrowChecksum;
-
 #if PCI_CHECKSUM_WIDE
 bool WideChecksumUsable();
 // `state` is the hash's streaming state, as Checksum holds it.

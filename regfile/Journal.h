@@ -1,7 +1,6 @@
 // Crash-safe commit of an edited file through an undo journal kept beside it.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,25 +11,12 @@ namespace regfile {
 // "<path>.undo": the journal of the file at `path`.
 std::string JournalPath(std::string_view path);
 
-// The content a commit replaces, held in pieces over the updated content: its first Head
-// bytes are those of the updated content, then come the Kept bytes, then the updated
-// content's bytes from TailStart on (Head <= TailStart <= the updated length). A task that
-// changed one stretch of a long text keeps only that stretch's old bytes, and the commit
-// compares nothing outside it.
-struct OriginalText {
-    std::size_t Head = 0;
-    std::string_view Kept;
-    std::size_t TailStart = 0;
-};
-
-// Replaces the content of `file` (open and held, currently `original`) by `updated`,
-// writing only the region that differs. Writes nothing when the two are equal. Raises
-// platform::FileError when the change cannot be made; the file then holds `original`.
-// Anything already at the journal's name is left alone and refuses the commit (the error
-// names it); a folder that takes no new file gets the change without a journal.
-void CommitChange(platform::File& file, const OriginalText& original, std::string_view updated);
-// The same with the whole original content in one piece.
-void CommitChange(platform::File& file, std::string_view original, std::string_view updated);
+// Replaces the content of `file` (open and held, currently `before`, its whole content as
+// read) by `after`, writing only the stretch that differs. Writes nothing when the two are
+// equal. Raises platform::FileError when the change cannot be made; the file then holds
+// `before`. Anything already at the journal's name is left alone and refuses the commit
+// (the error names it); a folder that takes no new file gets the change without a journal.
+void CommitChange(platform::File& file, std::string_view before, std::string_view after);
 
 // Run right after `file` was opened and locked: completes or undoes a commit that was
 // cut short (the process killed, the machine stopped), when the file is still as that

@@ -116,8 +116,11 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
 int RegFile::Close() {
     if (File_.IsOpen() && Edited_) {
         try {
-            CommitChange(File_, OriginalText{KeptFrom_, Kept_, KeptTo_},
-                         std::string_view(Block(), Length_));
+            const std::string_view text(Block(), Length_);
+            std::string before(text.substr(0, KeptFrom_));
+            before += Kept_;
+            before += text.substr(KeptTo_);
+            CommitChange(File_, before, text);
         } catch (...) {
             Discard();
             throw;

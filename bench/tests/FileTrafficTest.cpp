@@ -7,6 +7,7 @@
 
 #include "bench/WorkFiles.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 
 namespace bench {
 namespace {

@@ -2,6 +2,7 @@
 // right after opening: flock locks belong to the open file description, so a second
 // opener fails with EWOULDBLOCK in this process as in any other.
 #include "platform/File.h"
+#include "platform/FileCalls.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -213,7 +214,7 @@ std::size_t File::Read(std::span<char> bytes) {
         }
         done += static_cast<std::size_t>(count);
     }
-    Counters().BytesRead += done;
+    detail::CountRead(done);
     return done;
 }
 
@@ -233,14 +234,14 @@ void File::WritePieces(std::span<const std::span<const char>> pieces) {
                 continue;
             }
             if (count <= 0) {
-                Counters().BytesWritten += total + done;
+                detail::CountWritten(total + done);
                 Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
             }
             done += static_cast<std::size_t>(count);
         }
         total += done;
     }
-    Counters().BytesWritten += total;
+    detail::CountWritten(total);
 }
 
 void File::SetLength(std::uint64_t length) {

@@ -1,5 +1,5 @@
 # File access over POSIX.
-target_sources(platform PRIVATE
+target_sources(platform_files PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/File.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileReason.cpp
 )

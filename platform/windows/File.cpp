@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/File.h"
+#include "platform/FileCalls.h"
 
 namespace platform {
 namespace {
@@ -144,7 +145,7 @@ std::size_t File::Read(std::span<char> bytes) {
             break;
         total += read;
     }
-    Counters().BytesRead += total;
+    detail::CountRead(total);
     return total;
 }
 
@@ -161,18 +162,18 @@ void File::WritePieces(std::span<const std::span<const char>> pieces) {
             const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
             DWORD written = 0;
             if (!WriteFile(ToHandle(handle_), bytes.data() + done, chunk, &written, nullptr)) {
-                Counters().BytesWritten += total + done;
+                detail::CountWritten(total + done);
                 RaiseLastError(FileCall::Write, path_);
             }
             if (written == 0) {
-                Counters().BytesWritten += total + done;
+                detail::CountWritten(total + done);
                 Raise(FileCall::Write, ERROR_DISK_FULL, path_);
             }
             done += written;
         }
         total += done;
     }
-    Counters().BytesWritten += total;
+    detail::CountWritten(total);
 }
 
 void File::SetLength(std::uint64_t length) {

@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "tests/support/TempFolder.h"
 
 namespace cli {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 
 namespace platform {
 namespace {

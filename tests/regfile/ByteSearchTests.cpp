@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "regfile/ByteSearch.h"
+#include "regfile/SelectorSeams.h"
 
 // The build for processors without vector compares, here in the test's own copy.
 #define PCI_SEARCH_PLAIN 1
@@ -97,9 +98,25 @@ TEST(ByteSearch, NeverReadsPastTheText) {
 }
 
 #if PCI_SEARCH_WIDE
-TEST(ByteSearch, ThisMachineRunsTheWideBuild) {
-    // Otherwise the first test ran the base build alone, and the wide one went untested.
-    EXPECT_TRUE(detail::WideSearchUsable()) << "this machine runs only the base build";
+// The wide build called directly, so that a machine where FindPattern takes the base
+// build alone says so instead of passing on that build.
+TEST(ByteSearch, WideBuildAgreesWithAPlainLoop) {
+    if (!detail::WideSearchUsable()) {
+        GTEST_SKIP() << "this processor has no AVX2: only the base build was tested";
+    }
+    std::mt19937 random(11);
+    std::string text(700, 'a');
+    for (char& c : text) {
+        c = "vsVSa"[random() % 5];
+    }
+    const BytePattern pattern{'v', 's', 1, 0x20};
+    for (std::size_t from = 0; from <= text.size(); ++from) {
+        const std::size_t wide =
+            detail::WideFindPattern(text.data(), text.size(), from, 'v', 's', 1, 0x20);
+        EXPECT_EQ(wide < text.size() ? wide : std::string_view::npos,
+                  PlainFind(text, from, pattern))
+            << from;
+    }
 }
 #endif
 

@@ -7,6 +7,7 @@
 
 #include "regfile/Checksum.h"
 #include "regfile/ChecksumWide.h"
+#include "regfile/SelectorSeams.h"
 
 namespace regfile::test {
 namespace {
@@ -41,7 +42,9 @@ TEST(Checksum, BothBuildsAndEveryCuttingGiveOneValue) {
     }
 #if PCI_CHECKSUM_WIDE
     // The vector build is the one in use here, so the comparison above meant something.
-    EXPECT_TRUE(detail::WideChecksumUsable()) << "this machine runs only the portable build";
+    if (!detail::WideChecksumUsable()) {
+        GTEST_SKIP() << "this processor has no AVX2: only the portable build was compared";
+    }
 #endif
 }
 

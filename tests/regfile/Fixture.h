@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "regfile/RegFile.h"
 #include "tests/support/TempFolder.h"
 

@@ -6,6 +6,7 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
 
 namespace regfile::test {

@@ -7,6 +7,7 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "regfile/Journal.h"
 
 namespace regfile::test {

@@ -163,14 +163,14 @@ TEST(Concurrency, SecondHostsSavedChangeIsNotReverted) {
 }
 
 // Two hosts started together: the one that finds the file held for a moment waits for it
-// and shows the templates, with no message.
+// and shows the templates, with no message. The moment is a tenth of the host's wait.
 TEST(Concurrency, FileHeldForAMomentAtOpeningIsWaitedFor) {
     DriverTree tree;
     tree.Write(DriverFile({0, 3}));
     regfile::RegFile holder;
     ASSERT_EQ(holder.Open(tree.RegPath(), "PCI3916"), 0);
     std::thread release([&holder] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         holder.Close();
     });
     Session session(tree.Root());

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "tests/robustness/Session.h"
 
 namespace robustness {

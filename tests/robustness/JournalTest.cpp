@@ -18,6 +18,7 @@
 
 #include "platform/Constants.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "regfile/RegFile.h"
 #include "tests/robustness/Session.h"
 

@@ -149,7 +149,7 @@ TEST(TemplateFileIdentity, EveryOneByteChangeAndEveryLengthTells) {
 }
 
 // An opener that holds the file for a moment is waited for; one that keeps it is reported
-// as in use once the wait is over.
+// as in use once the wait is over. The margins are seconds wide, for a loaded machine.
 TEST(TemplateFileLoad, WaitsForAFileHeldForAMomentThenReportsItInUse) {
     TempFolder folder;
     const std::string path = folder.PathOf("PCI3916.reg");
@@ -162,7 +162,7 @@ TEST(TemplateFileLoad, WaitsForAFileHeldForAMomentThenReportsItInUse) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         close(held);
     });
-    const auto waited = LoadTemplateFile(path, std::chrono::milliseconds(2000));
+    const auto waited = LoadTemplateFile(path, std::chrono::milliseconds(5000));
     release.join();
     ASSERT_TRUE(waited.Ok) << waited.Error.Text;
     EXPECT_EQ(waited.Content.Present, 1u << 3);
@@ -177,13 +177,13 @@ TEST(TemplateFileLoad, WaitsForAFileHeldForAMomentThenReportsItInUse) {
     EXPECT_FALSE(refused.Opened);
     EXPECT_EQ(refused.Error.Code, EWOULDBLOCK);
     EXPECT_GE(spent, std::chrono::milliseconds(200));
-    EXPECT_LT(spent, std::chrono::milliseconds(1500));
+    EXPECT_LT(spent, std::chrono::milliseconds(3000));
 
     // Not in use: missing is told at once.
     const auto start = std::chrono::steady_clock::now();
     const auto missing = LoadTemplateFile(folder.PathOf("absent.reg"), std::chrono::seconds(5));
     EXPECT_EQ(missing.Error.Code, ENOENT);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 } // namespace

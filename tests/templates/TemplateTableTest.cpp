@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/FileSeam.h"
 #include "templates/TemplateNodes.h"
 #include "tests/templates/TableFixture.h"
 

@@ -18,6 +18,7 @@
 #include "platform/ComboBox.h"
 #include "platform/Dialog.h"
 #include "platform/File.h"
+#include "platform/FileSeam.h"
 #include "platform/Static.h"
 #include "platform/TabControl.h"
 #include "platform/TreeView.h"
