@@ -29,11 +29,15 @@ HEADERS = [
     (1, "header-bad", "REGEDIT5"),
     (1, "header-bad", "regedit4"),
     (1, "header-bad", "REGEDIT 4"),
-    (1, "header-bad", " REGEDIT4"),
+    (1, "header-blank-around", " REGEDIT4"),
     (1, "header-bad", "REGEDIT4 ;x"),
     (1, "header-bad", "Windows Registry Editor Version 5.0"),
     (1, "header-bad", ""),
     (1, "header-bad", "[" + DRIVER_KEY + "]"),
+    (1, "header-bad", "\xef\xbb\xbfREGEDIT4"),
+    (1, "header-blank-around", "\tREGEDIT4"),
+    (1, "header-blank-around", "REGEDIT4 "),
+    (1, "header-blank-around", "Windows Registry Editor Version 5.00\t"),
 ]
 
 
@@ -102,6 +106,7 @@ def key_line(b):
             [" ;old", " junk", "]", "\t", " [x]"]))),
         (1, "key-blank-before-close", lambda: "[%s ]" % template_key(n)),
         (1, "key-short-root", lambda: "[HKLM%s]" % template_key(n)[len(ROOT):]),
+        (1, "key-long-name", lambda: "[%s\\%s]" % (DRIVERS, "K" * r.choice([255, 256, 300]))),
         (1, "key-bad-root", lambda: "[%s]" % r.choice(
             ["HKEY_LOCAL_MACHIN\\Drivers\\X", "Drivers\\X", "", "\\", "HKEY_BOGUS\\Drivers"])),
         (8, "delete-template", lambda: "[-%s]" % template_key(n)),
@@ -213,6 +218,11 @@ def hex_prefix(b):
         (1, "hex0", "hex(0):", r.choice([0, 2])),
         (1, "hex-n-upper", "hex(B):", 8),
         (1, "hex-n-blank-after", "hex(3): ", 2),
+        (1, "hex-n-leading-zeros", r.choice(["hex(04):", "hex(00000004):", "hex(003):"]), 4),
+        (1, "hex-n-large", r.choice(["hex(100):", "hex(80000000):", "hex(fffffffe):"]), 2),
+        (1, "hex-n-junk", r.choice(["hex(4g):", "hex(0x):", "hex(4)", "hex(4):(", "hex((4)):"]), 4),
+        (2, "hex7-raw", "hex(7):", r.choice([1, 3, 5, 6])),
+        (2, "hex2-raw", "hex(2):", r.choice([1, 2, 4, 7])),
     ])
     b.kinds[kind] += 1
     return prefix, count
@@ -239,6 +249,9 @@ def string_data(b):
         (2, "string-high-bytes", '"caf\xe9 \x80\x9f\xff"'),
         (1, "string-zero-escape", '"a\\0b"'),
         (1, "string-bracket", '"[%s]"' % template_key(1)),
+        (1, "string-escaped-quote-at-end", '"a\\"'),
+        (1, "string-unknown-escape", r.choice(['"a\\qb"', '"\\x41"', '"\\ "'])),
+        (1, "string-long", '"%s"' % ("s" * r.choice([300, 2100]))),
     ])
     b.kinds[kind] += 1
     return text

@@ -142,7 +142,7 @@ def from_dump(text):
                 values[name] = Value(value["name"], int(value["type"]),
                                      bytes.fromhex(value["data"]), "exact")
         return Dump(registry, dump.get("undefined"), dump.get("notes") or [])
-    except (ValueError, KeyError, TypeError) as error:
+    except (ValueError, KeyError, TypeError, AttributeError) as error:
         raise FormatError("import-dump's output cannot be read: %s" % error)
 
 
@@ -163,17 +163,20 @@ def shown_as(value, shown):
 
 
 def same_value(wine, reader):
-    """(equal, hidden): hidden when the export could not show all of the reader's bytes."""
+    """(equal, hidden): hidden when the two are equal only as far as the export shows the
+    reader's bytes."""
     if wine.type != reader.type:
         return False, False
     if wine.data == reader.data:
         return True, False
     seen = shown_as(reader, wine.shown)
     if seen is None:
-        return len(reader.data) > 4 and reader.data[:4] == wine.data, True
-    if wine.shown == "dword" and len(seen) < 4:
-        return wine.data[:len(seen)] == seen, True
-    return seen == wine.data, seen != reader.data
+        equal = len(reader.data) > 4 and reader.data[:4] == wine.data
+    elif wine.shown == "dword" and len(seen) < 4:
+        equal = bool(seen) and wine.data[:len(seen)] == seen
+    else:
+        equal = seen == wine.data
+    return equal, equal
 
 
 def describe(value):
