@@ -108,7 +108,10 @@ def key_line(b):
         (1, "key-short-root", lambda: "[HKLM%s]" % template_key(n)[len(ROOT):]),
         (1, "key-long-name", lambda: "[%s\\%s]" % (DRIVERS, "K" * r.choice([255, 256, 300]))),
         (1, "key-bad-root", lambda: "[%s]" % r.choice(
-            ["HKEY_LOCAL_MACHIN\\Drivers\\X", "Drivers\\X", "", "\\", "HKEY_BOGUS\\Drivers"])),
+            ["HKEY_LOCAL_MACHIN\\Drivers\\X", "Drivers\\X", "", "\\", "HKEY_BOGUS\\Drivers",
+             "HKEY_LOCAL_MACHINE \\Drivers\\X", " HKEY_LOCAL_MACHINE\\Drivers\\X"])),
+        (1, "key-odd-characters", lambda: "[%s%s]" % (template_key(n), r.choice(
+            [";x", "=1", "\"", " ] ;x", "\xe9", "/x"]))),
         (8, "delete-template", lambda: "[-%s]" % template_key(n)),
         (2, "delete-driver", lambda: "[-%s]" % DRIVER_KEY),
         (1, "delete-template-parent", lambda: "[-%s]" % TEMPLATE_PARENT),
@@ -143,6 +146,7 @@ def value_name(b):
                                      '"x\\n"', '"SwitchID\\\\"'])),
         (1, "name-unterminated", '"SwitchID'),
         (1, "name-bracket", '"[Template1]"'),
+        (1, "name-odd-characters", r.choice(['"a=b"', '"a"b"', '"a;b"', '"a b"', '"=\"'])),
         (1, "name-high-bytes", '"Schalter\xe9\x80"'),
         (2, "name-unquoted", r.choice(["SwitchID", " \"SwitchID\"", "'SwitchID'"])),
     ])
@@ -166,7 +170,7 @@ def dword_data(b):
         (2, "dword-comment", r.choice(["dword:%s ;old" % digits, "dword:%s;x" % digits,
                                        "dword:%s #x" % digits])),
         (2, "dword-junk", r.choice(["dword:%sg" % digits, "dword:-1", "dword:1,2",
-                                    "dword:100000000", "dword:+1"])),
+                                    "dword:100000000", "dword:+1", "dword:1 2", "dword:7\t;x"])),
     ])
     b.kinds[kind] += 1
     return text
@@ -184,7 +188,7 @@ def hex_list(b, count):
         (2, "hex-0x", lambda: ["0x" + x for x in items]),
         (2, "hex-blank-before-comma", lambda: [x + " " for x in items[:-1]] + items[-1:]),
         (2, "hex-blank-after-comma", lambda: items[:1] + [" " + x for x in items[1:]]),
-        (2, "hex-junk-item", lambda: items[:-1] + [r.choice(["0g", "100", "", "-1", "x"])]),
+        (2, "hex-junk-item", lambda: items[:-1] + [r.choice(["0g", "100", "", "-1", "x", "01;02"])]),
     ])
     if fix and items:
         items = fix()
@@ -251,6 +255,7 @@ def string_data(b):
         (1, "string-bracket", '"[%s]"' % template_key(1)),
         (1, "string-escaped-quote-at-end", '"a\\"'),
         (1, "string-unknown-escape", r.choice(['"a\\qb"', '"\\x41"', '"\\ "'])),
+        (1, "string-with-comment-character", r.choice(['"x;y"', '"#x"', '"a\\\";"'])),
         (1, "string-long", '"%s"' % ("s" * r.choice([300, 2100]))),
     ])
     b.kinds[kind] += 1
@@ -338,6 +343,8 @@ def dangling_backslash(b):
         (1, "dangling-string", lambda: '"Dll"="x"\\'),
         (1, "dangling-comment", lambda: "; a note \\"),
         (1, "dangling-blank", lambda: "\\"),
+        (1, "dangling-without-comma", lambda: '"LatchData"=hex:%s%s' % (
+            hex_bytes(r, 2), r.choice(["\\", " \\", ",\\ ;x", ", \\\t"]))),
         (1, "dangling-key-line", lambda: "[%s]\\" % template_key(any_template_index(b))),
     ])
     b.add(kind, make())

@@ -1,6 +1,8 @@
 """The differential check's own parts: the generator, the export's reading, the comparison
 and the batched import (with Wine's calls replaced)."""
 import collections
+import importlib.machinery
+import importlib.util
 import json
 import os
 import re
@@ -55,6 +57,9 @@ class ExportReading(unittest.TestCase):
         # Code page 1252: the euro sign is byte 0x80; the unassigned 0x81 stays itself.
         self.assertIn("schalter\x80\x81", values)
         self.assertEqual(registry[fold(T1 + "\\Power")].values, {})
+
+    def test_escapes_the_export_does_not_write_stay_as_they_are(self):
+        self.assertEqual(registrydump.unescape('a\\qb\\\\c\\"\\'), 'a\\qb\\c"\\')
 
     def test_no_export_is_an_empty_registry(self):
         self.assertEqual(registrydump.from_export(""), {})
@@ -247,6 +252,66 @@ class BatchedImport(unittest.TestCase):
             files = [os.path.join(work, "f%d.reg" % n) for n in range(2)]
             wine = self.FakeWine(["0"])
             self.assertEqual(wine.import_and_export_batch(files, work), ["batch 0", "single"])
+
+
+def load_differential():
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "differential")
+    loader = importlib.machinery.SourceFileLoader("differential", path)
+    spec = importlib.util.spec_from_loader("differential", loader)
+    module = importlib.util.module_from_spec(spec)
+    loader.exec_module(module)
+    return module
+
+
+class Runner(unittest.TestCase):
+    differential = load_differential()
+
+    def test_cases_are_named_for_their_seed_and_repeat(self):
+        with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
+            cases = self.differential.make_cases([3916, 12], 5, first)
+            again = self.differential.make_cases([3916, 12], 5, second)
+            self.assertEqual([c.name for c in cases], [
+                "seed-3916-000", "seed-3916-001", "seed-12-000", "seed-12-001", "seed-12-002"])
+            for case, other in zip(cases, again):
+                with open(case.path, "rb") as a, open(other.path, "rb") as b:
+                    self.assertEqual(a.read(), b.read())
+            self.assertEqual(cases[2].kinds, driverfiles.generate("12:0").kinds)
+
+    def test_the_self_check_needs_a_value_to_change(self):
+        dump = registrydump.Dump(registry(Value("SwitchID", 4, b"\1\0\0\0", "exact")), None, [])
+        empty = registrydump.Dump(registry(Value("x", 3, b"", "exact")), None, [])
+        self.assertTrue(self.differential.self_check(["import-dump: status 1", dump]))
+        self.assertFalse(self.differential.self_check([empty]))
+
+    def test_the_self_check_fails_a_comparison_that_sees_nothing(self):
+        dump = registrydump.Dump(registry(Value("SwitchID", 4, b"\1\0\0\0", "exact")), None, [])
+        blind = lambda wine, reader: registrydump.Comparison(True, 0, "")
+        original = registrydump.compare
+        registrydump.compare = blind
+        try:
+            self.assertFalse(self.differential.self_check([dump]))
+        finally:
+            registrydump.compare = original
+
+    def test_a_found_case_keeps_the_file_and_its_diff(self):
+        with tempfile.TemporaryDirectory() as folder:
+            source = os.path.join(folder, "in.reg")
+            with open(source, "wb") as handle:
+                handle.write(b"REGEDIT4\r\n")
+            found = os.path.join(folder, "found")
+            saved = self.differential.FOUND
+            self.differential.FOUND = found
+            try:
+                case = self.differential.Case("seed-1-007", source, collections.Counter(), "generated")
+                self.differential.save_found(case, "--- wine\n+++ reader")
+                self.assertEqual([c.name for c in self.differential.found_cases()],
+                                 ["found/seed-1-007"])
+            finally:
+                self.differential.FOUND = saved
+            with open(os.path.join(found, "seed-1-007.reg"), "rb") as handle:
+                self.assertEqual(handle.read(), b"REGEDIT4\r\n")
+            with open(os.path.join(found, "seed-1-007.diff")) as handle:
+                self.assertEqual(handle.read(), "--- wine\n+++ reader\n")
 
 
 if __name__ == "__main__":
