@@ -96,9 +96,11 @@ def key_line(b):
         (1, "key-drivers", lambda: "[%s]" % DRIVERS),
         (1, "key-other-root", lambda: "[HKEY_CURRENT_USER\\Software\\Tarnwick\\PCI3916]"),
         (2, "key-blank-after-bracket", lambda: "[ %s]" % template_key(n)),
-        (2, "key-blanks-before-bracket", lambda: r.choice([" ", "\t", "  "]) + "[%s]" % template_key(n)),
+        (2, "key-blanks-before-bracket",
+         lambda: r.choice([" ", "\t", "  "]) + "[%s]" % template_key(n)),
         (2, "key-no-closing-bracket", lambda: "[%s" % template_key(n)),
-        (2, "key-doubled-after-root", lambda: "[%s\\\\Drivers%s]" % (ROOT, template_key(n)[len(DRIVERS):])),
+        (2, "key-doubled-after-root",
+         lambda: "[%s\\\\Drivers%s]" % (ROOT, template_key(n)[len(DRIVERS):])),
         (2, "key-doubled-backslash", lambda: "[%s]" % template_key(n).replace(
             "\\Template\\", "\\Template\\\\", 1)),
         (2, "key-trailing-backslash", lambda: "[%s\\]" % template_key(n)),
@@ -188,7 +190,8 @@ def hex_list(b, count):
         (2, "hex-0x", lambda: ["0x" + x for x in items]),
         (2, "hex-blank-before-comma", lambda: [x + " " for x in items[:-1]] + items[-1:]),
         (2, "hex-blank-after-comma", lambda: items[:1] + [" " + x for x in items[1:]]),
-        (2, "hex-junk-item", lambda: items[:-1] + [r.choice(["0g", "100", "", "-1", "x", "01;02"])]),
+        (2, "hex-junk-item",
+         lambda: items[:-1] + [r.choice(["0g", "100", "", "-1", "x", "01;02"])]),
     ])
     if fix and items:
         items = fix()
@@ -311,7 +314,8 @@ def continued_hex(b, name, prefix, count):
             lines.append(text)
             if r.random() < 0.2:
                 extra = r.choice(["", ";between", "  ", "# between"])
-                b.kinds["continued-with-%s-between" % ("blank" if not extra.strip() else "comment")] += 1
+                between = "comment" if extra.strip() else "blank"
+                b.kinds["continued-with-%s-between" % between] += 1
                 lines.append(extra)
         else:
             lines.append(text)
@@ -373,7 +377,8 @@ def other_line(b):
         (4, "comment", r.choice(["; PCI-3916 driver", ";", "; [%s]" % template_key(2)])),
         (2, "comment-hash", r.choice(["# old settings", "#[%s]" % template_key(1)])),
         (1, "comment-indented", "  ; indented"),
-        (2, "text", r.choice(["some text", "SwitchID=1", "Template1", "\xe9t\xe9", "]", "-"])),
+        (2, "text", r.choice(["some text", "SwitchID=1", "Template1", "\xe9t\xe9", "]", "-", "["])),
+        (1, "text-header-again", r.choice(["REGEDIT4", "Windows Registry Editor Version 5.00"])),
     ])
     b.add(kind, text)
 

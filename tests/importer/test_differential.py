@@ -302,7 +302,8 @@ class Runner(unittest.TestCase):
             saved = self.differential.FOUND
             self.differential.FOUND = found
             try:
-                case = self.differential.Case("seed-1-007", source, collections.Counter(), "generated")
+                case = self.differential.Case("seed-1-007", source, collections.Counter(),
+                                              "generated")
                 self.differential.save_found(case, "--- wine\n+++ reader")
                 self.assertEqual([c.name for c in self.differential.found_cases()],
                                  ["found/seed-1-007"])
