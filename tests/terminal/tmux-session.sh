@@ -40,7 +40,11 @@ start_devhost() {
     local host=$1 columns=${2:-120} rows=${3:-40} first=${4:-PCI-3916 device setting templates}
     cp -r "$SAMPLE_TREE" "$WORK/driver-tree"
     local term_line=""
-    [ -n "${INSIDE_TERM:-}" ] && term_line="export TERM=$INSIDE_TERM; echo 'the shell before devhost'"
+    # Under the leak checker, a run with another terminal type leaves out leak detection:
+    # the terminal library keeps a 10-byte allocation of its own for one of those terminal
+    # descriptions until exit (seen in the sanitizer build), which is not this program's.
+    [ -n "${INSIDE_TERM:-}" ] &&
+        term_line="export TERM=$INSIDE_TERM ASAN_OPTIONS=\${ASAN_OPTIONS:+\$ASAN_OPTIONS:}detect_leaks=0; echo 'the shell before devhost'"
     cat > "$WORK/run" << RUN
 #!/bin/sh
 $term_line
