@@ -257,8 +257,8 @@ class BatchedImport(unittest.TestCase):
 def load_differential():
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "differential")
     loader = importlib.machinery.SourceFileLoader("differential", path)
-    spec = importlib.util.spec_from_loader("differential", loader)
-    module = importlib.util.module_from_spec(spec)
+    found = importlib.util.spec_from_loader("differential", loader)
+    module = importlib.util.module_from_spec(found)
     loader.exec_module(module)
     return module
 
