@@ -263,6 +263,16 @@ TEST_F(FileTest, ReadAccessRefusesWhatIsNoRegularFileWithoutWaiting) {
     EXPECT_FALSE(file.IsOpen());
 }
 
+// The editor's own refusal of a long file names its limit; the system's refusal of a write
+// cannot know it.
+TEST(FileReason, TooLargeNamesTheLimitOfTheEditor) {
+    EXPECT_EQ(FileReasonText(MakeFileErrorInfo("open", kFileTooLargeCode, "/x.reg")),
+              "the file is too large: it is longer than 268435456 bytes (256 MiB), the most "
+              "this editor reads");
+    EXPECT_EQ(FileReasonText(MakeFileErrorInfo("write", kFileTooLargeCode, "/x.reg")),
+              "the file is too large");
+}
+
 TEST_F(FileTest, HookFailsTheChosenCallOnly) {
     File file;
     FileErrorInfo info;
