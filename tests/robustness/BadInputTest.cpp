@@ -342,6 +342,35 @@ TEST(BadInput, ReadOnlyFile) {
     EXPECT_FALSE(tree.JournalLeft());
 }
 
+// A journal of a cut Save beside a read-only file: it cannot be applied, so the window
+// says why the file cannot be read, and both stay as they are.
+TEST(BadInput, JournalBesideAReadOnlyFile) {
+    DriverTree tree;
+    const std::string start = DriverFile({0});
+    tree.Write(start);
+    testing_support::WriteBytes(tree.RegPath() + ".undo", ""); // cut before its first write
+    ASSERT_EQ(chmod(tree.RegPath().c_str(), 0444), 0);
+    std::optional<uid_t> user;
+    if (geteuid() == 0) {
+        user = 65534;
+        std::filesystem::permissions(tree.Folder(), std::filesystem::perms::all);
+    }
+    const std::string script = tree.Folder() + "/script";
+    testing_support::WriteBytes(script, "");
+    const HostRun run = StartHost(tree.Root(), script, tree.Folder(), user);
+    EXPECT_EQ(WaitHost(run), 0) << ReadText(run.Err);
+    EXPECT_EQ(ReadText(run.Out),
+              "messagebox caption=\"PCI3916Cfg\" text=\"The templates could not be read from "
+              "\\\"" +
+                  tree.RegPath() +
+                  "\\\": the file is read-only, and the journal of a "
+                  "change of it that was cut short lies beside it: until the file may be written, "
+                  "that change can be neither completed nor undone, so its content is not known.\" "
+                  "buttons=OK icon=stop answer=ok\n");
+    EXPECT_TRUE(SameBytes(tree.Read(), start));
+    EXPECT_TRUE(tree.JournalLeft());
+}
+
 // A file that becomes read-only after the window read it: the Save is refused the same way.
 TEST(BadInput, FileMadeReadOnlyBeforeTheSave) {
     DriverTree tree;
