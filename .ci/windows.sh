@@ -3,8 +3,9 @@
 # builds PCI3916Cfg.dll for 64-bit and 32-bit Windows and devhost.exe, checks the DLLs'
 # export and import tables, and runs the layer checks and every end-to-end scenario
 # under Wine in Xvfb (64-bit only: this machine runs no 32-bit programs), and makes and
-# checks the zip for Windows users (both DLLs, devhost.exe, a README). Prints a
-# summary and exits non-zero on any failure.
+# checks the zip for Windows users (both DLLs, devhost.exe and pci3916cfg.exe, a README),
+# whose pci3916cfg.exe then runs under Wine. Prints a summary and exits non-zero on any
+# failure.
 set -u
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -88,7 +89,8 @@ for arch in x86_64:build-win64 i686:build-win32; do
 done
 
 # --- The zip -------------------------------------------------------------------------------
-# Both architectures' library and host with the sample tree, and the README at the top.
+# Both architectures' library, host and pci3916cfg.exe with the sample tree, and the README
+# at the top.
 check_zip() {
     rm -rf build-win64/packages
     if ! cpack --config build-win64/CPackConfig.cmake -B build-win64/packages \
@@ -100,24 +102,55 @@ check_zip() {
     [ -n "$zip" ] || { fail "cpack made no zip"; return; }
     listing=$(unzip -Z1 "$zip") || { fail "unzip -Z1 $zip"; return; }
     top=$(printf '%s\n' "$listing" | head -1 | cut -d/ -f1)
-    for entry in README.txt x64/PCI3916Cfg.dll x64/devhost.exe x86/PCI3916Cfg.dll x86/devhost.exe \
+    for entry in README.txt x64/PCI3916Cfg.dll x64/devhost.exe x64/pci3916cfg.exe \
+        x86/PCI3916Cfg.dll x86/devhost.exe x86/pci3916cfg.exe \
         x64/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg \
         x86/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg; do
         printf '%s\n' "$listing" | grep -qxF "$top/$entry" || missing+=("$entry")
     done
     if [ ${#missing[@]} -gt 0 ]; then fail "$zip lacks ${missing[*]}"; return; fi
     # Each folder holds its own architecture's files.
-    local formats
-    formats=$(unzip -p "$zip" "$top/x64/PCI3916Cfg.dll" > build-win64/packages/x64.dll &&
-        unzip -p "$zip" "$top/x86/PCI3916Cfg.dll" > build-win64/packages/x86.dll &&
-        x86_64-w64-mingw32-objdump -f build-win64/packages/x64.dll build-win64/packages/x86.dll |
-        sed -n 's/.*file format //p' | tr '\n' ' ')
-    if [ "$formats" = "pei-x86-64 pei-i386 " ]; then
-        note "$zip holds both DLLs, both hosts, the sample tree and the README"
+    local formats file
+    formats=""
+    for file in PCI3916Cfg.dll pci3916cfg.exe; do
+        formats+=$(unzip -p "$zip" "$top/x64/$file" > build-win64/packages/x64.bin &&
+            unzip -p "$zip" "$top/x86/$file" > build-win64/packages/x86.bin &&
+            x86_64-w64-mingw32-objdump -f build-win64/packages/x64.bin build-win64/packages/x86.bin |
+            sed -n 's/.*file format //p' | tr '\n' ' ')
+    done
+    if [ "$formats" != "pei-x86-64 pei-i386 pei-x86-64 pei-i386 " ]; then
+        fail "$zip: the DLLs' and pci3916cfg.exe's formats are \"$formats\""
+    elif ! unzip -p "$zip" "$top/README.txt" | grep -q 'pci3916cfg\.exe --root'; then
+        fail "$zip: the README does not say how to use pci3916cfg.exe"
     else
-        fail "$zip: the DLLs' formats are \"$formats\""
+        note "$zip holds both DLLs, both hosts, both pci3916cfg.exe, the sample tree and the README"
+        zipped=$zip
     fi
 }
+
+# The zipped x64 pci3916cfg.exe, unpacked, on the sample tree beside it: list, a set on a
+# copy of the tree and check, each with the status and output expected.
+run_zipped_cli() { # ZIP
+    local unpacked top cli tree out status
+    unpacked=$(mktemp -d "${TMPDIR:-/tmp}/zip.XXXXXX")
+    unzip -q "$1" -d "$unpacked" || { fail "unzip $1"; rm -rf "$unpacked"; return; }
+    top=$(ls "$unpacked")
+    cli="$unpacked/$top/x64/pci3916cfg.exe"
+    tree="$unpacked/$top/x64/samples/driver-tree/"
+    out=$(wine64 "$cli" --root "$tree" list 2>&1); status=$?
+    if [ "$status" != 0 ] || ! printf '%s\n' "$out" | grep -q '^Template[0-9]*  SwitchID '; then
+        fail "the zipped pci3916cfg.exe list: status $status: $out"
+    elif ! out=$(wine64 "$cli" --root "$tree" add --switch-id 9 2>&1) ||
+            ! [[ "$out" == *"SwitchID 9"* ]]; then
+        fail "the zipped pci3916cfg.exe add: $out"
+    elif ! wine64 "$cli" --root "$tree" list 2>&1 | grep -q 'SwitchID 9 '; then
+        fail "the zipped pci3916cfg.exe: the added template is not listed"
+    else
+        note "the zipped pci3916cfg.exe lists, adds and lists again under Wine"
+    fi
+    rm -rf "$unpacked"
+}
+zipped=""
 if [ -f build-win64/bin/devhost.exe ] && [ -f build-win32/bin/devhost.exe ]; then
     check_zip
 else
@@ -139,6 +172,7 @@ if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/wine/LayerTest.e
         cat build-win64/wine-scenarios.log
         result=$(grep '^wine: ' build-win64/wine-scenarios.log | tail -1)
         if [ "$wine_status" = 0 ]; then note "${result:-wine: no result}"; else fail "${result:-wine: no result}"; fi
+        if [ -n "$zipped" ]; then run_zipped_cli "$zipped"; else fail "no zip to run pci3916cfg.exe from"; fi
     else
         cat "$prefix.boot.log"
         fail "wineboot"

@@ -260,6 +260,54 @@ Outcome Check(const std::string& path) {
     return outcome;
 }
 
+using CommandFunction = Outcome (*)(const Arguments&, const std::string&);
+
+// A writing command: check's findings on the file as the command finds it go to standard
+// error as warnings, ahead of what the command says; the status is the command's own.
+Outcome WithFindings(CommandFunction command, const Arguments& arguments, const std::string& path) {
+    const CheckReport report = CheckTemplateFile(path);
+    std::string warnings;
+    for (const std::string& problem : report.Problems)
+        warnings += std::string(kProgramName) + ": warning: " + platform::DisplayPath(path) + ": " +
+                    problem + "\n";
+    Outcome outcome = command(arguments, path);
+    outcome.Err = warnings + outcome.Err;
+    return outcome;
+}
+
+// A --root without a separator at its end runs into the folder names that follow it
+// ("/tmp/treePublic/..."): when no file is found there, the likely cause is told.
+void AddRootHint(const Arguments& arguments, const std::string& path, Outcome& outcome) {
+    if (outcome.Status != kFileError || arguments.File || !arguments.Root ||
+        arguments.Root->empty() || platform::FileExists(path))
+        return;
+    const char last = arguments.Root->back();
+    if (last == '/' || last == '\\')
+        return;
+    outcome.Err += std::string(kProgramName) + ": hint: the root \"" +
+                   platform::DisplayPath(*arguments.Root) +
+                   "\" does not end with a separator, and the path goes on right after it; " +
+                   "did you mean \"" + platform::DisplayPath(*arguments.Root + "/") + "\"?\n";
+}
+
+Outcome Run(const Arguments& arguments, const std::string& path) {
+    switch (arguments.Command) {
+    case CommandKind::List:
+        return List(arguments, path);
+    case CommandKind::Show:
+        return Show(arguments, path);
+    case CommandKind::Set:
+        return WithFindings(Set, arguments, path);
+    case CommandKind::Add:
+        return WithFindings(Add, arguments, path);
+    case CommandKind::Remove:
+        return WithFindings(Remove, arguments, path);
+    case CommandKind::Check:
+        return Check(path);
+    }
+    return Fail(kUsageError, "unknown command");
+}
+
 } // namespace
 
 PathResult ResolvePath(const Arguments& arguments) {
@@ -275,21 +323,9 @@ PathResult ResolvePath(const Arguments& arguments) {
 }
 
 Outcome RunCommand(const Arguments& arguments, const std::string& path) {
-    switch (arguments.Command) {
-    case CommandKind::List:
-        return List(arguments, path);
-    case CommandKind::Show:
-        return Show(arguments, path);
-    case CommandKind::Set:
-        return Set(arguments, path);
-    case CommandKind::Add:
-        return Add(arguments, path);
-    case CommandKind::Remove:
-        return Remove(arguments, path);
-    case CommandKind::Check:
-        return Check(path);
-    }
-    return Fail(kUsageError, "unknown command");
+    Outcome outcome = Run(arguments, path);
+    AddRootHint(arguments, path, outcome);
+    return outcome;
 }
 
 } // namespace cli

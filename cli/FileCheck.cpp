@@ -152,7 +152,9 @@ CheckReport CheckTemplateFile(const std::string& path) {
 
     try {
         regfile::RegFile file;
-        if (const int code = file.Open(path, templates::kModelText); code != 0) {
+        if (const int code =
+                file.Open(path, templates::kModelText, nullptr, platform::FileAccess::Read);
+            code != 0) {
             // An encoding the editor refuses is a problem of the file, not a failure to read.
             if (code == platform::kFileEncodingCode)
                 report.Problems.push_back(platform::FileReasonText(file.FileError()));

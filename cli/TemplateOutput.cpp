@@ -57,6 +57,12 @@ std::string GroupJson(const TemplateRecord& record, bool edges) {
     return text + "}";
 }
 
+// A switch ID as every output shows it: the dword as stored, unsigned ("dword:ffffffff"
+// is 4294967295, never -1).
+std::string SwitchIdText(std::int32_t switchId) {
+    return std::to_string(static_cast<std::uint32_t>(switchId));
+}
+
 } // namespace
 
 bool IsRising(const TemplateRecord& record, int group) {
@@ -78,14 +84,14 @@ void ApplyGroupEdits(TemplateRecord& record, const TemplateEdits& edits) {
 
 std::string TemplateLine(const ShownTemplate& shown) {
     return "Template" + std::to_string(shown.Index) + "  SwitchID " +
-           std::to_string(shown.Record.SwitchId) + "  edge " + GroupWords(shown.Record, true) +
+           SwitchIdText(shown.Record.SwitchId) + "  edge " + GroupWords(shown.Record, true) +
            "  latch " + GroupWords(shown.Record, false) + "\n";
 }
 
 std::string TemplateDetails(const ShownTemplate& shown) {
     const TemplateRecord& record = shown.Record;
     return "Template" + std::to_string(shown.Index) + "\n" + "  SwitchID     " +
-           std::to_string(record.SwitchId) + "\n" + "  edge         " + GroupWords(record, true) +
+           SwitchIdText(record.SwitchId) + "\n" + "  edge         " + GroupWords(record, true) +
            "\n" + "  latch        " + GroupWords(record, false) + "\n" + "  TriggerMode  " +
            HexBytes(record.TriggerMode) + "\n" + "  LatchData    " + HexBytes(record.LatchData) +
            "\n";
@@ -94,7 +100,7 @@ std::string TemplateDetails(const ShownTemplate& shown) {
 std::string TemplateJson(const ShownTemplate& shown) {
     const TemplateRecord& record = shown.Record;
     return "{\"index\": " + std::to_string(shown.Index) +
-           ", \"switchId\": " + std::to_string(record.SwitchId) +
+           ", \"switchId\": " + SwitchIdText(record.SwitchId) +
            ", \"edges\": " + GroupJson(record, true) +
            ", \"latches\": " + GroupJson(record, false) +
            ", \"triggerMode\": " + JsonString(HexBytes(record.TriggerMode)) +

@@ -88,6 +88,13 @@ int TemplateDialog::OnInitDialog() {
     }
     if (!Table.Notice().empty())
         MessageBoxA(Table.Notice().c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+    // Told before any edit, so that nobody makes changes that a Save then refuses.
+    if (Table.Loaded() && platform::IsReadOnlyFile(RegFilePath)) {
+        const std::string text = "The file " + QuotedPath(RegFilePath) +
+                                 " is read-only: its templates are shown, but changes "
+                                 "cannot be saved.";
+        MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+    }
     return 1;
 }
 

@@ -14,10 +14,18 @@ using regfile::CopyText;
 
 constexpr char kObjectFailed[] = " NEW PCI3916 Config Objeft failed!";
 
+// A missing text: a host without a value for an argument may pass a null pointer.
+const char* TextOrEmpty(const char* text) {
+    return text ? text : "";
+}
+
 } // namespace
 
-extern "C" int DriverConfig(int, const char* rootPath, const char* moduleName,
-                            const char* extraText) {
+extern "C" int DriverConfig(int, const char* rootArgument, const char* moduleArgument,
+                            const char* extraArgument) {
+    const char* rootPath = TextOrEmpty(rootArgument);
+    const char* moduleName = TextOrEmpty(moduleArgument);
+    const char* extraText = TextOrEmpty(extraArgument);
     auto* dialog = new (std::nothrow) dialogs::TemplateDialog();
     if (!dialog) {
         ui::MessageBoxA(nullptr, kObjectFailed, nullptr, MB_OK);

@@ -61,18 +61,26 @@ FileErrorInfo MakeFileErrorInfo(std::string_view cause, int code, std::string_vi
 
 // The operating system's own codes, with its texts, for the refusals that the layers above
 // make themselves: a file too large to edit, a file in a text encoding the editor does not
-// change (UTF-16), and an argument out of range.
+// change (UTF-16), an argument out of range, and a read-only file beside which a change
+// cut short waits to be completed or undone (which needs the file written).
 extern const int kFileTooLargeCode;
 extern const int kFileEncodingCode;
 extern const int kInvalidArgumentCode;
+extern const int kUnfinishedChangeCode;
 // The code of "a file of that name exists".
 extern const int kFileExistsCode;
+// The largest file that the editor takes; a longer one is refused with kFileTooLargeCode.
+inline constexpr std::uint64_t kMaxEditableLength = 256u * 1024u * 1024u;
 
 // True for the codes with which a folder (or its disk) refuses a new file in it: no
 // permission to add entries, a read-only file system or medium.
 bool RefusesNewFiles(int code);
 
 enum class SeekOrigin { Begin, End };
+
+// What an Open asks for: reading and writing, or reading alone, which a read-only file (or
+// one on a read-only disk) also grants.
+enum class FileAccess { ReadWrite, Read };
 
 class File {
 public:
@@ -82,10 +90,12 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file for reading and writing, never creating it, and holds it
-    // exclusively until Close: a second opener in any process fails. Returns 0, or the
-    // operating system's error code with `error` filled. A directory is refused.
-    int Open(std::string_view path, FileErrorInfo& error);
+    // Opens an existing file for reading and writing (or for reading alone), never creating
+    // it, and holds it exclusively until Close: a second opener in any process fails.
+    // Returns 0, or the operating system's error code with `error` filled. A directory is
+    // refused. A file opened for reading refuses every write.
+    int Open(std::string_view path, FileErrorInfo& error,
+             FileAccess access = FileAccess::ReadWrite);
     // Creates a new file for reading and writing, held exclusively likewise. Fails with
     // kFileExistsCode when anything is at the name already (a file, a folder, a pipe, a
     // symbolic link, dangling or not, which it never follows).
@@ -124,6 +134,9 @@ private:
 // Removes a file; raises FileError on failure other than "does not exist".
 void RemoveFile(std::string_view path);
 bool FileExists(std::string_view path);
+// True when the file at `path` can be read but not written by this process: its read-only
+// attribute or permissions, or a read-only disk. Consults no fault hook.
+bool IsReadOnlyFile(std::string_view path);
 
 // What is at a name, the name itself looked at (a symbolic link is not followed).
 enum class EntryKind { None, RegularFile, Other };

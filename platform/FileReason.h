@@ -20,5 +20,22 @@ std::string DisplayPath(std::string_view path);
 // The reason given for kFileEncodingCode.
 inline constexpr const char* kEncodingReason =
     "the file is in UTF-16 (Unicode) text, which this editor does not change";
+// The reason given for kUnfinishedChangeCode.
+inline constexpr const char* kUnfinishedChangeReason =
+    "the file is read-only, and the journal of a change of it that was cut short lies "
+    "beside it: until the file may be written, that change can be neither completed nor "
+    "undone, so its content is not known";
+// The reason given for kFileTooLargeCode: the editor's own refusal to open or read a file
+// longer than kMaxEditableLength names that limit; a write refused as too large by the
+// system says only that.
+inline std::string TooLargeReason(const FileErrorInfo& info) {
+    if (info.Cause != "open" && info.Cause != "read")
+        return "the file is too large";
+    return "the file is too large: it is longer than " + std::to_string(kMaxEditableLength) +
+           " bytes (" + std::to_string(kMaxEditableLength >> 20) + " MiB), the most this " +
+           "editor reads";
+}
+// The reason given when the file refuses to be written while it can be read.
+inline constexpr const char* kReadOnlyReason = "the file is read-only";
 
 } // namespace platform

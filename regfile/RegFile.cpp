@@ -19,6 +19,9 @@ namespace regfile {
 
 namespace {
 
+// The messages name the limit through the file layer's constant.
+static_assert(RegFile::kMaxLength == platform::kMaxEditableLength);
+
 constexpr std::size_t kMinModelText = 3;
 constexpr std::size_t kMaxModelText = 12;
 // The header text ahead of the driver key.
@@ -64,7 +67,8 @@ RegFile::~RegFile() {
     Discard();
 }
 
-int RegFile::Open(std::string_view path, std::string_view modelText, const KnownContent* known) {
+int RegFile::Open(std::string_view path, std::string_view modelText, const KnownContent* known,
+                  platform::FileAccess access) {
     Discard();
     notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
@@ -72,7 +76,19 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
                                                  platform::kInvalidArgumentCode, path);
         return platform::kInvalidArgumentCode;
     }
-    if (int code = File_.Open(path, fileError_)) {
+    Access_ = access;
+    // A change cut short is completed or undone before the file is read, which writes it.
+    const bool journal =
+        access == platform::FileAccess::Read &&
+        platform::QueryEntry(JournalPath(path)) == platform::EntryKind::RegularFile;
+    if (int code =
+            File_.Open(path, fileError_, journal ? platform::FileAccess::ReadWrite : access)) {
+        if (journal && platform::IsReadOnlyFile(path)) {
+            fileError_ =
+                platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
+                                            platform::kUnfinishedChangeCode, path);
+            return platform::kUnfinishedChangeCode;
+        }
         return code;
     }
     try {
@@ -114,6 +130,14 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
 }
 
 int RegFile::Close() {
+    if (File_.IsOpen() && Edited_ && Access_ == platform::FileAccess::Read) {
+        // Opened to read: the edits are dropped, never written.
+        const std::string path = File_.Path();
+        Discard();
+        throw platform::FileError(
+            platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Write),
+                                        platform::kInvalidArgumentCode, path));
+    }
     if (File_.IsOpen() && Edited_) {
         try {
             const std::string_view text(Block(), Length_);

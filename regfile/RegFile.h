@@ -52,8 +52,12 @@ public:
         std::uint64_t Checksum = 0;
         const TextLayout* Layout = nullptr;
     };
-    int Open(std::string_view path, std::string_view modelText,
-             const KnownContent* known = nullptr);
+    // `access` Read: for a task that only reads, which a read-only file grants too. Close
+    // then writes nothing (an edit raises there). A journal beside the file is still
+    // applied, which needs the file written: refused with kUnfinishedChangeCode when the
+    // file is read-only.
+    int Open(std::string_view path, std::string_view modelText, const KnownContent* known = nullptr,
+             platform::FileAccess access = platform::FileAccess::ReadWrite);
     // Writes the task's edits back, then closes. Raises platform::FileError when the edits
     // cannot be written; the file then holds its content from before the task.
     int Close();
@@ -162,6 +166,7 @@ private:
     char DriverKey_[20] = {};
     char SectionPrefix_[256] = {};
     platform::File File_;
+    platform::FileAccess Access_ = platform::FileAccess::ReadWrite;
     platform::FileErrorInfo fileError_;
     std::string notice_;
     std::uint32_t Length_ = 0;

@@ -30,11 +30,12 @@ struct ValueList {
 };
 
 // Opens the file, retrying for up to `busyWait` while another opener holds it.
+// A task that only reads opens the file for reading, so that a read-only file is read too.
 int OpenWaiting(RegFile& file, std::string_view path, std::chrono::milliseconds busyWait,
-                const RegFile::KnownContent* known = nullptr) {
+                const RegFile::KnownContent* known, platform::FileAccess access) {
     const auto deadline = std::chrono::steady_clock::now() + busyWait;
     for (;;) {
-        const int code = file.Open(path, kModelText, known);
+        const int code = file.Open(path, kModelText, known, access);
         if (code == 0 || !platform::IsFileInUse(file.FileError()) ||
             std::chrono::steady_clock::now() >= deadline)
             return code;
@@ -82,7 +83,7 @@ FileIdentity HeldIdentity(const RegFile& file) {
 FileIdentity IdentityOnDisk(std::string_view path) {
     try {
         RegFile file;
-        if (file.Open(path, kModelText) != 0)
+        if (file.Open(path, kModelText, nullptr, platform::FileAccess::Read) != 0)
             return {};
         const FileIdentity identity = HeldIdentity(file);
         file.Close();
@@ -104,7 +105,7 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
         result.Content.Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
     try {
         RegFile file;
-        const int opened = OpenWaiting(file, path, busyWait);
+        const int opened = OpenWaiting(file, path, busyWait, nullptr, platform::FileAccess::Read);
         result.Notice = file.Notice();
         if (opened != 0) {
             result.Error = file.FileError();
@@ -150,7 +151,9 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
         // The content the window read, if the file still holds it, needs no new search.
         const RegFile::KnownContent known{expected.Length, expected.Checksum,
                                           expected.Layout ? &*expected.Layout : nullptr};
-        if (OpenWaiting(file, path, busyWait, expected.Known ? &known : nullptr) != 0) {
+        const auto access =
+            preview != nullptr ? platform::FileAccess::Read : platform::FileAccess::ReadWrite;
+        if (OpenWaiting(file, path, busyWait, expected.Known ? &known : nullptr, access) != 0) {
             result.Error = file.FileError();
             return result;
         }

@@ -9,9 +9,10 @@ set -eu
 # devhost, and running devhost in a terminal.
 run_packages=(cmake g++ make libncurses-dev libxxhash-dev binutils-mingw-w64-x86-64 mingw-w64-common)
 # The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
-# terminal sessions (tmux), the packages (dpkg-dev), the Windows builds under Wine.
-test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux
-               valgrind clang libclang-rt-14-dev python3 dpkg-dev
+# terminal sessions (tmux), the packages (dpkg-dev, and lintian to check the Debian
+# package), JSON in the tests (nlohmann-json3-dev), the Windows builds under Wine.
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux
+               valgrind clang libclang-rt-14-dev python3 dpkg-dev lintian nlohmann-json3-dev
                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick unzip)
 
 case "${1:-}" in

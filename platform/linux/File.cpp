@@ -77,6 +77,8 @@ const int kFileTooLargeCode = EFBIG;
 const int kFileEncodingCode = EILSEQ;
 const int kInvalidArgumentCode = EINVAL;
 const int kFileExistsCode = EEXIST;
+// "State not recoverable": never a result of a file call, so it names this case alone.
+const int kUnfinishedChangeCode = ENOTRECOVERABLE;
 
 bool RefusesNewFiles(int code) {
     return code == EACCES || code == EPERM || code == EROFS;
@@ -139,9 +141,13 @@ void CloseIfOpen(std::intptr_t& handle) {
 
 } // namespace
 
-int File::Open(std::string_view path, FileErrorInfo& error) {
+int File::Open(std::string_view path, FileErrorInfo& error, FileAccess access) {
     CloseIfOpen(handle_);
-    const int fd = OpenDescriptor(FileCall::Open, path, O_RDWR, Claim, error);
+    // flock takes the exclusive lock on a descriptor opened for reading alone just as well.
+    // O_NONBLOCK: a pipe at the name opens for reading without waiting for a writer (and is
+    // then refused); it changes nothing for a regular file.
+    const int flags = access == FileAccess::Read ? O_RDONLY | O_NONBLOCK : O_RDWR;
+    const int fd = OpenDescriptor(FileCall::Open, path, flags, Claim, error);
     if (fd < 0)
         return error.Code;
     path_ = path;
@@ -292,6 +298,16 @@ bool FileExists(std::string_view path) {
     std::string native = NativePath(path);
     struct stat info {};
     return ::stat(native.c_str(), &info) == 0;
+}
+
+bool IsReadOnlyFile(std::string_view path) {
+    const std::string native = NativePath(path);
+    // The effective ids decide, as they decide an open.
+    if (::faccessat(AT_FDCWD, native.c_str(), R_OK, AT_EACCESS) != 0)
+        return false;
+    if (::faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) == 0)
+        return false;
+    return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
 EntryKind QueryEntry(std::string_view path) {

@@ -16,6 +16,9 @@ std::string FileReasonText(const FileErrorInfo& info) {
     case EACCES:
     case EPERM:
     case EROFS:
+        // Refused a write open of a file this user may read: say what stands in the way.
+        if (info.Cause == "open" && IsReadOnlyFile(info.FileName))
+            return kReadOnlyReason;
         return "access is denied";
     case ENOSPC:
     case EDQUOT:
@@ -23,7 +26,7 @@ std::string FileReasonText(const FileErrorInfo& info) {
     case EISDIR:
         return "the name belongs to a folder, not a file";
     case EFBIG:
-        return "the file is too large";
+        return TooLargeReason(info);
     case EINVAL: {
         // The file layer refuses a name that is not a regular file (a FIFO, a device).
         struct stat status {};
@@ -34,6 +37,8 @@ std::string FileReasonText(const FileErrorInfo& info) {
     }
     case EILSEQ:
         return kEncodingReason;
+    case ENOTRECOVERABLE:
+        return kUnfinishedChangeReason;
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 #include "platform/File.h"
 #include "platform/FileCalls.h"
@@ -32,6 +33,35 @@ void Enter(FileCall call, std::intptr_t handle, std::string_view path) {
         Raise(call, ERROR_INVALID_HANDLE, path);
 }
 
+// The name the system calls get for a path as given: made absolute (as the calls would
+// resolve it, "/" and "." and ".." included) and, on a drive or a share, prefixed with
+// "\\?\" so that names longer than the 259 characters of the plain calls work too (the
+// journal's name is 5 longer than the file's). Texts for the user keep the path as given.
+std::wstring SystemPath(std::string_view path) {
+    if (path.empty())
+        return {};
+    const int size = static_cast<int>(std::min<std::size_t>(path.size(), 32767));
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    const int converted = MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), size);
+    wide.resize(static_cast<std::size_t>(std::max(converted, 0)));
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return wide;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return wide;
+    full.resize(length);
+    // Only "X:\..." and "\\server\share\..." take the prefix; a device name ("\\.\NUL")
+    // or a path already prefixed stays as it is.
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
+        return L"\\\\?\\" + full;
+    if (full.size() >= 3 && full[0] == L'\\' && full[1] == L'\\' && full[2] != L'?' &&
+        full[2] != L'.')
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return full;
+}
+
 // Opens without sharing, so that any other opener fails while the file is held; a
 // directory cannot be opened this way (the system refuses with "access denied").
 int OpenHandle(FileCall call, std::string_view path, DWORD disposition, std::intptr_t& handle,
@@ -39,9 +69,8 @@ int OpenHandle(FileCall call, std::string_view path, DWORD disposition, std::int
                DWORD flags = FILE_ATTRIBUTE_NORMAL) {
     if (const int code = detail::BeforeFileCall(call, path))
         return code;
-    const std::string terminated(path);
-    HANDLE opened =
-        CreateFileA(terminated.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    const std::wstring name = SystemPath(path);
+    HANDLE opened = CreateFileW(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
         return static_cast<int>(GetLastError());
     handle = reinterpret_cast<std::intptr_t>(opened);
@@ -61,9 +90,10 @@ File::~File() {
     CloseQuietly(handle_);
 }
 
-int File::Open(std::string_view path, FileErrorInfo& error) {
+int File::Open(std::string_view path, FileErrorInfo& error, FileAccess access) {
     CloseQuietly(handle_);
-    if (const int code = OpenHandle(FileCall::Open, path, OPEN_EXISTING, handle_)) {
+    const DWORD rights = access == FileAccess::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    if (const int code = OpenHandle(FileCall::Open, path, OPEN_EXISTING, handle_, rights)) {
         error = MakeFileErrorInfo(FileCallName(FileCall::Open), code, path);
         return code;
     }
@@ -217,21 +247,25 @@ void File::Close() {
 void RemoveFile(std::string_view path) {
     if (const int code = detail::BeforeFileCall(FileCall::Remove, path))
         Raise(FileCall::Remove, code, path);
-    const std::string terminated(path);
-    if (DeleteFileA(terminated.c_str()))
+    if (DeleteFileW(SystemPath(path).c_str()))
         return;
     const DWORD code = GetLastError();
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
         Raise(FileCall::Remove, static_cast<int>(code), path);
 }
 bool FileExists(std::string_view path) {
-    const std::string terminated(path);
-    return GetFileAttributesA(terminated.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsReadOnlyFile(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 EntryKind QueryEntry(std::string_view path) {
-    const std::string terminated(path);
-    const DWORD attributes = GetFileAttributesA(terminated.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // A name that cannot even be looked at is not known to be free.
         const DWORD code = GetLastError();
@@ -246,10 +280,8 @@ EntryKind QueryEntry(std::string_view path) {
 int RenameNoReplace(std::string_view from, std::string_view to) {
     if (const int code = detail::BeforeFileCall(FileCall::Rename, from))
         return code;
-    const std::string terminatedFrom(from);
-    const std::string terminatedTo(to);
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the new name exists.
-    if (MoveFileExA(terminatedFrom.c_str(), terminatedTo.c_str(), 0))
+    if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0))
         return 0;
     const DWORD code = GetLastError();
     return code == ERROR_ALREADY_EXISTS ? kFileExistsCode : static_cast<int>(code);
@@ -259,6 +291,8 @@ const int kFileTooLargeCode = ERROR_FILE_TOO_LARGE;
 const int kFileEncodingCode = ERROR_NO_UNICODE_TRANSLATION;
 const int kInvalidArgumentCode = ERROR_INVALID_PARAMETER;
 const int kFileExistsCode = ERROR_FILE_EXISTS;
+// "Recovery failed": no file call ends with it, so it names this case alone.
+const int kUnfinishedChangeCode = ERROR_RECOVERY_FAILURE;
 
 bool RefusesNewFiles(int code) {
     return code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;

@@ -18,15 +18,19 @@ std::string FileReasonText(const FileErrorInfo& info) {
         const DWORD attributes = GetFileAttributesA(info.FileName.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return "the name belongs to a folder, not a file";
+        if (info.Cause == "open" && IsReadOnlyFile(info.FileName))
+            return kReadOnlyReason;
         return "access is denied";
     }
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return "the disk is full";
     case ERROR_FILE_TOO_LARGE:
-        return "the file is too large";
+        return TooLargeReason(info);
     case ERROR_NO_UNICODE_TRANSLATION:
         return kEncodingReason;
+    case ERROR_RECOVERY_FAILURE:
+        return kUnfinishedChangeReason;
     default:
         return info.Text.empty() ? "unknown error" : info.Text;
     }

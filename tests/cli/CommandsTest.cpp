@@ -42,14 +42,14 @@ std::string Section(int index, int switchId) {
            "\"LatchData\"=hex:00,00,00,00,00,00,00,00\r\n";
 }
 
-// Another program writes `bytes` into the file just before the command's second open of it
-// (the Save's), as if it had saved in between.
+// Another program writes `bytes` into the file just before the command's third open of it
+// (the Save's, after the check's and the load's), as if it had saved in between.
 class ChangeBeforeSave : public platform::FaultHook {
 public:
     ChangeBeforeSave(std::string path, std::string bytes)
         : path_(std::move(path)), bytes_(std::move(bytes)) {}
     int BeforeCall(platform::FileCall call, std::string_view path) override {
-        if (call == platform::FileCall::Open && path == path_ && ++opens_ == 2)
+        if (call == platform::FileCall::Open && path == path_ && ++opens_ == 3)
             WriteBytes(path_, bytes_);
         return 0;
     }

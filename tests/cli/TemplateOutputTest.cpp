@@ -1,6 +1,7 @@
 // What list and show print, and the edits applied to a record's bits.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "cli/TemplateOutput.h"
@@ -46,6 +47,17 @@ TEST(TemplateOutput, JsonForms) {
                         ",\n    " + TemplateJson(two[1]) + "\n  ]\n}\n");
     EXPECT_EQ(JsonString(std::string("a\tb\r\n\x01\x1f\x7f\xc3\xa9", 10)),
               "\"a\\tb\\r\\n\\u0001\\u001f\x7f\xc3\xa9\"");
+}
+
+// A dword beyond 0 to 15 is shown as check reports it, unsigned, in every form.
+TEST(TemplateOutput, SwitchIdOutOfRangeIsUnsigned) {
+    ShownTemplate shown = Sample();
+    shown.Record.SwitchId = -1; // "dword:ffffffff"
+    EXPECT_NE(TemplateLine(shown).find("SwitchID 4294967295  edge"), std::string::npos);
+    EXPECT_NE(TemplateDetails(shown).find("  SwitchID     4294967295\n"), std::string::npos);
+    EXPECT_NE(TemplateJson(shown).find("\"switchId\": 4294967295,"), std::string::npos);
+    shown.Record.SwitchId = INT32_MIN; // "dword:80000000"
+    EXPECT_NE(TemplateJson(shown).find("\"switchId\": 2147483648,"), std::string::npos);
 }
 
 TEST(TemplateOutput, EditsChangeOnlyTheirBits) {

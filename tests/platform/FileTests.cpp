@@ -16,6 +16,7 @@
 
 #include "platform/File.h"
 #include "platform/FileSeam.h"
+#include "platform/FileReason.h"
 
 namespace platform {
 namespace {
@@ -198,6 +199,79 @@ TEST_F(FileTest, OpenToReadTakesOnlyRegularFilesAndNeverWaits) {
     EXPECT_EQ(RenameNoReplace(path_, folder_ + "/moved"), 0);
     EXPECT_EQ(QueryEntry(folder_ + "/moved"), EntryKind::RegularFile);
     EXPECT_EQ(QueryEntry(path_), EntryKind::None);
+}
+
+// A read-only file, as a user sees it: for root no file is read-only, so the checks then
+// run in a child process under an unprivileged user id. Returns the child's exit status.
+int AsUnprivilegedUser(int (*check)(const std::string&), const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(100);
+        _exit(check(path));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Each failed step exits with its own number.
+int ReadOnlyFileSteps(const std::string& path) {
+    File file;
+    FileErrorInfo info;
+    if (file.Open(path, info) != EACCES)
+        return 1;
+    if (FileReasonText(info) != "the file is read-only" || !IsReadOnlyFile(path))
+        return 2;
+    if (file.Open(path, info, FileAccess::Read) != 0)
+        return 3;
+    std::string bytes(16, '.');
+    if (file.Read(bytes) != 10 || bytes.substr(0, 10) != "0123456789")
+        return 4;
+    try {
+        file.Write(std::string_view("x"));
+        return 5;
+    } catch (const FileError&) {
+    }
+    // Held exclusively like a file opened to be written.
+    File second;
+    if (second.Open(path, info, FileAccess::Read) != EWOULDBLOCK)
+        return 6;
+    return 0;
+}
+
+TEST_F(FileTest, ReadAccessOpensAReadOnlyFileAndRefusesWrites) {
+    ASSERT_EQ(chmod(folder_.c_str(), 0755), 0);
+    EXPECT_FALSE(IsReadOnlyFile(path_));
+    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    EXPECT_EQ(AsUnprivilegedUser(ReadOnlyFileSteps, path_), 0);
+    EXPECT_EQ(Get(), "0123456789");
+    // Neither a missing file nor a folder is a read-only file.
+    EXPECT_FALSE(IsReadOnlyFile(folder_ + "/missing.reg"));
+    EXPECT_FALSE(IsReadOnlyFile(folder_ + "/missing/data.reg"));
+}
+
+TEST_F(FileTest, ReadAccessRefusesWhatIsNoRegularFileWithoutWaiting) {
+    const std::string fifo = folder_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    // A pipe waited on would never open: the alarm ends the test instead.
+    alarm(20);
+    File file;
+    FileErrorInfo info;
+    EXPECT_EQ(file.Open(fifo, info, FileAccess::Read), EINVAL);
+    EXPECT_EQ(file.Open(folder_, info, FileAccess::Read), EISDIR);
+    alarm(0);
+    EXPECT_FALSE(file.IsOpen());
+}
+
+// The editor's own refusal of a long file names its limit; the system's refusal of a write
+// cannot know it.
+TEST(FileReason, TooLargeNamesTheLimitOfTheEditor) {
+    EXPECT_EQ(FileReasonText(MakeFileErrorInfo("open", kFileTooLargeCode, "/x.reg")),
+              "the file is too large: it is longer than 268435456 bytes (256 MiB), the most "
+              "this editor reads");
+    EXPECT_EQ(FileReasonText(MakeFileErrorInfo("write", kFileTooLargeCode, "/x.reg")),
+              "the file is too large");
 }
 
 TEST_F(FileTest, HookFailsTheChosenCallOnly) {

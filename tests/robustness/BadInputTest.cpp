@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/robustness/Session.h"
@@ -305,7 +306,8 @@ TEST(BadInput, DanglingSymbolicLink) {
 }
 
 // A read-only file, in a host of its own: run as an unprivileged user when the tests run
-// as root, for whom no file is read-only.
+// as root, for whom no file is read-only. The window reads it and says at once that changes
+// cannot be saved; the Save is refused with the reason, and nothing is written.
 TEST(BadInput, ReadOnlyFile) {
     DriverTree tree;
     const std::string start = DriverFile({0});
@@ -317,12 +319,81 @@ TEST(BadInput, ReadOnlyFile) {
         std::filesystem::permissions(tree.Folder(), std::filesystem::perms::all);
     }
     const std::string script = tree.Folder() + "/script";
-    testing_support::WriteBytes(script, "click 104\nclick 1006\n");
+    // Selecting Template0 fails the script unless the window read the file.
+    testing_support::WriteBytes(script,
+                                "expand PCI-3916\nselect Template0\nclick 104\nclick 1006\n");
     const HostRun run = StartHost(tree.Root(), script, tree.Folder(), user);
     EXPECT_EQ(WaitHost(run), 0) << ReadText(run.Err);
     const std::string transcript = ReadText(run.Out);
-    EXPECT_NE(transcript.find("icon=stop"), std::string::npos) << transcript;
-    EXPECT_NE(transcript.find("access is denied"), std::string::npos) << transcript;
+    const std::string quoted = "\\\"" + tree.RegPath() + "\\\"";
+    EXPECT_EQ(transcript,
+              "messagebox caption=\"PCI3916Cfg\" text=\"The file " + quoted +
+                  " is read-only: its templates are shown, but changes cannot be saved.\" "
+                  "buttons=OK icon=none answer=ok\n"
+                  "messagebox caption=\"PCI3916Cfg\" text=\"The templates were not saved to " +
+                  quoted +
+                  ": the file is read-only.\" buttons=OK icon=stop answer=ok\n"
+                  // The host's end destroys the window, whose prompt saves: refused again.
+                  "messagebox caption=\"Note\" text=\"The configuration of PCI3916 is change, "
+                  "save the change\" buttons=OKCANCEL icon=none answer=ok\n"
+                  "messagebox caption=\"Error\" text=\"The templates were not saved to " +
+                  quoted + ": the file is read-only.\" buttons=OK icon=stop answer=ok\n");
+    EXPECT_TRUE(SameBytes(tree.Read(), start));
+    EXPECT_FALSE(tree.JournalLeft());
+}
+
+// A journal of a cut Save beside a read-only file: it cannot be applied, so the window
+// says why the file cannot be read, and both stay as they are.
+TEST(BadInput, JournalBesideAReadOnlyFile) {
+    DriverTree tree;
+    const std::string start = DriverFile({0});
+    tree.Write(start);
+    testing_support::WriteBytes(tree.RegPath() + ".undo", ""); // cut before its first write
+    ASSERT_EQ(chmod(tree.RegPath().c_str(), 0444), 0);
+    std::optional<uid_t> user;
+    if (geteuid() == 0) {
+        user = 65534;
+        std::filesystem::permissions(tree.Folder(), std::filesystem::perms::all);
+    }
+    const std::string script = tree.Folder() + "/script";
+    testing_support::WriteBytes(script, "");
+    const HostRun run = StartHost(tree.Root(), script, tree.Folder(), user);
+    EXPECT_EQ(WaitHost(run), 0) << ReadText(run.Err);
+    EXPECT_EQ(ReadText(run.Out),
+              "messagebox caption=\"PCI3916Cfg\" text=\"The templates could not be read from "
+              "\\\"" +
+                  tree.RegPath() +
+                  "\\\": the file is read-only, and the journal of a "
+                  "change of it that was cut short lies beside it: until the file may be written, "
+                  "that change can be neither completed nor undone, so its content is not known.\" "
+                  "buttons=OK icon=stop answer=ok\n");
+    EXPECT_TRUE(SameBytes(tree.Read(), start));
+    EXPECT_TRUE(tree.JournalLeft());
+}
+
+// A file that becomes read-only after the window read it: the Save is refused the same way.
+TEST(BadInput, FileMadeReadOnlyBeforeTheSave) {
+    DriverTree tree;
+    const std::string start = DriverFile({0, 2});
+    tree.Write(start);
+    Session session(tree.Root());
+    ASSERT_EQ(session.Open(), 1);
+    EXPECT_EQ(session.TemplateNodes(), "Template0,Template2");
+    EXPECT_TRUE(session.Boxes().empty());
+    session.Select("PCI-3916");
+    session.Click(104);
+    // Every write permission taken away, and for root (for whom permissions do not count) the
+    // file made immutable instead, where the file system allows it.
+    ASSERT_EQ(chmod(tree.RegPath().c_str(), 0444), 0);
+    if (geteuid() == 0 && std::system(("chattr +i '" + tree.RegPath() + "' 2>/dev/null").c_str()))
+        GTEST_SKIP() << "root, and no immutable files here";
+    session.Click(1006);
+    std::system(("chattr -i '" + tree.RegPath() + "' 2>/dev/null").c_str());
+    ASSERT_EQ(session.Boxes().size(), 1u);
+    EXPECT_EQ(session.Boxes()[0].text,
+              "The templates were not saved to \"" + tree.RegPath() + "\": the file is read-only.");
+    EXPECT_EQ(session.StopBoxesSince(0), 1);
+    EXPECT_TRUE(session.Enabled(1006));
     EXPECT_TRUE(SameBytes(tree.Read(), start));
     EXPECT_FALSE(tree.JournalLeft());
 }

@@ -19,6 +19,7 @@
 #include "platform/Dialog.h"
 #include "platform/File.h"
 #include "platform/FileSeam.h"
+#include "platform/FileReason.h"
 #include "platform/Static.h"
 #include "platform/TabControl.h"
 #include "platform/TreeView.h"
@@ -532,6 +533,90 @@ void TestFiles() {
     CHECK(!platform::FileExists(moved));
 }
 
+// A file with the read-only attribute: opened for reading (and held without sharing), it
+// refuses writes, and a refused open of it for writing names the cause.
+void TestReadOnlyFiles() {
+    const std::string path = TempPath("layer-test-read-only.reg");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    platform::RemoveFile(path);
+    platform::FileErrorInfo error;
+    platform::File file;
+    CHECK(file.Create(path, error) == 0);
+    file.Write(std::string_view("0123456789"));
+    file.Close();
+    CHECK(!platform::IsReadOnlyFile(path));
+    const auto refusal = platform::MakeFileErrorInfo("open", ERROR_ACCESS_DENIED, path);
+    CHECK(platform::FileReasonText(refusal) == "access is denied");
+
+    CHECK(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    CHECK(platform::IsReadOnlyFile(path));
+    CHECK(platform::FileReasonText(refusal) == "the file is read-only");
+    CHECK(file.Open(path, error, platform::FileAccess::Read) == 0);
+    char bytes[16] = {};
+    CHECK(file.Read(bytes) == 10 && std::string(bytes, 10) == "0123456789");
+    bool refused = false;
+    try {
+        file.Write(std::string_view("x"));
+    } catch (const platform::FileError&) {
+        refused = true;
+    }
+    CHECK(refused);
+    platform::File second;
+    CHECK(second.Open(path, error, platform::FileAccess::Read) == ERROR_SHARING_VIOLATION);
+    file.Close();
+    CHECK(!platform::IsReadOnlyFile(TempPath("layer-test-none.reg")));
+    CHECK(!platform::IsReadOnlyFile(TempPath("")));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    platform::RemoveFile(path);
+}
+
+// Paths longer than the 259 characters of the plain system calls: every call of the file
+// layer takes them, in any of the forms a caller may give ("/", "..").
+void TestLongPaths() {
+    std::string folder = TempPath("layer-test-long");
+    std::vector<std::string> folders{folder};
+    CreateDirectoryA(folder.c_str(), nullptr);
+    while (folder.size() < 300) {
+        folder += "\\" + std::string(60, 'f');
+        folders.push_back(folder);
+        const std::wstring wide(folder.begin(), folder.end());
+        CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr);
+    }
+    const std::string path = folder + "\\PCI3916.reg";
+    platform::RemoveFile(path);
+    platform::FileErrorInfo error;
+    platform::File file;
+    CHECK(file.Create(path, error) == 0);
+    file.Write(std::string_view("0123456789"));
+    file.Sync();
+    file.Close();
+    CHECK(platform::FileExists(path));
+    CHECK(platform::QueryEntry(path) == platform::EntryKind::RegularFile);
+    CHECK(platform::QueryEntry(folder) == platform::EntryKind::Other);
+
+    // The same file through "/" separators and a "..".
+    std::string other = folder + "\\..\\" + std::string(60, 'f') + "/PCI3916.reg";
+    CHECK(file.Open(other, error) == 0);
+    CHECK(file.Path() == other);
+    CHECK(file.Length() == 10);
+    file.Close();
+    CHECK(file.OpenToRead(path, error) == 0);
+    file.Close();
+
+    const std::string moved = path + ".undo";
+    CHECK(platform::RenameNoReplace(path, moved) == 0);
+    CHECK(platform::QueryEntry(path) == platform::EntryKind::None);
+    platform::RemoveFile(moved);
+    CHECK(!platform::FileExists(moved));
+    // A missing file in a long path is told as such, with the path as given.
+    CHECK(file.Open(path, error) == ERROR_FILE_NOT_FOUND);
+    CHECK(error.FileName == path);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const std::wstring wide(it->begin(), it->end());
+        CHECK(RemoveDirectoryW((L"\\\\?\\" + wide).c_str()));
+    }
+}
+
 } // namespace
 
 int main() {
@@ -550,6 +635,8 @@ int main() {
         TestEndAndDestroy(dialog);
     }
     TestFiles();
+    TestReadOnlyFiles();
+    TestLongPaths();
     DestroyWindow(host);
     std::printf("%d checks, %d failed\n", checks, failures);
     return failures == 0 ? 0 : 1;
