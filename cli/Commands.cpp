@@ -71,48 +71,34 @@ std::vector<ShownTemplate> Shown(const TemplateFileContent& content) {
     return shown;
 }
 
-// What the window's Save does after this edit: `plan` while the file is as it was read;
-// `merge` (the edited template alone) when another program changed it meanwhile.
-struct Edit {
-    templates::SavePlan Plan;
-    templates::SavePlan Merge;
-    int Index = -1;
-};
-
-// Applies the edit: with --dry-run prints the change as a diff, else saves it.
+// Applies the request: with --dry-run prints the change as a diff, else saves it. The Save
+// is the window's: only the change is written, proven first; a refusal writes nothing.
 Outcome Commit(const Arguments& arguments, const std::string& path,
-               const TemplateFileContent& content, const TemplateRecord* records, const Edit& edit,
-               std::string doneText) {
+               const TemplateFileContent& content, const TemplateRecord* records,
+               const templates::SaveRequest& request, int index, std::string doneText) {
+    templates::SavePreview preview;
+    const templates::SaveResult result =
+        templates::SaveTemplateFile(path, records, request, content.Identity, templates::kBusyWait,
+                                    arguments.DryRun ? &preview : nullptr);
+    if (result.Failure == templates::SaveFailure::Refused)
+        return Fail(kRefused, "nothing was saved to " + Quoted(path) + ": " + result.Refusal);
+    if (!result.Ok) {
+        const std::string what =
+            arguments.DryRun ? "cannot read " : "the templates were not saved to ";
+        return Fail(kFileError,
+                    what + Quoted(path) + ": " + platform::FileReasonText(result.Error));
+    }
+    Outcome outcome;
     if (arguments.DryRun) {
-        templates::SavePreview preview;
-        const templates::SaveResult result =
-            templates::SaveTemplateFile(path, records, edit.Plan, content.Identity, &edit.Merge,
-                                        templates::kBusyWait, &preview);
-        if (!result.Ok)
-            return Fail(kFileError, "cannot read " + Quoted(path) + ": " +
-                                        platform::FileReasonText(result.Error));
-        Outcome outcome;
         outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));
         return outcome;
     }
-
-    const templates::SaveResult result =
-        templates::SaveTemplateFile(path, records, edit.Plan, content.Identity, &edit.Merge);
-    if (!result.Ok)
-        return Fail(kFileError, "the templates were not saved to " + Quoted(path) + ": " +
-                                    platform::FileReasonText(result.Error));
-    Outcome outcome;
     outcome.Out = std::move(doneText);
-    const std::string prefix = std::string(kProgramName) + ": ";
     if (result.Merged)
-        outcome.Err += prefix + Quoted(path) + " was changed by another program since it was " +
-                       "read: only " + TemplateName(edit.Index) +
+        outcome.Err += std::string(kProgramName) + ": " + Quoted(path) +
+                       " was changed by another program since it was read: only " +
+                       TemplateName(index) +
                        " was written, the other templates are as that program left them\n";
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if (result.SkippedValues & Bit(i))
-            outcome.Err += prefix + Quoted(path) + ": a value of " + TemplateName(i) +
-                           " could not be written as a line and was left as it was\n";
-    }
     return outcome;
 }
 
@@ -195,11 +181,9 @@ Outcome Set(const Arguments& arguments, const std::string& path) {
     if (auto refused = ApplyEdits(arguments, path, content->Present, used, records, index))
         return *refused;
 
-    Edit edit;
-    edit.Index = index;
-    edit.Plan.Writes = PresentInOrder(content->Present);
-    edit.Merge.Writes = {index};
-    return Commit(arguments, path, *content, records, edit, "");
+    templates::SaveRequest request;
+    request.Changed[index] = templates::ChangedValues(content->Records[index], records[index]);
+    return Commit(arguments, path, *content, records, request, index, "");
 }
 
 Outcome Add(const Arguments& arguments, const std::string& path) {
@@ -221,14 +205,11 @@ Outcome Add(const Arguments& arguments, const std::string& path) {
     if (auto refused = ApplyEdits(arguments, path, content->Present, used, records, index))
         return *refused;
 
-    Edit edit;
-    edit.Index = index;
-    edit.Plan.Writes = PresentInOrder(content->Present);
-    edit.Plan.Writes.push_back(index); // Add's node is the model node's last child
-    edit.Merge.Writes = {index};
+    templates::SaveRequest request;
+    request.Adds = {index};
     const ShownTemplate added{index, records[index]};
     const std::string doneText = arguments.Json ? TemplateJson(added) + "\n" : TemplateLine(added);
-    return Commit(arguments, path, *content, records, edit, doneText);
+    return Commit(arguments, path, *content, records, request, index, doneText);
 }
 
 Outcome Remove(const Arguments& arguments, const std::string& path) {
@@ -240,12 +221,9 @@ Outcome Remove(const Arguments& arguments, const std::string& path) {
     if (!(content->Present & Bit(index)))
         return NoSuchTemplate(path, index);
 
-    Edit edit;
-    edit.Index = index;
-    edit.Plan.Deletes = Bit(index);
-    edit.Plan.Writes = PresentInOrder(static_cast<std::uint16_t>(content->Present & ~Bit(index)));
-    edit.Merge.Deletes = Bit(index);
-    return Commit(arguments, path, *content, content->Records, edit, "");
+    templates::SaveRequest request;
+    request.Deletes = Bit(index);
+    return Commit(arguments, path, *content, content->Records, request, index, "");
 }
 
 Outcome Check(const std::string& path) {

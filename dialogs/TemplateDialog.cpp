@@ -89,6 +89,11 @@ int TemplateDialog::OnInitDialog() {
     if (!Table.Notice().empty())
         MessageBoxA(Table.Notice().c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     // Told before any edit, so that nobody makes changes that a Save then refuses.
+    if (Table.Loaded() && !Table.NotSavable().empty()) {
+        const std::string text = "The file " + QuotedPath(RegFilePath) + " is shown, but " +
+                                 "changes cannot be saved: " + Table.NotSavable() + ".";
+        MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+    }
     if (Table.Loaded() && platform::IsReadOnlyFile(RegFilePath)) {
         const std::string text = "The file " + QuotedPath(RegFilePath) +
                                  " is read-only: its templates are shown, but changes "
@@ -230,14 +235,20 @@ bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
     if (Table.Save(TemplateTree)) {
         ModifiedFlag = false;
         SaveButton.EnableWindow(false);
+        // A merge shows the file as another program left it, with this window's changes.
+        if (Table.LastSaveMerged())
+            RefreshCurrentPage();
         return true;
     }
     const platform::FileErrorInfo& error = Table.LastError();
     std::string text = "The templates were not saved to " + QuotedPath(error.FileName) + ": ";
-    text += Table.Loaded() ? platform::FileReasonText(error)
-                           : "it could not be read when this window opened (" +
-                                 platform::FileReasonText(error) + ")";
-    text += ".";
+    if (!Table.Refusal().empty())
+        text += Table.Refusal();
+    else
+        text += (Table.Loaded() ? platform::FileReasonText(error)
+                                : "it could not be read when this window opened (" +
+                                      platform::FileReasonText(error) + ")") +
+                ".";
     ui::MessageBoxA(messageOwner, text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
     ModifiedFlag = true;
     SaveButton.EnableWindow(true);

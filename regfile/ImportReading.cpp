@@ -598,11 +598,14 @@ void ImportParser::ValueLine(const Line& line, std::size_t start) {
             return;
         }
         ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
-        const std::string lower = LowerCase(name);
-        for (auto it = key.Values.begin(); it != key.Values.end(); ++it) {
-            if (LowerCase(it->Name) == lower) {
-                key.Values.erase(it);
-                break;
+        if (const auto found = key.ValueIndex.find(LowerCase(name));
+            found != key.ValueIndex.end()) {
+            const std::size_t at = found->second;
+            key.ValueIndex.erase(found);
+            key.Values.erase(key.Values.begin() + static_cast<std::ptrdiff_t>(at));
+            for (auto& [lowerName, position] : key.ValueIndex) {
+                if (position > at)
+                    --position;
             }
         }
         Note(NoteKind::ValueDeleted, line, name);
@@ -757,13 +760,13 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
     const ValueSource source{first.Begin, quote,   last.Begin,   last.End,
                              last.Next,   comment, first.Number, first.Number == last.Number};
     ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
-    for (ImportedValue& value : key.Values) {
-        if (value.Name.size() == name.size() && LowerCase(value.Name) == LowerCase(name)) {
-            value.Type = type;
-            value.Data = std::move(data);
-            value.Source = source;
-            return;
-        }
+    const auto [found, added] = key.ValueIndex.try_emplace(LowerCase(name), key.Values.size());
+    if (!added) {
+        ImportedValue& value = key.Values[found->second];
+        value.Type = type;
+        value.Data = std::move(data);
+        value.Source = source;
+        return;
     }
     key.Values.push_back(ImportedValue{std::move(name), type, std::move(data), source});
 }
@@ -784,12 +787,9 @@ int ImportReading::FindKey(std::string_view path) const {
 const ImportedValue* ImportReading::FindValue(int key, std::string_view name) const {
     if (key < 0)
         return nullptr;
-    const std::string lower = LowerCase(name);
-    for (const ImportedValue& value : keys_[static_cast<std::size_t>(key)].Values) {
-        if (value.Name.size() == name.size() && LowerCase(value.Name) == lower)
-            return &value;
-    }
-    return nullptr;
+    const ImportedKey& k = keys_[static_cast<std::size_t>(key)];
+    const auto found = k.ValueIndex.find(LowerCase(name));
+    return found == k.ValueIndex.end() ? nullptr : &k.Values[found->second];
 }
 
 int ImportReading::TemplateKey(int index) const {

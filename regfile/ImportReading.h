@@ -61,8 +61,9 @@ struct ImportedKey {
     bool Alive = true;
     std::size_t DeletedAtLine = 0;
     std::vector<int> Children;
-    std::vector<ImportedValue> Values; // in the order they were first set
-    std::vector<KeySection> Sections;  // the key lines that opened it, in file order
+    std::vector<ImportedValue> Values;                       // in the order they were first set
+    std::unordered_map<std::string, std::size_t> ValueIndex; // lower-case name -> in Values
+    std::vector<KeySection> Sections; // the key lines that opened it, in file order
 };
 
 // What the import makes of a line that does something other than the plain reading.

@@ -243,6 +243,7 @@ void RegFile::DropText() noexcept {
     TextEndKnown_ = false;
     ZeroFree_ = 0;
     SectionsKnown_ = false;
+    Reading_.reset();
 }
 
 void RegFile::Discard() noexcept {
@@ -264,6 +265,25 @@ std::size_t RegFile::TextEnd() const {
         TextEndKnown_ = true;
     }
     return TextEnd_;
+}
+
+const ImportReading& RegFile::Reading() const {
+    if (!Reading_)
+        Reading_ = ImportReading::Read(std::string_view(Block(), Length_), DriverKey_);
+    return *Reading_;
+}
+
+void RegFile::ReplaceText(std::string_view text, std::optional<ImportReading> reading) {
+    const std::string_view held(Block(), Length_);
+    const std::size_t shorter = std::min(held.size(), text.size());
+    std::size_t head = 0;
+    while (head < shorter && held[head] == text[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < shorter - head && held[held.size() - 1 - tail] == text[text.size() - 1 - tail])
+        ++tail;
+    Splice(head, held.size() - tail, text.substr(head, text.size() - tail - head));
+    Reading_ = std::move(reading);
 }
 
 void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes) {
@@ -315,6 +335,7 @@ void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes)
         }
     }
     Edited_ = true;
+    Reading_.reset();
     KeptFrom_ = keepFrom;
     KeptTo_ = keepTo - removed + bytes.size();
     Length_ = static_cast<std::uint32_t>(length);

@@ -25,6 +25,7 @@
 
 #include "platform/File.h"
 #include "regfile/FewOrMany.h"
+#include "regfile/ImportReading.h"
 #include "regfile/KeyLines.h"
 #include "regfile/RegValueSpec.h"
 #include "regfile/ValueLines.h"
@@ -94,6 +95,13 @@ public:
                               const RegValueSpec* written, int& result, bool& asWritten);
     int ReadValueListByWalk(std::string_view driverKey, int index, RegValueSpec* list,
                             const RegValueSpec* written, bool& asWritten);
+
+    // The held text as the registry import reads it, read when first asked for after each
+    // change of the text.
+    const ImportReading& Reading() const;
+    // Makes the held text `text` (which never lies inside Block), as one splice of the span
+    // where the two differ. `reading`, when given, is the text's reading, taken as it is.
+    void ReplaceText(std::string_view text, std::optional<ImportReading> reading = std::nullopt);
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no
@@ -192,6 +200,7 @@ private:
     mutable std::string SectionsKey_;
     mutable std::vector<Section> Sections_;
     mutable bool SectionsKnown_ = false;
+    mutable std::optional<ImportReading> Reading_;
 };
 
 } // namespace regfile

@@ -1,21 +1,19 @@
 // The template file, one file task per user action and no tree involved.
 //
-// LoadTemplateFile reads the listing and all 16 records from one open, one read, under one
-// lock. SaveTemplateFile applies every pending deletion and every template write to the
-// text in memory, in the order the window saves them, and commits once at Close: the file
-// then holds every template as before the Save or every template as after it, and its bytes
-// are those that one task per deletion and per template, run one after the other, give.
+// LoadTemplateFile reads the file once, with the reader that models the registry import,
+// and takes the templates from the registry that reading gives. SaveTemplateFile lays the
+// user's changes over the file's text, proves with the same reader that the new text
+// imports to exactly the registry intended, and then commits it once at Close: the file
+// holds its content from before the Save or the proven content after it.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/File.h"
-#include "regfile/KeyLines.h"
+#include "templates/SaveEdits.h"
 #include "templates/TemplateRecord.h"
 
 namespace templates {
@@ -26,14 +24,8 @@ struct FileIdentity {
     std::uint64_t Length = 0;
     std::uint64_t Checksum = 0;
     bool Known = false; // false: nothing was read, so no content matches
-    // Where that content's text ends and its template sections lie, when the task knew it:
-    // the next task finding the same content takes them instead of searching. Not part of
-    // the identity.
-    std::optional<regfile::TextLayout> Layout;
 
-    friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
-        return a.Length == b.Length && a.Checksum == b.Checksum && a.Known == b.Known;
-    }
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 FileIdentity IdentityOf(std::string_view bytes);
 // The content of the file at `path` as an open reads it now (not Known when it cannot be
@@ -43,20 +35,19 @@ FileIdentity IdentityOnDisk(std::string_view path);
 // How long an open refused because another opener holds the file is retried.
 inline constexpr std::chrono::milliseconds kBusyWait{2000};
 
-// The file's templates as the window reads them.
+// The file's templates as the registry import reads them.
 struct TemplateFileContent {
-    // Bit i: the file has a section of template i.
+    // Bit i: template i's key exists when the import ends.
     std::uint16_t Present = 0;
     // Each record starts as the table initialises it (tag, switch ID = index, zero bytes)
-    // and takes the values found in template i's section, present or not.
+    // and takes the values the import gives template i.
     TemplateRecord Records[kTemplateCount] = {};
-    // Bit i: the value list read reported success (its last value was found).
+    // Bit i: template i has a "LatchData" value, the last of its value list.
     std::uint16_t ListRead = 0;
-    // Bit i: the section has a "SwitchID" value.
+    // Bit i: template i has a dword "SwitchID".
     std::uint16_t SwitchIdRead = 0;
-    // Bit i: the section holds the three values read as a Save writes them, so that a Save
-    // of the record as read changes no byte of it.
-    std::uint16_t AsWritten = 0;
+    // Set when the file can be shown but not saved: why.
+    std::string NotSavable;
     FileIdentity Identity;
 };
 
@@ -71,36 +62,36 @@ struct LoadResult {
 
 LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds busyWait = kBusyWait);
 
-// One Save's work: the deletions (15 down to 0), then the writes in the given order (a
-// missing section is appended, then the three values are written).
-struct SavePlan {
-    std::uint16_t Deletes = 0;
-    std::vector<int> Writes;
-};
+// The templates of a text as the import reads them.
+TemplateFileContent ContentOf(std::string_view text);
+
+enum class SaveFailure { None, File, Refused };
 
 struct SaveResult {
     bool Ok = false;
-    platform::FileErrorInfo Error; // when not Ok; the file is as it was before the Save
-    // The file had changed since `expected` and the merge plan was applied.
+    SaveFailure Failure = SaveFailure::None;
+    platform::FileErrorInfo Error; // Failure File: the file is as it was before the Save
+    std::string Refusal;           // Failure Refused: why nothing was written
+    // The file had changed since `expected`: the request was laid over its new content.
     bool Merged = false;
-    // Bit i: a value line of template i could not be composed and was left as it was.
-    std::uint16_t SkippedValues = 0;
-    // The content the file holds after the Save (when Ok).
-    FileIdentity Identity;
+    // The Save changed the file's bytes (an unchanged text is not written at all).
+    bool Written = false;
+    // The templates the file holds after the Save (when Ok).
+    TemplateFileContent Content;
 };
 
-// Applies `plan` with `records` (16 entries, by index). When `merge` is given and the file
-// as read now is not `expected`, `merge` is applied instead. With `preview`, nothing is
-// written: the bytes before and after the Save are stored there.
 // The file's bytes as a Save read them and as it would leave them.
 struct SavePreview {
     std::string Before;
     std::string After;
 };
 
+// Lays `request`, with the values of `records` (16 entries, by index), over the file as it
+// is now, proves the result and commits it. `expected`: the content the caller read; when
+// the file holds another now, the Save is a merge (SaveResult::Merged). With `preview`,
+// nothing is written: the bytes before and after the Save are stored there.
 SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records,
-                            const SavePlan& plan, const FileIdentity& expected = {},
-                            const SavePlan* merge = nullptr,
+                            const SaveRequest& request, const FileIdentity& expected = {},
                             std::chrono::milliseconds busyWait = kBusyWait,
                             SavePreview* preview = nullptr);
 

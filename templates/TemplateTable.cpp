@@ -18,13 +18,6 @@ bool IsSwitchId(std::int32_t value) {
     return value >= 0 && value < kTemplateCount;
 }
 
-// The values a Save writes; the tag is stored nowhere.
-bool SameValues(const TemplateRecord& a, const TemplateRecord& b) {
-    return a.SwitchId == b.SwitchId &&
-           std::memcmp(a.TriggerMode, b.TriggerMode, sizeof a.TriggerMode) == 0 &&
-           std::memcmp(a.LatchData, b.LatchData, sizeof a.LatchData) == 0;
-}
-
 // The template indices of the model node's children, in display order.
 std::vector<int> ListedInOrder(const ui::TreeView& tree) {
     std::vector<int> indices;
@@ -53,7 +46,6 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
     notice_ = result.Notice;
     read_ = result.Content;
     fileIdentity_ = read_.Identity;
-    asWritten_ = read_.AsWritten;
     if (!result.Ok) {
         Fail(result.Error);
         loadFailure_ = result.Error;
@@ -100,83 +92,108 @@ bool TemplateTable::ReadTemplate(TemplateRecord& record, int index, bool* switch
 bool TemplateTable::WriteTemplate(const TemplateRecord& record, int index) {
     if (index < 0 || index >= kTemplateCount)
         return false;
+    const LoadResult read = LoadTemplateFile(regFilePath_, BusyWait);
+    if (!read.Ok) {
+        Fail(read.Error);
+        return false;
+    }
     TemplateRecord records[kTemplateCount] = {};
     records[index] = record;
-    const SaveResult result =
-        SaveTemplateFile(regFilePath_, records, SavePlan{0, {index}}, {}, nullptr, BusyWait);
-    if (!result.Ok)
-        Fail(result.Error);
-    return result.Ok;
+    SaveRequest request;
+    if (read.Content.Present & Bit(index))
+        request.Changed[index] = kAllValues;
+    else
+        request.Adds.push_back(index);
+    return Finish(
+        SaveTemplateFile(regFilePath_, records, request, read.Content.Identity, BusyWait));
 }
 
 bool TemplateTable::DeleteTemplate(int index) {
     if (index < 0 || index >= kTemplateCount)
         return false;
-    const SaveResult result =
-        SaveTemplateFile(regFilePath_, Records, SavePlan{Bit(index), {}}, {}, nullptr, BusyWait);
-    if (!result.Ok)
+    SaveRequest request;
+    request.Deletes = Bit(index);
+    return Finish(SaveTemplateFile(regFilePath_, Records, request, {}, BusyWait));
+}
+
+bool TemplateTable::Finish(const SaveResult& result) {
+    refusal_ = result.Refusal;
+    if (result.Failure == SaveFailure::Refused)
+        Fail(platform::FileErrorInfo{"save", 0, regFilePath_, result.Refusal});
+    else if (!result.Ok)
         Fail(result.Error);
     return result.Ok;
 }
 
-std::uint16_t TemplateTable::ChangedTemplates(std::uint16_t listed) const {
-    // Added or removed since the last read or Save, removed and added again, or edited.
-    std::uint16_t changed = static_cast<std::uint16_t>((listed ^ baselineListed_) | PendingDeletes);
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if (!SameValues(Records[i], baseline_[i]))
-            changed = static_cast<std::uint16_t>(changed | Bit(i));
+SaveRequest TemplateTable::RequestOf(const std::vector<int>& order) const {
+    std::uint16_t listed = 0;
+    for (const int index : order)
+        listed = static_cast<std::uint16_t>(listed | Bit(index));
+    SaveRequest request;
+    // Only a template that the file held is deleted: one added here and removed again was
+    // never written, and another program may have added one of that index meanwhile.
+    request.Deletes = static_cast<std::uint16_t>((PendingDeletes | (baselineListed_ & ~listed)) &
+                                                 baselineListed_);
+    for (const int index : order) {
+        if (!(baselineListed_ & Bit(index)) || (request.Deletes & Bit(index)))
+            request.Adds.push_back(index);
     }
-    return changed;
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if (!(listed & baselineListed_ & Bit(i)) || (request.Deletes & Bit(i)))
+            continue;
+        request.Changed[i] = ChangedValues(baseline_[i], Records[i]);
+    }
+    return request;
 }
 
 bool TemplateTable::Save(const ui::TreeView& tree) {
+    refusal_.clear();
+    lastSaveMerged_ = false;
     if (!loaded_) {
         // Writing now could overwrite templates this window never read.
         if (lastError_.FileName.empty())
             Fail(platform::FileErrorInfo{"open", 0, regFilePath_, "the file could not be read"});
         return false;
     }
-    SavePlan full{PendingDeletes, ListedInOrder(tree)};
-    std::uint16_t listed = 0;
-    for (const int index : full.Writes)
-        listed = static_cast<std::uint16_t>(listed | Bit(index));
-    // When another program changed the file since this window read it, only this window's
-    // own changes go in: what the window holds of the other templates is out of date.
-    const std::uint16_t changed = ChangedTemplates(listed);
-    SavePlan merge{PendingDeletes, {}};
-    for (const int index : full.Writes) {
-        if (changed & Bit(index))
-            merge.Writes.push_back(index);
-    }
-    // Nothing changed here, and every template shown is in the file as a Save writes it:
-    // whether the file is as read (every template written again, no byte changed) or
-    // changed since (only this window's changes, none, written), the Save leaves it as it
-    // is, so the file is not touched.
-    if (changed == 0 && (listed & ~asWritten_) == 0)
+    const SaveRequest request = RequestOf(ListedInOrder(tree));
+    // Nothing changed here: the file is not touched.
+    if (!request.ChangesAnything()) {
+        PendingDeletes = 0;
         return true;
-
-    const SaveResult result =
-        SaveTemplateFile(regFilePath_, Records, full, fileIdentity_, &merge, BusyWait);
-    if (!result.Ok) {
-        Fail(result.Error);
-        return false;
     }
+    const SaveResult result =
+        SaveTemplateFile(regFilePath_, Records, request, fileIdentity_, BusyWait);
+    if (!Finish(result))
+        return false;
     PendingDeletes = 0;
-    skippedValues_ = result.SkippedValues;
-    // After a merge the file holds templates this window has not read: every later Save
-    // merges too.
-    fileIdentity_ = result.Merged ? FileIdentity{} : result.Identity;
-    // What the Save wrote is in the written form, unless a value could not be composed; a
-    // template left out of a merge is as another program left it.
-    std::uint16_t written = 0;
-    for (const int index : result.Merged ? merge.Writes : full.Writes)
-        written = static_cast<std::uint16_t>(written | Bit(index));
-    written = static_cast<std::uint16_t>(written & ~result.SkippedValues);
-    asWritten_ = result.Merged ? written : static_cast<std::uint16_t>(written & listed);
+    lastSaveMerged_ = result.Merged;
+    const TemplateFileContent& now = result.Content;
+    fileIdentity_ = now.Identity;
+    if (result.Merged)
+        ShowFileAsItIs(tree, now);
     for (int i = 0; i < kTemplateCount; ++i)
         baseline_[i] = Records[i];
-    baselineListed_ = listed;
+    baselineListed_ = ListedTemplates(tree);
     return true;
+}
+
+void TemplateTable::ShowFileAsItIs(const ui::TreeView& tree, const TemplateFileContent& now) {
+    const ui::TreeItem model = ModelNode(tree);
+    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;) {
+        const ui::TreeItem next = tree.GetNextSiblingItem(node);
+        const auto index = TemplateNodeIndex(tree.GetItemText(node));
+        if (index && *index >= 0 && *index < kTemplateCount && !(now.Present & Bit(*index)))
+            tree.DeleteItem(node);
+        node = next;
+    }
+    const std::uint16_t shown = ListedTemplates(tree);
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if ((now.Present & Bit(i)) && !(shown & Bit(i)))
+            tree.InsertItem(TemplateNodeText(i), model);
+    }
+    for (int i = 0; i < kTemplateCount; ++i)
+        Records[i] = now.Records[i];
+    UsedSwitchIds = UsedSwitchIdsOf(Records, now.Present);
 }
 
 bool TemplateTable::LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeItem selected,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/File.h"
 #include "platform/TreeView.h"
@@ -44,12 +45,13 @@ public:
     // True when the section is gone from the file (also when it was not there).
     bool DeleteTemplate(int index);
 
-    // One task, one commit: the pending deletions (15 down to 0), then every template node
-    // under the model node, expanded or not, in display order. When the file changed since
-    // this window read it, only the templates this window changed (edited, added, removed)
-    // are written and the others are left as they now are in the file. All or nothing: on
-    // a failure, which LastError() describes, the file is as it was, the deletions stay
-    // pending and the table is unchanged.
+    // One task, one commit, of only what this window changed since the file was read or
+    // saved: the removed templates' keys, the added templates (in display order) and the
+    // changed values of the others. The Save is proven before it is written (SaveEdits.h).
+    // When the file changed since this window read it, the changes are laid over its new
+    // content, and the window then shows the file as it is. All or nothing: on a failure
+    // or a refusal, which LastError() (and Refusal()) describe, the file is as it was, the
+    // deletions stay pending and the table is unchanged.
     bool Save(const ui::TreeView& tree);
 
     // The lowest index of 0 to 15 that no sibling of the template nodes under `selected`'s
@@ -68,15 +70,21 @@ public:
     bool Loaded() const { return loaded_; }
     // Set when the file could not be opened or read while the window opened.
     const std::optional<platform::FileErrorInfo>& LoadFailure() const { return loadFailure_; }
-    // Bit i: template i's last Save left a value line as it was (it could not be composed).
-    std::uint16_t SkippedValues() const { return skippedValues_; }
+    // Why the file as loaded can be shown but not saved, or empty.
+    const std::string& NotSavable() const { return read_.NotSavable; }
+    // Why the last Save, write or delete was refused (nothing written), or empty.
+    const std::string& Refusal() const { return refusal_; }
+    // The last Save found the file changed by another program and merged.
+    bool LastSaveMerged() const { return lastSaveMerged_; }
     // What opening the file for the load had to tell the user (RegFile::Notice), or empty.
     const std::string& Notice() const { return notice_; }
 
 private:
     void Fail(platform::FileErrorInfo info) { lastError_ = std::move(info); }
-    // The templates whose state differs from what the file held when last read or saved.
-    std::uint16_t ChangedTemplates(std::uint16_t listed) const;
+    // What a Save of the templates listed in `order` changes.
+    SaveRequest RequestOf(const std::vector<int>& order) const;
+    bool Finish(const SaveResult& result);
+    void ShowFileAsItIs(const ui::TreeView& tree, const TemplateFileContent& now);
 
     const char* regFilePath_;
     platform::FileErrorInfo lastError_;
@@ -85,16 +93,13 @@ private:
     bool loaded_ = false;
     // The file as read by the load, kept for LoadAllTemplates.
     TemplateFileContent read_;
-    // What this window last read from or wrote to the file: its content (not Known once a
-    // Save merged, since the window then no longer holds the file's every template), the
-    // records and the templates listed in the tree.
+    // What this window last read from or wrote to the file: its content, the records and
+    // the templates listed in the tree.
     FileIdentity fileIdentity_;
     TemplateRecord baseline_[kTemplateCount] = {};
     std::uint16_t baselineListed_ = 0;
-    std::uint16_t skippedValues_ = 0;
-    // Bit i: the file held template i's values, as last read or saved, as a Save writes
-    // them.
-    std::uint16_t asWritten_ = 0;
+    std::string refusal_;
+    bool lastSaveMerged_ = false;
 };
 
 } // namespace templates

@@ -1,10 +1,12 @@
-// The tree-free file layer: one load task, one Save task, and what identifies a content.
+// The tree-free file layer: one load task, one proven Save task, and what identifies a
+// content.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <set>
@@ -14,9 +16,11 @@
 #include "tests/support/TempFolder.h"
 #include "tests/templates/TableFixture.h"
 
+using regfile::ImportReading;
+using templates::ContentOf;
 using templates::FileIdentity;
 using templates::LoadTemplateFile;
-using templates::SavePlan;
+using templates::SaveRequest;
 using templates::SaveTemplateFile;
 using templates::TemplateRecord;
 using testing_support::ReadBytes;
@@ -42,61 +46,240 @@ void Edited(TemplateRecord (&records)[templates::kTemplateCount]) {
     }
 }
 
-// Files whose sections are out of order, hold a comment with "[", a zero byte, CR-only
-// line ends, a second section of one template and an unrelated key in the middle.
+// Files whose sections are out of order, hold a comment with "[", CR-only line ends, a
+// second section of one template and an unrelated key in the middle.
 std::vector<std::string> HazardousFiles() {
     return {
         kHead + Plain(3, 3) + Plain(0, 0) + Plain(12, 9),
         kHead + Plain(1, 1) + "; see [notes]\r\n" + Plain(2, 2) +
             "[HKEY_LOCAL_MACHINE\\Other]\r\n" + "\"X\"=dword:1\r\n" + Plain(5, 5),
-        kHead + Plain(0, 0) + std::string("\0tail [", 7) + Plain(4, 4),
         "REGEDIT4\r\r" + Plain(6, 6) + Plain(7, 7),
         kHead + Plain(2, 2) + Plain(2, 7) + Plain(9, 1),
         kHead,
     };
 }
 
-// The Save as one task gives, byte for byte, what one task per deletion and per template
-// gives, for deletions, replacements and appends together.
-TEST(TemplateFileSave, OneTaskGivesTheBytesOfOneTaskPerStep) {
+// A request over a file's templates: deletes 2, 4 and 12 where present, adds 7 and 13
+// where absent, and changes every value of the others.
+SaveRequest RequestFor(std::uint16_t present) {
+    SaveRequest request;
+    for (int i = 0; i < templates::kTemplateCount; ++i) {
+        const bool there = present & (1u << i);
+        if (there && (i == 2 || i == 4 || i == 12))
+            request.Deletes = static_cast<std::uint16_t>(request.Deletes | (1u << i));
+        else if (there)
+            request.Changed[i] = templates::kAllValues;
+        else if (i == 7 || i == 13)
+            request.Adds.push_back(i);
+    }
+    return request;
+}
+
+// One Save of many changes gives, byte for byte, what one Save per change gives, and reads
+// back as the records.
+TEST(TemplateFileSave, OneSaveGivesTheBytesOfOneSavePerChange) {
     TemplateRecord records[templates::kTemplateCount];
     Edited(records);
-    const SavePlan plan{static_cast<std::uint16_t>((1u << 2) | (1u << 4) | (1u << 12)),
-                        {5, 2, 0, 13, 7, 6, 1}};
     for (const std::string& start : HazardousFiles()) {
         TempFolder folder;
         const std::string once = folder.PathOf("once.reg");
         const std::string stepwise = folder.PathOf("stepwise.reg");
         WriteBytes(once, start);
         WriteBytes(stepwise, start);
+        const SaveRequest request = RequestFor(ContentOf(start).Present);
 
-        const auto result = SaveTemplateFile(once, records, plan);
-        ASSERT_TRUE(result.Ok) << result.Error.Text;
+        const auto result = SaveTemplateFile(once, records, request);
+        ASSERT_TRUE(result.Ok) << result.Refusal << result.Error.Text << "\nfrom:\n" << start;
         EXPECT_FALSE(result.Merged);
         for (int i = templates::kTemplateCount - 1; i >= 0; --i) {
-            if (plan.Deletes & (1u << i)) {
-                const SavePlan one{static_cast<std::uint16_t>(1u << i), {}};
-                ASSERT_TRUE(SaveTemplateFile(stepwise, records, one).Ok);
+            SaveRequest one;
+            one.Deletes = static_cast<std::uint16_t>(request.Deletes & (1u << i));
+            one.Changed[i] = request.Changed[i];
+            if (one.ChangesAnything()) {
+                ASSERT_TRUE(SaveTemplateFile(stepwise, records, one).Ok) << i;
             }
         }
-        for (const int index : plan.Writes)
-            ASSERT_TRUE(SaveTemplateFile(stepwise, records, SavePlan{0, {index}}).Ok);
-
+        for (const int index : request.Adds) {
+            SaveRequest one;
+            one.Adds = {index};
+            ASSERT_TRUE(SaveTemplateFile(stepwise, records, one).Ok) << index;
+        }
         const std::string saved = ReadBytes(once);
         EXPECT_EQ(saved, ReadBytes(stepwise)) << "from:\n" << start;
-        EXPECT_EQ(result.Identity, templates::IdentityOf(saved));
-        // Read back, every written template holds the records' values.
+        EXPECT_EQ(result.Content.Identity, templates::IdentityOf(saved));
         const auto loaded = LoadTemplateFile(once);
         ASSERT_TRUE(loaded.Ok);
-        for (const int index : plan.Writes) {
-            EXPECT_TRUE(loaded.Content.Present & (1u << index)) << index;
-            EXPECT_EQ(loaded.Content.Records[index].SwitchId, records[index].SwitchId);
-            EXPECT_EQ(loaded.Content.Records[index].TriggerMode[0], records[index].TriggerMode[0]);
+        EXPECT_EQ(loaded.Content.Present, result.Content.Present);
+        for (int i = 0; i < templates::kTemplateCount; ++i) {
+            if (request.Deletes & (1u << i)) {
+                EXPECT_FALSE(loaded.Content.Present & (1u << i)) << i;
+            } else if (request.Changed[i] != 0 ||
+                       std::find(request.Adds.begin(), request.Adds.end(), i) !=
+                           request.Adds.end()) {
+                EXPECT_EQ(loaded.Content.Records[i].SwitchId, records[i].SwitchId) << i;
+                EXPECT_EQ(loaded.Content.Records[i].TriggerMode[0], records[i].TriggerMode[0]) << i;
+                EXPECT_EQ(loaded.Content.Records[i].LatchData[6], 1) << i;
+            }
         }
     }
 }
 
-TEST(TemplateFileSave, TheMergePlanIsAppliedOnlyWhenTheFileChangedSinceItWasRead) {
+// Only the value lines of the changed values are written: odd forms, other types, other
+// lengths and lines of other templates stay byte for byte.
+TEST(TemplateFileSave, OnlyTheChangedValueLinesAreWritten) {
+    const std::string odd =
+        kHead + "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template0]\r\n"
+                "\"SwitchID\"=dword:00000003 ; kept\r\n"
+                "\"TriggerMode\"=hex:04,00,\\\r\n  04,00,00,00,00,00,00,00,11\r\n"
+                "\"LatchData\"=hex(7):41,00,00,00\r\n"
+                "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template1]\n"
+                "\"Switch\\ID\"=dword:1\n"
+                "\"TriggerMode\"=hex(b):00,00,00,00,00,00,00,00\n";
+    TempFolder folder;
+    const std::string path = folder.PathOf("PCI3916.reg");
+    WriteBytes(path, odd);
+    const auto read = LoadTemplateFile(path);
+    ASSERT_TRUE(read.Ok);
+    EXPECT_EQ(read.Content.Present, 0x3u);
+    EXPECT_EQ(read.Content.Records[0].SwitchId, 3);
+    EXPECT_EQ(read.Content.Records[0].TriggerMode[2], 4) << "the continued list is read";
+    EXPECT_EQ(read.Content.Records[1].SwitchId, 1) << "\"Switch\\ID\" is SwitchID unescaped";
+
+    TemplateRecord records[templates::kTemplateCount];
+    std::copy(std::begin(read.Content.Records), std::end(read.Content.Records), records);
+    records[0].SwitchId = 5;
+    records[1].LatchData[0] = 1;
+    SaveRequest request;
+    request.Changed[0] = templates::kSwitchIdValue;
+    request.Changed[1] = templates::kLatchDataValue;
+    const auto saved = SaveTemplateFile(path, records, request, read.Content.Identity);
+    ASSERT_TRUE(saved.Ok) << saved.Refusal;
+    std::string expected = odd;
+    expected.replace(expected.find("\"SwitchID\"=dword:00000003 ; kept\r\n"), 34,
+                     "\"SwitchID\"=dword:5\r\n ; kept\r\n");
+    expected += "\n\"LatchData\"=hex:01,00,00,00,00,00,00,00\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);
+
+    // A request that changes nothing writes nothing.
+    const auto again = SaveTemplateFile(path, records, SaveRequest{});
+    EXPECT_TRUE(again.Ok);
+    EXPECT_FALSE(again.Written);
+    EXPECT_EQ(ReadBytes(path), expected);
+}
+
+// The faults of hand-edited files that a rule-by-rule reader got wrong: each edit changes
+// what the user chose and nothing else, as the import reads the result.
+TEST(TemplateFileSave, EditsOfHandEditedFilesChangeOnlyWhatTheUserChose) {
+    const std::string key =
+        "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template";
+    struct Case {
+        const char* What;
+        std::string Text;
+        SaveRequest Request;
+        int Index;       // the template edited
+        int Untouched;   // a template whose switch ID must stay
+        int UntouchedId; // that switch ID, as the import reads the file before the Save
+    };
+    SaveRequest setSwitchId;
+    setSwitchId.Changed[1] = templates::kSwitchIdValue;
+    SaveRequest remove2;
+    remove2.Deletes = 1u << 2;
+    std::vector<Case> cases = {
+        {"two lists ending in a backslash before a header",
+         kHead + key + "1]\r\n\"SwitchID\"=dword:1\r\n\"TriggerMode\"=hex:00,00,00,00,\\\r\n" +
+             "\"LatchData\"=hex:00,00,00,00,\\\r\n" + key + "2]\r\n\"SwitchID\"=dword:2\r\n",
+         setSwitchId, 1, 2, 2},
+        {"a look-alike key line keeps the key before it open",
+         kHead + key + "0]\r\n\"SwitchID\"=dword:0\r\n" + key + "2]\r\n\"SwitchID\"=dword:2\r\n" +
+             "[ HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template3]\r\n" +
+             "\"SwitchID\"=dword:7\r\n",
+         remove2, 2, 0, 0},
+    };
+    TemplateRecord records[templates::kTemplateCount];
+    Edited(records);
+    records[1].SwitchId = 9;
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const std::string path = folder.PathOf("PCI3916.reg");
+        WriteBytes(path, c.Text);
+        ASSERT_EQ(ContentOf(c.Text).Records[c.Untouched].SwitchId, c.UntouchedId) << c.What;
+        const auto saved = SaveTemplateFile(path, records, c.Request);
+        ASSERT_TRUE(saved.Ok) << c.What << ": " << saved.Refusal;
+        const auto after = ContentOf(ReadBytes(path));
+        EXPECT_EQ(after.Records[c.Untouched].SwitchId, c.UntouchedId) << c.What;
+        if (c.Request.Changed[c.Index] != 0) {
+            EXPECT_EQ(after.Records[c.Index].SwitchId, records[c.Index].SwitchId) << c.What;
+        }
+        if (c.Request.Deletes != 0) {
+            EXPECT_FALSE(after.Present & (1u << c.Index)) << c.What;
+        }
+    }
+}
+
+// A header that the import would take for hex list bytes, and a file past a zero byte,
+// are refused with the line named; nothing is written.
+TEST(TemplateFileSave, ASaveTheImportWouldReadOtherwiseIsRefused) {
+    TemplateRecord records[templates::kTemplateCount];
+    Edited(records);
+    SaveRequest add;
+    add.Adds = {1};
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {kHead + Plain(0, 0) + "\"Extra\"=hex:00,\\\r\n",
+         "Template1's header would be read as part of the hex list value on line 12"},
+        {kHead + Plain(0, 0) + std::string("\0tail", 5), "holds a zero byte"},
+        {"not a header\r\n" + Plain(0, 0), "line 1 is not a registry file header"},
+    };
+    for (const auto& [text, why] : refused) {
+        TempFolder folder;
+        const std::string path = folder.PathOf("PCI3916.reg");
+        WriteBytes(path, text);
+        const auto saved = SaveTemplateFile(path, records, add);
+        EXPECT_FALSE(saved.Ok);
+        EXPECT_EQ(saved.Failure, templates::SaveFailure::Refused);
+        EXPECT_NE(saved.Refusal.find(why), std::string::npos) << saved.Refusal;
+        EXPECT_EQ(ReadBytes(path), text);
+    }
+}
+
+// Wrong edits planted into the text after a correct composition are caught by the proof.
+TEST(TemplateFileSave, TheProofCatchesPlantedWrongEdits) {
+    const std::string before = kHead + Plain(0, 0) + Plain(1, 1);
+    const auto reading = ImportReading::Read(before, "VKR3916S");
+    TemplateRecord records[templates::kTemplateCount];
+    Edited(records);
+    SaveRequest request;
+    request.Changed[0] = templates::kSwitchIdValue;
+    const auto composed = templates::ComposeSave(before, reading, records, request);
+    ASSERT_TRUE(composed.Refusal.empty()) << composed.Refusal;
+    auto prove = [&](const std::string& after) {
+        return templates::ProveSave(reading, after, ImportReading::Read(after, "VKR3916S"), records,
+                                    request);
+    };
+    EXPECT_EQ(prove(composed.Text), "");
+    auto planted = [&](std::string_view from, std::string_view to) {
+        std::string text = composed.Text;
+        const std::size_t at = text.rfind(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const std::vector<std::pair<std::string, std::string>> wrong = {
+        {planted("\"SwitchID\"=dword:1\r\n", "\"SwitchID\"=dword:2\r\n"), "SwitchID"},
+        {planted("dword:f\r\n", "dword:e\r\n"), "SwitchID"},
+        {planted("\"LatchData\"=hex:00,00,00,00,00,00,00,00\r\n \r\n[",
+                 "\"LatchData\"=hex:00,00,00,00,00,00,00,00,\\\r\n \r\n["),
+         "Template1's header would be read as part of the hex list value on line"},
+        {composed.Text + "[HKEY_LOCAL_MACHINE\\Other]\r\n", "Other"},
+        {planted("\"TriggerMode\"", "\"Trigger Mode\""), "Template1 cannot be saved safely"},
+    };
+    for (const auto& [text, named] : wrong) {
+        const std::string why = prove(text);
+        EXPECT_NE(why.find(named), std::string::npos) << why << "\n" << text;
+    }
+}
+
+// After another program changed the file, the Save lays this Save's changes over the new
+// content, keeps the rules and tells the file's current values.
+TEST(TemplateFileSave, TheMergeKeepsTheRules) {
     TempFolder folder;
     const std::string path = folder.PathOf("PCI3916.reg");
     const std::string start = kHead + Plain(0, 0) + Plain(1, 1);
@@ -104,24 +287,36 @@ TEST(TemplateFileSave, TheMergePlanIsAppliedOnlyWhenTheFileChangedSinceItWasRead
     const auto read = LoadTemplateFile(path);
     ASSERT_TRUE(read.Ok);
     TemplateRecord records[templates::kTemplateCount];
-    Edited(records);
-    const SavePlan full{0, {0, 1}};
-    const SavePlan merge{0, {1}};
-
-    auto unchanged = SaveTemplateFile(path, records, full, read.Content.Identity, &merge);
-    ASSERT_TRUE(unchanged.Ok);
-    EXPECT_FALSE(unchanged.Merged);
-    EXPECT_EQ(LoadTemplateFile(path).Content.Records[0].SwitchId, 15);
-
-    // Another program puts template 0 back; only template 1 is written over it.
-    WriteBytes(path, start);
+    std::copy(std::begin(read.Content.Records), std::end(read.Content.Records), records);
     records[1].SwitchId = 4;
-    const auto merged = SaveTemplateFile(path, records, full, unchanged.Identity, &merge);
-    ASSERT_TRUE(merged.Ok);
+    SaveRequest request;
+    request.Changed[1] = templates::kSwitchIdValue;
+
+    // Another program gives template 0 switch ID 6: template 1's change goes over it.
+    WriteBytes(path, kHead + Plain(0, 6) + Plain(1, 1));
+    const auto merged = SaveTemplateFile(path, records, request, read.Content.Identity);
+    ASSERT_TRUE(merged.Ok) << merged.Refusal;
     EXPECT_TRUE(merged.Merged);
-    const auto after = LoadTemplateFile(path);
-    EXPECT_EQ(after.Content.Records[0].SwitchId, 0) << "the other program's template reverted";
-    EXPECT_EQ(after.Content.Records[1].SwitchId, 4);
+    EXPECT_EQ(merged.Content.Records[0].SwitchId, 6) << "the other program's value stays";
+    EXPECT_EQ(merged.Content.Records[1].SwitchId, 4);
+
+    const std::vector<std::pair<std::string, std::string>> clashes = {
+        {kHead + Plain(0, 4) + Plain(1, 1), "Template1 and Template0 would both have switch ID 4"},
+        {kHead + Plain(0, 0), "Template1 was removed by another program"},
+    };
+    for (const auto& [other, why] : clashes) {
+        WriteBytes(path, other);
+        const auto refused = SaveTemplateFile(path, records, request, read.Content.Identity);
+        EXPECT_EQ(refused.Failure, templates::SaveFailure::Refused);
+        EXPECT_NE(refused.Refusal.find(why), std::string::npos) << refused.Refusal;
+        EXPECT_EQ(ReadBytes(path), other);
+    }
+    SaveRequest add;
+    add.Adds = {2};
+    WriteBytes(path, kHead + Plain(0, 0) + Plain(2, 2));
+    const auto added = SaveTemplateFile(path, records, add, read.Content.Identity);
+    EXPECT_NE(added.Refusal.find("Template2 was added by another program"), std::string::npos)
+        << added.Refusal;
 }
 
 TEST(TemplateFileIdentity, EveryOneByteChangeAndEveryLengthTells) {
