@@ -1,14 +1,6 @@
 #include "templates/TemplateRules.h"
 
 namespace templates {
-namespace {
-
-bool IsSwitchId(std::int32_t value) {
-    return value >= 0 && value < kTemplateCount;
-}
-
-} // namespace
-
 std::uint16_t UsedSwitchIdsOf(const TemplateRecord* records, std::uint16_t shown) {
     std::uint16_t used = 0;
     for (int i = 0; i < kTemplateCount; ++i) {

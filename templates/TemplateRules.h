@@ -13,6 +13,12 @@ namespace templates {
 inline constexpr char kSwitchIdUsedText[] = "SwitchID already used!";
 inline constexpr char kTooManyTemplatesText[] = "Support up to 16 Templates";
 
+// A switch ID the board can have: 0 to 15. Others (a hand-edited dword:40, dword:ffffffff)
+// are kept in the record but take no bit of a used-switch-ID set.
+constexpr bool IsSwitchId(std::int32_t value) {
+    return value >= 0 && value < kTemplateCount;
+}
+
 // Bit s set: a template of `shown` (bit i: template i is shown) has switch ID s, read from
 // the file or defaulted to its index. A switch ID outside 0 to 15 marks nothing.
 std::uint16_t UsedSwitchIdsOf(const TemplateRecord* records, std::uint16_t shown);

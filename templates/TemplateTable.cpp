@@ -14,10 +14,6 @@ std::uint16_t Bit(int index) {
     return static_cast<std::uint16_t>(1u << index);
 }
 
-bool IsSwitchId(std::int32_t value) {
-    return value >= 0 && value < kTemplateCount;
-}
-
 // The template indices of the model node's children, in display order.
 std::vector<int> ListedInOrder(const ui::TreeView& tree) {
     std::vector<int> indices;

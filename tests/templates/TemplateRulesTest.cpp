@@ -34,5 +34,24 @@ TEST(TemplateRules, ASwitchIdOfAnotherTemplateIsRefused) {
     EXPECT_FALSE(IsSwitchIdRefused(used, 20, 4));
 }
 
+// Switch IDs beyond the board's (32 and over, negative as a dword:ffffffff reads) take no
+// bit, are never refused as another template's, and never stop a free one being handed out.
+TEST(TemplateRules, SwitchIdsOutsideTheBoardsRangeMarkAndRefuseNothing) {
+    TemplateRecord records[kTemplateCount] = {};
+    for (const std::int32_t odd : {16, 31, 32, 40, 64, 1 << 30, -1, -32, INT32_MIN}) {
+        SCOPED_TRACE(odd);
+        EXPECT_FALSE(IsSwitchId(odd));
+        for (int i = 0; i < kTemplateCount; ++i)
+            records[i].SwitchId = odd;
+        records[2].SwitchId = 2;
+        const std::uint16_t used = UsedSwitchIdsOf(records, 0xFFFF);
+        EXPECT_EQ(used, 1u << 2);
+        EXPECT_FALSE(IsSwitchIdRefused(used, 2, odd));
+        EXPECT_FALSE(IsSwitchIdRefused(used, odd, 5));
+        EXPECT_TRUE(IsSwitchIdRefused(used, odd, 2)) << "an odd own ID does not free another's";
+        EXPECT_EQ(LowestFreeSwitchId(used), 0);
+    }
+}
+
 } // namespace
 } // namespace templates

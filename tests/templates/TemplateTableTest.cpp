@@ -191,6 +191,58 @@ TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
                   Section(3, 3, "04,00,00,00,00,00,00,00", "01,00,00,00,00,00,00,00"));
 }
 
+// Removed and added again with the very values it had: the Save still deletes the old key
+// (its other values go with it) and appends the template anew.
+TEST(TemplateTableSave, RemovedThenReAddedWithTheSameValuesIsStillWritten) {
+    const std::string zeros = "00,00,00,00,00,00,00,00";
+    const std::string head = kHead + Section(0, 0, zeros, zeros) + Section(1, 1, zeros, zeros) +
+                             Section(2, 2, zeros, zeros);
+    const std::string file =
+        head + Section(3, 3, zeros, zeros) + "\"Extra\"=dword:1\r\n" + Section(5, 5, zeros, zeros);
+    TableFixture fixture(&file);
+    fixture.Load();
+    auto& tree = fixture.host.Tree;
+    fixture.table.PendingDeletes |= 1u << 3;
+    fixture.table.ReleaseSwitchId(tree, fixture.table.Records[3].SwitchId, 3);
+    tree.DeleteItem(fixture.Node("Template3"));
+    int index = -1;
+    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    ASSERT_EQ(index, 3);
+    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    ASSERT_EQ(fixture.table.Records[3].SwitchId, 3) << "the same values as before";
+    tree.InsertItem("Template3", templates::ModelNode(tree));
+
+    ASSERT_TRUE(fixture.table.Save(tree));
+    EXPECT_EQ(fixture.FileBytes(),
+              head + Section(5, 5, zeros, zeros) + Section(3, 3, zeros, zeros));
+    EXPECT_EQ(fixture.table.PendingDeletes, 0);
+}
+
+// Switch IDs the board cannot have (dword:40, dword:ffffffff) are shown as read, take no
+// bit, and an Add next to them gets the lowest free switch ID; the Save writes the Add only.
+TEST(TemplateTableSwitchIds, SwitchIdsBeyondTheBoardsTakeNothing) {
+    const std::string zeros = "00,00,00,00,00,00,00,00";
+    std::string file = kHead + Section(0, 0x40, zeros, zeros) + Section(1, 0, zeros, zeros);
+    file.replace(file.find("dword:0\r"), 8, "dword:ffffffff\r");
+    TableFixture fixture(&file);
+    fixture.Load();
+    auto& tree = fixture.host.Tree;
+    EXPECT_EQ(fixture.table.Records[0].SwitchId, 64);
+    EXPECT_EQ(fixture.table.Records[1].SwitchId, -1);
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
+    fixture.table.ReleaseSwitchId(tree, 64, 0);
+    fixture.table.ReleaseSwitchId(tree, -1, 1);
+    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
+    int index = -1;
+    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    ASSERT_EQ(index, 2);
+    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    EXPECT_EQ(fixture.table.Records[2].SwitchId, 0);
+    tree.InsertItem("Template2", templates::ModelNode(tree));
+    ASSERT_TRUE(fixture.table.Save(tree));
+    EXPECT_EQ(fixture.FileBytes(), file + Section(2, 0, zeros, zeros));
+}
+
 TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
     const std::string file =
         kHead + Section(2, 2, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
