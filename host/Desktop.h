@@ -39,8 +39,8 @@ public:
     // The nodes in display order, through expanded nodes only.
     virtual std::vector<TreeRow> VisibleTreeRows(Window tree) const = 0;
 
-    // Each does what the same action of a user does; false when the control cannot take
-    // it (not a button, no such tab or item).
+    // Each does what the same action of a user does. Those that answer give false when the
+    // control cannot take the action (not a button, no such tab or item).
     virtual void ClickTreeItem(Window tree, TreeItem item) = 0;
     virtual void ClickTreeButton(Window tree, TreeItem item) = 0;
     virtual bool ClickButton(Window control) = 0;
