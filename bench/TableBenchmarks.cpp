@@ -12,10 +12,12 @@
 namespace bench {
 namespace {
 
-enum class TableOperation { Open, SaveUnchanged, SaveOneSwitchId, SaveAllValues, RemoveAndSave };
+enum class TableOperation { Open, SaveUnchanged, SaveSwitchIdSwap, SaveAllValues, RemoveAndSave };
 
-// The template whose switch ID changes, and the one removed: both in the middle.
+// The templates whose switch IDs are swapped (every switch ID is taken, so none can change
+// alone), and the one removed: all in the middle.
 constexpr int kChangedTemplate = 8;
+constexpr int kSwappedTemplate = 9;
 constexpr int kRemovedTemplate = 7;
 
 const char* OperationName(TableOperation operation) {
@@ -24,8 +26,8 @@ const char* OperationName(TableOperation operation) {
         return "Open";
     case TableOperation::SaveUnchanged:
         return "Save.Unchanged";
-    case TableOperation::SaveOneSwitchId:
-        return "Save.OneSwitchId";
+    case TableOperation::SaveSwitchIdSwap:
+        return "Save.SwitchIdSwap";
     case TableOperation::SaveAllValues:
         return "Save.AllValues";
     case TableOperation::RemoveAndSave:
@@ -34,10 +36,12 @@ const char* OperationName(TableOperation operation) {
     return "?";
 }
 
-TemplateValues ChangedOneSwitchId(int index) {
+TemplateValues SwappedSwitchIds(int index) {
     TemplateValues values = GeneratedTemplateValues(index);
     if (index == kChangedTemplate)
-        values.SwitchId = (values.SwitchId + 1) % templates::kTemplateCount;
+        values.SwitchId = GeneratedTemplateValues(kSwappedTemplate).SwitchId;
+    if (index == kSwappedTemplate)
+        values.SwitchId = GeneratedTemplateValues(kChangedTemplate).SwitchId;
     return values;
 }
 
@@ -94,8 +98,8 @@ std::string ExpectedAfter(TableOperation operation, const DriverFile& file) {
     case TableOperation::Open:
     case TableOperation::SaveUnchanged:
         return file.Text;
-    case TableOperation::SaveOneSwitchId:
-        return WithTemplates(file, ChangedOneSwitchId);
+    case TableOperation::SaveSwitchIdSwap:
+        return WithTemplates(file, SwappedSwitchIds);
     case TableOperation::SaveAllValues:
         return WithTemplates(file, ChangedAllValues);
     case TableOperation::RemoveAndSave:
@@ -110,8 +114,9 @@ bool ApplyChange(TableOperation operation, TableHost& host) {
     case TableOperation::Open:
     case TableOperation::SaveUnchanged:
         return true;
-    case TableOperation::SaveOneSwitchId:
-        ApplyToRecord(ChangedOneSwitchId(kChangedTemplate), host.table.Records[kChangedTemplate]);
+    case TableOperation::SaveSwitchIdSwap:
+        for (const int index : {kChangedTemplate, kSwappedTemplate})
+            ApplyToRecord(SwappedSwitchIds(index), host.table.Records[index]);
         return true;
     case TableOperation::SaveAllValues:
         for (int i = 0; i < templates::kTemplateCount; ++i)
@@ -189,7 +194,7 @@ void TableBenchmark(benchmark::State& state, TableOperation operation, TemplateP
 
 void RegisterTableBenchmarks(std::size_t size) {
     constexpr TableOperation operations[] = {
-        TableOperation::Open, TableOperation::SaveUnchanged, TableOperation::SaveOneSwitchId,
+        TableOperation::Open, TableOperation::SaveUnchanged, TableOperation::SaveSwitchIdSwap,
         TableOperation::SaveAllValues, TableOperation::RemoveAndSave};
     for (TableOperation operation : operations) {
         for (TemplatePlacement placement : {TemplatePlacement::End, TemplatePlacement::Middle}) {
