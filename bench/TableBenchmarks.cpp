@@ -7,7 +7,6 @@
 #include "bench/Measure.h"
 #include "bench/TableHost.h"
 #include "bench/WorkFiles.h"
-#include "templates/TemplateNodes.h"
 
 namespace bench {
 namespace {
@@ -132,7 +131,7 @@ std::string CheckLoaded(TableHost& host) {
     if (!host.table.Loaded())
         return "the table did not load the file: " + host.table.LastError().Cause + " " +
                std::to_string(host.table.LastError().Code) + " " + host.table.LastError().Text;
-    if (templates::ListedTemplates(host.host.Tree) != 0xFFFF)
+    if (host.Listed().Mask() != 0xFFFF)
         return "the tree does not show the 16 templates";
     if (host.table.UsedSwitchIds != 0xFFFF)
         return "not every switch ID was marked as used";

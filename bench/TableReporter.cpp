@@ -272,7 +272,7 @@ std::size_t OperationOrder(const std::string& operation) {
     static const std::string kOrder[] = {
         "Floor.Read",      "Floor.ReadFind",       "Floor.ReadWrite",      "Floor.ReadWriteSync",
         "Floor.PosixRead", "Floor.PosixReadWrite", "Floor.JournaledWrite", "Open",
-        "Save.Unchanged",  "Save.SwitchIdSwap",     "Save.AllValues",       "RemoveAndSave"};
+        "Save.Unchanged",  "Save.SwitchIdSwap",    "Save.AllValues",       "RemoveAndSave"};
     return static_cast<std::size_t>(std::find(std::begin(kOrder), std::end(kOrder), operation) -
                                     std::begin(kOrder));
 }

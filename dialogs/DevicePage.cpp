@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dialogs/TemplateDialog.h"
+#include "dialogs/TemplateNodes.h"
 #include "dialogs/resource.h"
 #include "templates/TemplateRules.h"
 
@@ -69,7 +70,8 @@ void DevicePage::OnBoardIdChange(const ui::Event&) {
         return;
     }
     // The old switch ID stays taken while another shown template has it too.
-    table.ReleaseSwitchId(Owner->TemplateTree, record.SwitchId, table.CurrentIndex);
+    table.ReleaseSwitchId(ListedTemplates(Owner->TemplateTree), record.SwitchId,
+                          table.CurrentIndex);
     table.UsedSwitchIds =
         static_cast<std::uint16_t>(table.UsedSwitchIds | (1u << SelectedSwitchId));
     record.SwitchId = SelectedSwitchId;

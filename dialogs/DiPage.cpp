@@ -57,9 +57,13 @@ void DiPage::Refresh() {
     }
 }
 
-void DiPage::OnTriggerClick(const ui::Event& event) { ApplyClick(event.ControlId); }
+void DiPage::OnTriggerClick(const ui::Event& event) {
+    ApplyClick(event.ControlId);
+}
 
-void DiPage::OnLatchClick(const ui::Event& event) { ApplyClick(event.ControlId); }
+void DiPage::OnLatchClick(const ui::Event& event) {
+    ApplyClick(event.ControlId);
+}
 
 void DiPage::ApplyClick(int id) {
     templates::TemplateRecord& record = *Owner->Table.CurrentRecord;
@@ -68,8 +72,8 @@ void DiPage::ApplyClick(int id) {
             continue;
         if (IsDlgButtonChecked(id) == BST_CHECKED) {
             std::uint8_t& byte = PairByte(record, pair);
-            byte = id == pair.SetId ? std::uint8_t(byte | pair.Mask)
-                                    : std::uint8_t(byte & ~pair.Mask);
+            byte =
+                id == pair.SetId ? std::uint8_t(byte | pair.Mask) : std::uint8_t(byte & ~pair.Mask);
         }
         break;
     }

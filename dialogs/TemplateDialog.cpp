@@ -4,16 +4,13 @@
 
 #include "dialogs/DevicePage.h"
 #include "dialogs/DiPage.h"
+#include "dialogs/TemplateNodes.h"
 #include "dialogs/resource.h"
 #include "platform/FileReason.h"
-#include "templates/TemplateNodes.h"
 #include "templates/TemplateRules.h"
 
 namespace dialogs {
 namespace {
-
-using templates::IsModelNodeText;
-using templates::IsTemplateNodeText;
 
 constexpr char kSavePrompt[] = "The configuration of PCI3916 is change, save the change";
 constexpr char kSavePromptCaption[] = "Note";
@@ -67,10 +64,20 @@ int TemplateDialog::OnInitDialog() {
     (void)root;
     TemplateTree.InsertItem(templates::kModelNodeText,
                             TemplateTree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
-    Table.LoadTemplateList(TemplateTree);
+    // The file's templates under the model node, which is then scrolled to the top: it is
+    // neither selected nor expanded.
+    const ui::TreeItem model =
+        TemplateTree.GetChildItem(TemplateTree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
+    if (Table.LoadTemplateList()) {
+        for (int i = 0; i < templates::kTemplateCount; ++i) {
+            if (Table.FileTemplates().Has(i))
+                TemplateTree.InsertItem(TemplateNodeText(i), model);
+        }
+        TemplateTree.SelectItem(model, TVGN_FIRSTVISIBLE);
+    }
     PageTabs.InsertItem(0, "Device");
     PageTabs.InsertItem(1, "DI");
-    Table.LoadAllTemplates(TemplateTree);
+    Table.LoadAllTemplates(ListedTemplates(TemplateTree));
 
     if (DevicePane->Create())
         PlacePage(*DevicePane);
@@ -120,7 +127,7 @@ int TemplateDialog::SelectedTemplateIndex() {
     const ui::TreeItem selected = TemplateTree.GetSelectedItem();
     if (!selected)
         return -1;
-    const auto number = templates::TemplateNodeIndex(TemplateTree.GetItemText(selected));
+    const auto number = TemplateNodeIndex(TemplateTree.GetItemText(selected));
     if (!number || *number < 0 || *number >= templates::kTemplateCount)
         return -1;
     const int index = *number;
@@ -194,19 +201,18 @@ void TemplateDialog::OnAdd(const ui::Event&) {
     // With no node selected yet, Add works as if the model node were selected.
     ui::TreeItem selected = TemplateTree.GetSelectedItem();
     if (!selected)
-        selected = templates::ModelNode(TemplateTree);
+        selected = ModelNode(TemplateTree);
     const std::string text = selected ? TemplateTree.GetItemText(selected) : std::string();
     if (selected && text.find(templates::kRootNodeText) == std::string::npos) {
         const ui::TreeItem parent =
             IsTemplateNodeText(text) ? TemplateTree.GetParentItem(selected) : selected;
         int index = 0;
-        Table.LowestFreeTemplateIndex(TemplateTree, selected, index);
+        index = templates::LowestFreeTemplateIndex(SiblingTemplates(TemplateTree, selected).Mask());
         if (index >= templates::kTemplateCount) {
             MessageBoxA(templates::kTooManyTemplatesText, nullptr, MB_OK);
         } else {
             Table.AssignFreeSwitchId(index);
-            const ui::TreeItem node =
-                TemplateTree.InsertItem(templates::TemplateNodeText(index), parent);
+            const ui::TreeItem node = TemplateTree.InsertItem(TemplateNodeText(index), parent);
             MarkModified();
             TemplateTree.SelectItem(node, TVGN_CARET);
         }
@@ -221,23 +227,23 @@ void TemplateDialog::OnRemove(const ui::Event&) {
         return;
     if (SelectedTemplateIndex() < 0)
         return;
-    Table.PendingDeletes =
-        static_cast<std::uint16_t>(Table.PendingDeletes | (1u << Table.CurrentIndex));
     if (IsModelNodeText(TemplateTree.GetItemText(parent)))
         BindCurrentRecord();
-    // The switch ID stays taken while another shown template has it too.
-    Table.ReleaseSwitchId(TemplateTree, Table.CurrentRecord->SwitchId, Table.CurrentIndex);
+    // The switch ID stays taken while another listed template has it too.
+    Table.RemoveTemplate(ListedTemplates(TemplateTree), Table.CurrentIndex);
     TemplateTree.DeleteItem(selected);
     MarkModified();
 }
 
 bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
-    if (Table.Save(TemplateTree)) {
+    if (Table.Save(ListedInOrder(TemplateTree))) {
         ModifiedFlag = false;
         SaveButton.EnableWindow(false);
         // A merge shows the file as another program left it, with this window's changes.
-        if (Table.LastSaveMerged())
+        if (Table.LastSaveMerged()) {
+            ShowTemplates(TemplateTree, Table.FileTemplates());
             RefreshCurrentPage();
+        }
         return true;
     }
     const platform::FileErrorInfo& error = Table.LastError();

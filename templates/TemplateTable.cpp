@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "templates/TemplateNodes.h"
 #include "templates/TemplateRules.h"
 
 namespace templates {
@@ -14,29 +13,16 @@ std::uint16_t Bit(int index) {
     return static_cast<std::uint16_t>(1u << index);
 }
 
-// The template indices of the model node's children, in display order.
-std::vector<int> ListedInOrder(const ui::TreeView& tree) {
-    std::vector<int> indices;
-    const ui::TreeItem model = ModelNode(tree);
-    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;
-         node = tree.GetNextSiblingItem(node)) {
-        const auto index = TemplateNodeIndex(tree.GetItemText(node));
-        if (index && *index >= 0 && *index < kTemplateCount)
-            indices.push_back(*index);
-    }
-    return indices;
-}
-
 } // namespace
 
 TemplateTable::TemplateTable(const char* regFilePath) : regFilePath_(regFilePath) {}
 
-bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
-    const ui::TreeItem model = tree.GetChildItem(tree.GetNextItem(nullptr, TVGN_FIRSTVISIBLE));
+bool TemplateTable::LoadTemplateList() {
     for (int i = 0; i < kTemplateCount; ++i)
         Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
     loaded_ = false;
     loadFailure_.reset();
+    fileTemplates_ = {};
 
     LoadResult result = LoadTemplateFile(regFilePath_, BusyWait);
     notice_ = result.Notice;
@@ -47,26 +33,21 @@ bool TemplateTable::LoadTemplateList(const ui::TreeView& tree) {
         loadFailure_ = result.Error;
         return false;
     }
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if (read_.Present & Bit(i))
-            tree.InsertItem(TemplateNodeText(i), model);
-    }
-    tree.SelectItem(model, TVGN_FIRSTVISIBLE);
+    fileTemplates_ = TemplateSet::Of(read_.Present);
     loaded_ = true;
     return true;
 }
 
-void TemplateTable::LoadAllTemplates(const ui::TreeView& tree) {
-    // Every template shown in the tree takes its switch ID, read or defaulted to its index,
-    // whatever values its section has: Add must never hand out a switch ID that a shown
-    // template has.
-    const std::uint16_t listed = ListedTemplates(tree);
+void TemplateTable::LoadAllTemplates(TemplateSet listed) {
+    // Every template listed takes its switch ID, read or defaulted to its index, whatever
+    // values its section has: Add must never hand out a switch ID that a listed template has.
     for (int i = 0; i < kTemplateCount; ++i) {
         Records[i] = read_.Records[i];
         baseline_[i] = Records[i];
     }
-    UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds | UsedSwitchIdsOf(Records, listed));
-    baselineListed_ = listed;
+    UsedSwitchIds =
+        static_cast<std::uint16_t>(UsedSwitchIds | UsedSwitchIdsOf(Records, listed.Mask()));
+    baselineListed_ = listed.Mask();
     CurrentRecord = &Records[CurrentIndex];
 }
 
@@ -142,7 +123,7 @@ SaveRequest TemplateTable::RequestOf(const std::vector<int>& order) const {
     return request;
 }
 
-bool TemplateTable::Save(const ui::TreeView& tree) {
+bool TemplateTable::Save(const std::vector<int>& listedInOrder) {
     refusal_.clear();
     lastSaveMerged_ = false;
     if (!loaded_) {
@@ -151,7 +132,7 @@ bool TemplateTable::Save(const ui::TreeView& tree) {
             Fail(platform::FileErrorInfo{"open", 0, regFilePath_, "the file could not be read"});
         return false;
     }
-    const SaveRequest request = RequestOf(ListedInOrder(tree));
+    const SaveRequest request = RequestOf(listedInOrder);
     // Nothing changed here: the file is not touched.
     if (!request.ChangesAnything()) {
         PendingDeletes = 0;
@@ -165,46 +146,25 @@ bool TemplateTable::Save(const ui::TreeView& tree) {
     lastSaveMerged_ = result.Merged;
     const TemplateFileContent& now = result.Content;
     fileIdentity_ = now.Identity;
-    if (result.Merged)
-        ShowFileAsItIs(tree, now);
+    if (result.Merged) {
+        TakeFileAsItIs(now);
+    } else {
+        TemplateSet listed;
+        for (const int index : listedInOrder)
+            listed = listed.With(index);
+        fileTemplates_ = listed;
+    }
     for (int i = 0; i < kTemplateCount; ++i)
         baseline_[i] = Records[i];
-    baselineListed_ = ListedTemplates(tree);
+    baselineListed_ = fileTemplates_.Mask();
     return true;
 }
 
-void TemplateTable::ShowFileAsItIs(const ui::TreeView& tree, const TemplateFileContent& now) {
-    const ui::TreeItem model = ModelNode(tree);
-    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;) {
-        const ui::TreeItem next = tree.GetNextSiblingItem(node);
-        const auto index = TemplateNodeIndex(tree.GetItemText(node));
-        if (index && *index >= 0 && *index < kTemplateCount && !(now.Present & Bit(*index)))
-            tree.DeleteItem(node);
-        node = next;
-    }
-    const std::uint16_t shown = ListedTemplates(tree);
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if ((now.Present & Bit(i)) && !(shown & Bit(i)))
-            tree.InsertItem(TemplateNodeText(i), model);
-    }
+void TemplateTable::TakeFileAsItIs(const TemplateFileContent& now) {
+    fileTemplates_ = TemplateSet::Of(now.Present);
     for (int i = 0; i < kTemplateCount; ++i)
         Records[i] = now.Records[i];
     UsedSwitchIds = UsedSwitchIdsOf(Records, now.Present);
-}
-
-bool TemplateTable::LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeItem selected,
-                                            int& index) const {
-    const bool onTemplate = selected && IsTemplateNodeText(tree.GetItemText(selected));
-    const ui::TreeItem parent = onTemplate ? tree.GetParentItem(selected) : selected;
-    std::uint16_t taken = 0;
-    for (ui::TreeItem node = parent ? tree.GetChildItem(parent) : nullptr; node;
-         node = tree.GetNextSiblingItem(node)) {
-        const auto number = TemplateNodeIndex(tree.GetItemText(node));
-        if (number && *number >= 0 && *number < kTemplateCount)
-            taken = static_cast<std::uint16_t>(taken | Bit(*number));
-    }
-    index = templates::LowestFreeTemplateIndex(taken);
-    return true;
 }
 
 bool TemplateTable::AssignFreeSwitchId(int index) {
@@ -216,19 +176,21 @@ bool TemplateTable::AssignFreeSwitchId(int index) {
     return true;
 }
 
-void TemplateTable::ReleaseSwitchId(const ui::TreeView& tree, std::int32_t switchId,
-                                    int leavingIndex) {
+void TemplateTable::ReleaseSwitchId(TemplateSet listed, std::int32_t switchId, int leavingIndex) {
     if (!IsSwitchId(switchId))
         return;
-    const ui::TreeItem model = ModelNode(tree);
-    for (ui::TreeItem node = model ? tree.GetChildItem(model) : nullptr; node;
-         node = tree.GetNextSiblingItem(node)) {
-        const auto index = TemplateNodeIndex(tree.GetItemText(node));
-        if (index && *index != leavingIndex && *index >= 0 && *index < kTemplateCount &&
-            Records[*index].SwitchId == switchId)
+    for (int i = 0; i < kTemplateCount; ++i) {
+        if (i != leavingIndex && listed.Has(i) && Records[i].SwitchId == switchId)
             return;
     }
     UsedSwitchIds = static_cast<std::uint16_t>(UsedSwitchIds & ~Bit(switchId));
+}
+
+void TemplateTable::RemoveTemplate(TemplateSet listed, int index) {
+    if (index < 0 || index >= kTemplateCount)
+        return;
+    PendingDeletes = static_cast<std::uint16_t>(PendingDeletes | Bit(index));
+    ReleaseSwitchId(listed, Records[index].SwitchId, index);
 }
 
 } // namespace templates

@@ -1,7 +1,8 @@
 // The in-memory template table of one template window: the 16 records, the switch-ID and
-// deletion bookkeeping, and the file tasks that load, write and delete templates. Opening
-// the window reads the file in one task, and each Save is one task with one commit (see
-// TemplateFile.h).
+// deletion bookkeeping, the rules of Add, Remove and Save, and the file tasks that load,
+// write and delete templates. Opening the window reads the file in one task, and each Save
+// is one task with one commit (see TemplateFile.h). The table knows no tree: the window
+// turns its tree into the set of templates it lists (dialogs/TemplateNodes.h).
 #pragma once
 
 #include <chrono>
@@ -11,9 +12,9 @@
 #include <vector>
 
 #include "platform/File.h"
-#include "platform/TreeView.h"
 #include "templates/TemplateFile.h"
 #include "templates/TemplateRecord.h"
+#include "templates/TemplateSet.h"
 
 namespace templates {
 
@@ -30,13 +31,13 @@ public:
     // How long a file held by another opener is waited for before it counts as in use.
     std::chrono::milliseconds BusyWait = kBusyWait;
 
-    // Initialises the records, reads the whole file in one task (the listing and all 16
-    // records) and inserts one node per template section of the file under the model
-    // node. False when the file could not be opened or read: LoadFailure() says why.
-    bool LoadTemplateList(const ui::TreeView& tree);
-    // Takes the 16 records read by LoadTemplateList; every template listed in the tree
-    // takes its switch ID, read or defaulted to its index.
-    void LoadAllTemplates(const ui::TreeView& tree);
+    // Initialises the records and reads the whole file in one task (the listing and all 16
+    // records); FileTemplates() then holds the templates the window lists. False when the
+    // file could not be opened or read: LoadFailure() says why.
+    bool LoadTemplateList();
+    // Takes the 16 records read by LoadTemplateList; every template of `listed` takes its
+    // switch ID, read or defaulted to its index.
+    void LoadAllTemplates(TemplateSet listed);
     // Single-template tasks over the file. ReadTemplate: true when the value list read
     // succeeded; `switchIdRead` tells whether "SwitchID" was there.
     bool ReadTemplate(TemplateRecord& record, int index, bool* switchIdRead = nullptr);
@@ -52,15 +53,20 @@ public:
     // content, and the window then shows the file as it is. All or nothing: on a failure
     // or a refusal, which LastError() (and Refusal()) describe, the file is as it was, the
     // deletions stay pending and the table is unchanged.
-    bool Save(const ui::TreeView& tree);
+    // `listedInOrder`: the templates the window lists, in display order. After a merge,
+    // FileTemplates() holds the templates the window must now list.
+    bool Save(const std::vector<int>& listedInOrder);
 
-    // The lowest index of 0 to 15 that no sibling of the template nodes under `selected`'s
-    // parent (or under `selected` itself, the model node) has; 16 when all are taken.
-    bool LowestFreeTemplateIndex(const ui::TreeView& tree, ui::TreeItem selected, int& index) const;
     bool AssignFreeSwitchId(int index);
-    // Clears the bit of `switchId` unless a template node other than that of template
+    // Clears the bit of `switchId` unless a template of `listed` other than template
     // `leavingIndex` still has it.
-    void ReleaseSwitchId(const ui::TreeView& tree, std::int32_t switchId, int leavingIndex);
+    void ReleaseSwitchId(TemplateSet listed, std::int32_t switchId, int leavingIndex);
+    // Remove of template `index` from `listed`: its deletion is pending until the next
+    // Save, and its switch ID is free unless another listed template has it too.
+    void RemoveTemplate(TemplateSet listed, int index);
+    // The templates of the file as last loaded or saved (after a merge, as the file holds
+    // them now).
+    TemplateSet FileTemplates() const { return fileTemplates_; }
     void BindCurrentRecord() { CurrentRecord = &Records[CurrentIndex]; }
 
     // The file problem of the last failed write, delete or load.
@@ -84,7 +90,7 @@ private:
     // What a Save of the templates listed in `order` changes.
     SaveRequest RequestOf(const std::vector<int>& order) const;
     bool Finish(const SaveResult& result);
-    void ShowFileAsItIs(const ui::TreeView& tree, const TemplateFileContent& now);
+    void TakeFileAsItIs(const TemplateFileContent& now);
 
     const char* regFilePath_;
     platform::FileErrorInfo lastError_;
@@ -94,10 +100,11 @@ private:
     // The file as read by the load, kept for LoadAllTemplates.
     TemplateFileContent read_;
     // What this window last read from or wrote to the file: its content, the records and
-    // the templates listed in the tree.
+    // the templates listed.
     FileIdentity fileIdentity_;
     TemplateRecord baseline_[kTemplateCount] = {};
     std::uint16_t baselineListed_ = 0;
+    TemplateSet fileTemplates_;
     std::string refusal_;
     bool lastSaveMerged_ = false;
 };

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/TemplateNodes.h"
 #include "platform/Application.h"
 #include "platform/Dialog.h"
 #include "platform/TreeView.h"
 #include "platform/linux/Desktop.h"
-#include "templates/TemplateNodes.h"
 #include "templates/TemplateTable.h"
 
 namespace testing_support {
@@ -47,12 +47,30 @@ public:
 
     // Loads the table as the window's initialisation does.
     void Load() {
-        table.LoadTemplateList(host.Tree);
-        table.LoadAllTemplates(host.Tree);
+        if (table.LoadTemplateList())
+            dialogs::ShowTemplates(host.Tree, table.FileTemplates());
+        table.LoadAllTemplates(Listed());
     }
+    // Saves as the window's Save does, the tree then showing the file after a merge.
+    bool Save() {
+        const bool saved = table.Save(dialogs::ListedInOrder(host.Tree));
+        if (saved && table.LastSaveMerged())
+            dialogs::ShowTemplates(host.Tree, table.FileTemplates());
+        return saved;
+    }
+    // Remove of a template node as the window does it: the table's rule, then the node.
+    bool Remove(int index) {
+        const ui::TreeItem node = Node(dialogs::TemplateNodeText(index));
+        if (!node)
+            return false;
+        table.RemoveTemplate(Listed(), index);
+        host.Tree.DeleteItem(node);
+        return true;
+    }
+    templates::TemplateSet Listed() const { return dialogs::ListedTemplates(host.Tree); }
     // The model node's child with this text, or nullptr.
     ui::TreeItem Node(std::string_view text) const {
-        const ui::TreeItem model = templates::ModelNode(host.Tree);
+        const ui::TreeItem model = dialogs::ModelNode(host.Tree);
         for (ui::TreeItem node = host.Tree.GetChildItem(model); node;
              node = host.Tree.GetNextSiblingItem(node))
             if (host.Tree.GetItemText(node) == text)

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "templates/TemplateNodes.h"
+#include "dialogs/TemplateNodes.h"
 
 namespace testing_support {
 
@@ -26,7 +26,7 @@ TableFixture::TableFixture(const std::string* content)
 
 std::string TableFixture::NodeTexts() const {
     std::string texts;
-    const ui::TreeItem model = templates::ModelNode(host.Tree);
+    const ui::TreeItem model = dialogs::ModelNode(host.Tree);
     for (ui::TreeItem node = host.Tree.GetChildItem(model); node;
          node = host.Tree.GetNextSiblingItem(node)) {
         if (!texts.empty())

@@ -9,8 +9,9 @@
 #include <chrono>
 #include <cstring>
 
+#include "dialogs/TemplateNodes.h"
 #include "platform/FileSeam.h"
-#include "templates/TemplateNodes.h"
+#include "templates/TemplateRules.h"
 #include "tests/templates/TableFixture.h"
 
 using templates::TemplateRecord;
@@ -53,7 +54,7 @@ TEST(TemplateTableLoad, ListsSectionsInIndexOrderAndKeepsDefaultsElsewhere) {
     EXPECT_TRUE(fixture.table.Loaded());
     // The model node is scrolled into view, not selected or expanded.
     EXPECT_EQ(fixture.host.Tree.GetSelectedItem(), nullptr);
-    EXPECT_FALSE(fixture.host.Tree.IsExpanded(templates::ModelNode(fixture.host.Tree)));
+    EXPECT_FALSE(fixture.host.Tree.IsExpanded(dialogs::ModelNode(fixture.host.Tree)));
 }
 
 TEST(TemplateTableLoad, ShortHexValueFillsOnlyItsFirstBytes) {
@@ -70,7 +71,7 @@ TEST(TemplateTableLoad, MissingFileGivesNoNodesAndRefusesToSave) {
     EXPECT_EQ(fixture.NodeTexts(), "");
     EXPECT_EQ(fixture.table.UsedSwitchIds, 0);
     EXPECT_FALSE(fixture.table.Loaded());
-    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_FALSE(fixture.Save());
     EXPECT_EQ(fixture.table.LastError().Code, ENOENT);
     EXPECT_FALSE(std::filesystem::exists(fixture.Path())); // never created
 }
@@ -82,10 +83,9 @@ TEST(TemplateTableSwitchIds, SectionWithoutLatchDataStillTakesItsSwitchId) {
     TableFixture fixture(&file);
     fixture.Load();
     EXPECT_EQ(fixture.table.UsedSwitchIds, 1u);
-    fixture.host.Tree.SelectItem(templates::ModelNode(fixture.host.Tree), TVGN_CARET);
-    int index = -1;
-    fixture.table.LowestFreeTemplateIndex(fixture.host.Tree, fixture.host.Tree.GetSelectedItem(),
-                                          index);
+    fixture.host.Tree.SelectItem(dialogs::ModelNode(fixture.host.Tree), TVGN_CARET);
+    const int index = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(fixture.host.Tree, fixture.host.Tree.GetSelectedItem()).Mask());
     EXPECT_EQ(index, 1);
     ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
     EXPECT_EQ(fixture.table.Records[1].SwitchId, 1); // not 0, which template 0 has
@@ -114,11 +114,11 @@ TEST(TemplateTableSwitchIds, SharedSwitchIdStaysTakenUntilTheLastHolderGoes) {
     ASSERT_EQ(fixture.table.UsedSwitchIds, 1u << 6);
     auto& tree = fixture.host.Tree;
 
-    fixture.table.ReleaseSwitchId(tree, 6, 0);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), 6, 0);
     tree.DeleteItem(fixture.Node("Template0"));
     EXPECT_EQ(fixture.table.UsedSwitchIds, 1u << 6) << "template 1 still uses switch ID 6";
 
-    fixture.table.ReleaseSwitchId(tree, 6, 1);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), 6, 1);
     tree.DeleteItem(fixture.Node("Template1"));
     EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
 }
@@ -134,16 +134,17 @@ TEST(TemplateTableSwitchIds, AllTakenAssignsNothing) {
 TEST(TemplateTableIndices, LowestFreeComesFromTheTreeAndIsSixteenWhenFull) {
     TableFixture fixture(nullptr);
     auto& tree = fixture.host.Tree;
-    const ui::TreeItem model = templates::ModelNode(tree);
+    const ui::TreeItem model = dialogs::ModelNode(tree);
     for (int i = 0; i < 16; ++i)
         if (i != 5)
-            tree.InsertItem(templates::TemplateNodeText(i), model);
+            tree.InsertItem(dialogs::TemplateNodeText(i), model);
     tree.SelectItem(fixture.Node("Template12"), TVGN_CARET);
     int index = -1;
-    fixture.table.LowestFreeTemplateIndex(tree, tree.GetSelectedItem(), index);
+    index = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(tree, tree.GetSelectedItem()).Mask());
     EXPECT_EQ(index, 5);
     tree.InsertItem("Template5", model);
-    fixture.table.LowestFreeTemplateIndex(tree, model, index);
+    index = templates::LowestFreeTemplateIndex(dialogs::SiblingTemplates(tree, model).Mask());
     EXPECT_EQ(index, 16);
 }
 
@@ -153,11 +154,11 @@ TEST(TemplateTableSave, WritesEveryTemplateAlsoUnderACollapsedModelNode) {
     TableFixture fixture(&file);
     fixture.Load();
     auto& tree = fixture.host.Tree;
-    ASSERT_FALSE(tree.IsExpanded(templates::ModelNode(tree)));
+    ASSERT_FALSE(tree.IsExpanded(dialogs::ModelNode(tree)));
     fixture.table.Records[0].SwitchId = 9;
     fixture.table.Records[0].LatchData[6] = 1;
 
-    ASSERT_TRUE(fixture.table.Save(tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
               kHead + Section(0, 9, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,01,00"));
 }
@@ -175,16 +176,17 @@ TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
     // Remove template 3, then add: index 3 again, the lowest free switch ID (3, now that 9
     // is released), and the removed template's trigger and latch settings.
     fixture.table.PendingDeletes |= 1u << 3;
-    fixture.table.ReleaseSwitchId(tree, fixture.table.Records[3].SwitchId, 3);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), fixture.table.Records[3].SwitchId, 3);
     tree.DeleteItem(fixture.Node("Template3"));
     int index = -1;
-    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    index = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
     ASSERT_EQ(index, 3);
     ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
     EXPECT_EQ(fixture.table.Records[3].SwitchId, 3);
-    tree.InsertItem("Template3", templates::ModelNode(tree));
+    tree.InsertItem("Template3", dialogs::ModelNode(tree));
 
-    ASSERT_TRUE(fixture.table.Save(tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.table.PendingDeletes, 0);
     EXPECT_EQ(fixture.FileBytes(),
               kHead + plain(0, 0) + plain(1, 1) + plain(2, 2) + plain(5, 5) +
@@ -203,16 +205,17 @@ TEST(TemplateTableSave, RemovedThenReAddedWithTheSameValuesIsStillWritten) {
     fixture.Load();
     auto& tree = fixture.host.Tree;
     fixture.table.PendingDeletes |= 1u << 3;
-    fixture.table.ReleaseSwitchId(tree, fixture.table.Records[3].SwitchId, 3);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), fixture.table.Records[3].SwitchId, 3);
     tree.DeleteItem(fixture.Node("Template3"));
     int index = -1;
-    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    index = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
     ASSERT_EQ(index, 3);
     ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
     ASSERT_EQ(fixture.table.Records[3].SwitchId, 3) << "the same values as before";
-    tree.InsertItem("Template3", templates::ModelNode(tree));
+    tree.InsertItem("Template3", dialogs::ModelNode(tree));
 
-    ASSERT_TRUE(fixture.table.Save(tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
               head + Section(5, 5, zeros, zeros) + Section(3, 3, zeros, zeros));
     EXPECT_EQ(fixture.table.PendingDeletes, 0);
@@ -230,16 +233,17 @@ TEST(TemplateTableSwitchIds, SwitchIdsBeyondTheBoardsTakeNothing) {
     EXPECT_EQ(fixture.table.Records[0].SwitchId, 64);
     EXPECT_EQ(fixture.table.Records[1].SwitchId, -1);
     EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
-    fixture.table.ReleaseSwitchId(tree, 64, 0);
-    fixture.table.ReleaseSwitchId(tree, -1, 1);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), 64, 0);
+    fixture.table.ReleaseSwitchId(fixture.Listed(), -1, 1);
     EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
     int index = -1;
-    fixture.table.LowestFreeTemplateIndex(tree, templates::ModelNode(tree), index);
+    index = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
     ASSERT_EQ(index, 2);
     ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
     EXPECT_EQ(fixture.table.Records[2].SwitchId, 0);
-    tree.InsertItem("Template2", templates::ModelNode(tree));
-    ASSERT_TRUE(fixture.table.Save(tree));
+    tree.InsertItem("Template2", dialogs::ModelNode(tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(), file + Section(2, 0, zeros, zeros));
 }
 
@@ -255,13 +259,13 @@ TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
     const int held = open(fixture.Path().c_str(), O_RDWR);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree));
+    EXPECT_FALSE(fixture.Save());
     EXPECT_EQ(fixture.table.LastError().Code, EWOULDBLOCK);
     EXPECT_EQ(fixture.table.PendingDeletes, 1u << 2);
     close(held);
 
     EXPECT_EQ(fixture.FileBytes(), file);
-    ASSERT_TRUE(fixture.table.Save(fixture.host.Tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(), kHead + " \r\n");
 }
 
@@ -279,16 +283,16 @@ TEST(TemplateTableSave, ChangedFileGetsOnlyThisWindowsChanges) {
     second.table.Records[1].SwitchId = 9;
     second.table.PendingDeletes |= 1u << 2;
     second.host.Tree.DeleteItem(second.Node("Template2"));
-    second.host.Tree.InsertItem("Template3", templates::ModelNode(second.host.Tree));
+    second.host.Tree.InsertItem("Template3", dialogs::ModelNode(second.host.Tree));
     second.table.Records[3].SwitchId = 3;
-    ASSERT_TRUE(second.table.Save(second.host.Tree));
+    ASSERT_TRUE(second.Save());
 
     // The first window edits template 0 and template 5 (which the second did not touch),
     // and template 1's trigger edges: only that value of template 1 is written.
     first.table.Records[0].LatchData[0] = 1;
     first.table.Records[5].SwitchId = 12;
     first.table.Records[1].TriggerMode[0] = 4;
-    ASSERT_TRUE(first.table.Save(first.host.Tree));
+    ASSERT_TRUE(first.Save());
     const auto read = templates::LoadTemplateFile(first.Path());
     ASSERT_TRUE(read.Ok);
     EXPECT_EQ(read.Content.Present, (1u << 0) | (1u << 1) | (1u << 3) | (1u << 5))
@@ -304,7 +308,7 @@ TEST(TemplateTableSave, ChangedFileGetsOnlyThisWindowsChanges) {
     EXPECT_EQ(first.NodeTexts(), "Template0,Template1,Template5,Template3");
     EXPECT_EQ(first.table.Records[1].SwitchId, 9);
     const std::string before = first.FileBytes();
-    ASSERT_TRUE(first.table.Save(first.host.Tree));
+    ASSERT_TRUE(first.Save());
     EXPECT_EQ(first.FileBytes(), before) << "an unchanged window rewrote templates";
 }
 
@@ -323,17 +327,17 @@ TEST(TemplateTableSave, FailedSaveLeavesFileAndTableAsTheyWere) {
     fixture.table.PendingDeletes = 1u << 0;
     tree.DeleteItem(fixture.Node("Template0"));
     fixture.table.Records[4].SwitchId = 7;
-    tree.InsertItem("Template1", templates::ModelNode(tree));
+    tree.InsertItem("Template1", dialogs::ModelNode(tree));
 
     platform::FaultHook* previous = platform::SetFaultHook(&hook);
-    const bool saved = fixture.table.Save(tree);
+    const bool saved = fixture.Save();
     platform::SetFaultHook(previous);
     EXPECT_FALSE(saved);
     EXPECT_EQ(fixture.table.LastError().Code, ENOSPC);
     EXPECT_EQ(fixture.table.PendingDeletes, 1u << 0);
     EXPECT_EQ(fixture.FileBytes(), file);
 
-    ASSERT_TRUE(fixture.table.Save(tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
               kHead + Section(4, 7, kZeros, kZeros) + Section(1, 1, kZeros, kZeros));
 }
@@ -351,13 +355,13 @@ TEST(TemplateTableSave, NothingChangedNeverTouchesTheFile) {
     const int held = open(fixture.Path().c_str(), O_RDWR);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
-    EXPECT_TRUE(fixture.table.Save(fixture.host.Tree)) << fixture.table.LastError().Text;
+    EXPECT_TRUE(fixture.Save()) << fixture.table.LastError().Text;
     EXPECT_EQ(fixture.FileBytes(), written);
     // One change, and the Save is a real one again.
     fixture.table.Records[4].SwitchId = 6;
-    EXPECT_FALSE(fixture.table.Save(fixture.host.Tree)) << "the change went nowhere";
+    EXPECT_FALSE(fixture.Save()) << "the change went nowhere";
     close(held);
-    ASSERT_TRUE(fixture.table.Save(fixture.host.Tree));
+    ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
               kHead + Section(0, 0, kZeros, kZeros) + Section(4, 6, kZeros, kZeros));
 
@@ -373,7 +377,7 @@ TEST(TemplateTableSave, NothingChangedNeverTouchesTheFile) {
         file = kHead + file;
         TableFixture other(&file);
         other.Load();
-        ASSERT_TRUE(other.table.Save(other.host.Tree));
+        ASSERT_TRUE(other.Save());
         EXPECT_EQ(other.FileBytes(), file) << odd;
     }
 }
