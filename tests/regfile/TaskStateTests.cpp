@@ -93,7 +93,7 @@ TEST_F(TaskStateTest, EditsInsideASectionMoveItsEndAsASearchWould) {
     EXPECT_EQ(WriteText(editor, 2, "LatchData", "x"), 0);    // shorter line
     const Span kept = SpanOf(editor, 2);
     EXPECT_EQ(kept.Start, before.Start);
-    const std::string edited(editor.Block(), editor.Length());
+    const std::string edited = Held(editor);
     editor.Close();
     ASSERT_EQ(Read(), edited);
     EXPECT_EQ(kept, FreshSpan(2));
@@ -108,7 +108,7 @@ TEST_F(TaskStateTest, ABracketWrittenIntoAValueIsContent) {
     EXPECT_EQ(WriteText(editor, 2, "Note", "see [notes]"), 0);
     EXPECT_EQ(WriteDword(editor, 2, "After", 1), 0);
     const Span kept = SpanOf(editor, 2);
-    const std::string edited(editor.Block(), editor.Length());
+    const std::string edited = Held(editor);
     EXPECT_EQ(edited.substr(kept.End, Header(3).size()), Header(3));
     EXPECT_LT(edited.find("[notes]"), edited.find("\"After\""));
     editor.Close();
@@ -162,7 +162,7 @@ TEST_F(TaskStateTest, AZeroByteEndsTheSectionAheadOfIt) {
     // Section 2 ends at the zero byte: a value it lacks goes ahead of that byte.
     EXPECT_EQ(SpanOf(second, 2).End, withZero.find('\0'));
     EXPECT_EQ(WriteDword(second, 2, "Extra", 9), 0);
-    const std::string edited(second.Block(), second.Length());
+    const std::string edited = Held(second);
     EXPECT_LT(edited.find("\"Extra\""), edited.find('\0'));
     EXPECT_EQ(edited.substr(edited.find('\0') + 1), withZero.substr(withZero.find('\0') + 1));
     second.Close();
@@ -176,10 +176,10 @@ TEST_F(TaskStateTest, AChangeUndoneWithinTheTaskWritesNothing) {
     OpenEditor(editor);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0x55555), 0);
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0x1234), 0);
-    EXPECT_NE(std::string(editor.Block(), editor.Length()), kTwoSections);
+    EXPECT_NE(Held(editor), kTwoSections);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0xa), 0);
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0xb), 0);
-    ASSERT_EQ(std::string(editor.Block(), editor.Length()), kTwoSections);
+    ASSERT_EQ(Held(editor), kTwoSections);
     editor.Close();
     for (FileCall call : counter.Calls()) {
         EXPECT_NE(call, FileCall::Write);
@@ -206,7 +206,7 @@ TEST_F(TaskStateTest, EditsFarApartWriteFromTheFirstToTheLastChangedByte) {
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x8), 0);
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x9), 0);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0xe), 0);
-    const std::string after(editor.Block(), editor.Length());
+    const std::string after = Held(editor);
     ASSERT_EQ(after.size(), before.size());
     editor.Close();
     EXPECT_EQ(Read(), after);
@@ -223,7 +223,7 @@ TEST_F(TaskStateTest, ALengthChangeWritesFromTheFirstChangedByteToTheEnd) {
     OpenEditor(editor);
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x99), 0); // one byte longer, near the end
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0xc), 0);  // same length, ahead of it
-    const std::string after(editor.Block(), editor.Length());
+    const std::string after = Held(editor);
     editor.Close();
     EXPECT_EQ(Read(), after);
     const std::size_t first = kTwoSections.find("dword:b") + 6;
@@ -238,7 +238,7 @@ TEST_F(TaskStateTest, ReloadDropsTheEditsAndTheKeptSection) {
     EXPECT_EQ(editor.SectionExists(2, kKey), 0);
     editor.Reload();
     EXPECT_EQ(editor.SectionExists(2, kKey), 1);
-    EXPECT_EQ(std::string(editor.Block(), editor.Length()), kTwoSections);
+    EXPECT_EQ(Held(editor), kTwoSections);
     editor.Close();
     EXPECT_EQ(Read(), kTwoSections);
     EXPECT_FALSE(Exists(JournalPath(path_)));

@@ -6,7 +6,6 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
-#include "regfile/ValueLines.h"
 
 namespace regfile::test {
 namespace {
@@ -111,36 +110,6 @@ TEST_F(ValueFileTest, WrittenForms) {
                                          "\n\"Text\"=\"abc\"\r\n"
                                          "\n\"Multi\"=multi_sz:61,00,00\r\n"
                                          "\n\"None\"\r\n");
-}
-
-TEST(ParseComposedValue, TakesBackWhatComposeValueLineWritesAndNothingElse) {
-    // Every composed line parses back to its value.
-    for (std::uint32_t dword : {0u, 1u, 0xAu, 0x10u, 0xFFFFFFFFu}) {
-        const std::string line = *ComposeValueLine("SwitchID", REG_DWORD, &dword, 4);
-        std::uint8_t back[4] = {};
-        ASSERT_TRUE(ParseComposedValue(std::string_view(line).substr(0, line.size() - 2),
-                                       "SwitchID", REG_DWORD, 4, back))
-            << line;
-        EXPECT_EQ(std::memcmp(back, &dword, 4), 0) << line;
-    }
-    const std::uint8_t bytes[3] = {0x00, 0xAB, 0x7F};
-    const std::string hex = *ComposeValueLine("LatchData", REG_BINARY, bytes, 3);
-    std::uint8_t back[3] = {};
-    ASSERT_TRUE(ParseComposedValue(std::string_view(hex).substr(0, hex.size() - 2), "LatchData",
-                                   REG_BINARY, 3, back));
-    EXPECT_EQ(std::memcmp(back, bytes, 3), 0);
-
-    // Lines the import reads as the same value but that a write would change.
-    std::uint8_t any[8] = {};
-    for (const char* line : {"\"SwitchID\"=dword:0a", "\"SwitchID\"=dword:A",
-                             "\"switchid\"=dword:a", "\"SwitchID\"=dword:a ", "\"SwitchID\"=dword:",
-                             "\"SwitchID\" =dword:a", "\"SwitchID\"=hex(4):0a,00,00,00"})
-        EXPECT_FALSE(ParseComposedValue(line, "SwitchID", REG_DWORD, 4, any)) << line;
-    for (const char* line :
-         {"\"LatchData\"=hex:00,ab,7F", "\"LatchData\"=hex:00,AB", "\"LatchData\"=hex:00,AB,7F,",
-          "\"LatchData\"=hex:00 AB,7F", "\"LatchData\"=hex:00,AB,7F ;"})
-        EXPECT_FALSE(ParseComposedValue(line, "LatchData", REG_BINARY, 3, any)) << line;
-    EXPECT_FALSE(ParseComposedValue("\"Path\"=\"x\"", "Path", REG_SZ, 1, any));
 }
 
 TEST_F(ValueFileTest, UnsoundLinesAreRefusedAndChangeNothing) {
