@@ -109,10 +109,11 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
         return 0;
     }
     default:
-        // A dword and any other type: its bytes (a dword's 4 need room for all of them).
+        // A dword and any other type: its bytes. A dword needs room for its 4, and a
+        // "hex(4):" list of another length is no dword to store.
         *type = found;
         *size = static_cast<std::uint32_t>(value->Data.size());
-        if (data == nullptr || (found == REG_DWORD && capacity < 4)) {
+        if (data == nullptr || (found == REG_DWORD && (capacity < 4 || *size != 4))) {
             return 1;
         }
         Store(data, capacity, value->Data);

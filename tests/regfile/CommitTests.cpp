@@ -231,6 +231,8 @@ protected:
     void Prepare(const Task& task) {
         task_ = &task;
         before_ = TaskFile();
+        if (NeedsRegHeader(before_))
+            before_.insert(0, kRegHeader);
         Write(before_);
         RegFile editor;
         OpenEditor(editor);

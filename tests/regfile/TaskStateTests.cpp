@@ -79,7 +79,7 @@ protected:
     }
 };
 
-const std::string kTwoSections = AppendedHeader(2) + "\n\"SwitchID\"=dword:a\r\n" +
+const std::string kTwoSections = std::string(kRegHeader) + AppendedHeader(2) + "\n\"SwitchID\"=dword:a\r\n" +
                                  "\n\"LatchData\"=hex:01,00\r\n" + AppendedHeader(3) +
                                  "\n\"SwitchID\"=dword:b\r\n";
 
@@ -130,7 +130,7 @@ TEST_F(TaskStateTest, TheRestOfAHeaderLineIsIgnored) {
     EXPECT_EQ(editor.SectionExists(2, kKey), 1);
     editor.Close();
     EXPECT_EQ(Read(), Header(2) + "\"S\"=\"old\"\r\n\"SwitchID\"=dword:1\r\n\n\"S\"=\"a;b\"\r\n");
-    EXPECT_EQ(FreshSpan(2).End, Read().size());
+    EXPECT_EQ(FreshSpan(2).End, Shift() + Read().size());
 }
 
 TEST_F(TaskStateTest, DeletingAndAppendingFindTheSectionAgain) {

@@ -149,10 +149,11 @@ TEST_F(ValueFileTest, LineWithoutCrLfEndsAtItsOwnLineEnd) {
                  [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
     EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n");
 
-    // A "[" behind a value's text is no key line; the whole refused line is replaced.
-    after = Edit(AppendedHeader(2) + "\"SwitchID\"=dword:3" + Header(4) + "\r\n",
-                 [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
-    EXPECT_EQ(after, AppendedHeader(2) + "\"SwitchID\"=dword:5\r\n");
+    // A "[" behind a value's text is no key line, and the import refuses the line: the value
+    // is missing and goes to the end of the section.
+    const std::string refused = AppendedHeader(2) + "\"SwitchID\"=dword:3" + Header(4) + "\r\n";
+    after = Edit(refused, [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 5); });
+    EXPECT_EQ(after, refused + "\n\"SwitchID\"=dword:5\r\n");
 }
 
 struct ReadResult {
@@ -220,13 +221,17 @@ TEST_F(ReadTest, HexForms) {
     EXPECT_EQ(blanks.Data[2], 4);
     EXPECT_EQ(blanks.Data[3], 0xEE);
 
-    // One digit is a byte, as the importer reads it; three digits in a row are refused.
+    // One digit is a byte, as the importer reads it; so are three whose value fits a byte.
     ReadResult shortHex = ReadFrom("\"T\"=hex:4,0\r\n", "T", 8);
     EXPECT_EQ(shortHex.Size, 2u);
     EXPECT_EQ(shortHex.Data[0], 4);
     EXPECT_EQ(shortHex.Data[1], 0);
     EXPECT_EQ(shortHex.Data[2], 0xEE);
-    EXPECT_EQ(ReadFrom("\"T\"=hex:041;c\r\n", "T", 8).Result, 1);
+    ReadResult three = ReadFrom("\"T\"=hex:041;c\r\n", "T", 8);
+    EXPECT_EQ(three.Result, 0);
+    EXPECT_EQ(three.Size, 1u);
+    EXPECT_EQ(three.Data[0], 0x41);
+    EXPECT_EQ(ReadFrom("\"T\"=hex:100\r\n", "T", 8).Result, 1);
     EXPECT_EQ(ReadFrom("\"T\"=hex:01,02\\\r\n", "T", 8).Result, 1);
 
     ReadResult ten = ReadFrom("\"T\"=hex:01,02,03,04,05,06,07,08,09,0a\r\n", "T", 8);
@@ -241,13 +246,20 @@ TEST_F(ReadTest, HexForms) {
 }
 
 TEST_F(ReadTest, MultiStringsAndStrings) {
-    for (const char* line : {"\"X\"=hex(7):41,00,00,00\r\n", "\"X\"=multi_sz:41,00,00,00\r\n"}) {
-        ReadResult read = ReadFrom(line, "X", 8);
-        EXPECT_EQ(read.Result, 0);
-        EXPECT_EQ(read.Type, REG_MULTI_SZ);
-        EXPECT_EQ(read.Size, 0u);
-        EXPECT_EQ(read.Data[0], 0xEE);
-    }
+    ReadResult multi = ReadFrom("\"X\"=hex(7):41,00,00,00\r\n", "X", 8);
+    EXPECT_EQ(multi.Result, 0);
+    EXPECT_EQ(multi.Type, REG_MULTI_SZ);
+    EXPECT_EQ(multi.Size, 0u);
+    EXPECT_EQ(multi.Data[0], 0xEE);
+    // "multi_sz:" is a keyword the import does not know: no value.
+    ReadResult unknown = ReadFrom("\"X\"=multi_sz:41,00,00,00\r\n", "X", 8);
+    EXPECT_EQ(unknown.Result, 1);
+    EXPECT_EQ(unknown.Type, -1);
+    // Escapes are the import's; bytes 0x80 to 0x9F come back as they were written.
+    ReadResult escaped = ReadFrom("\"S\"=\"a\\\"\\\\\x80\"\r\n", "S", 8);
+    EXPECT_EQ(escaped.Result, 0);
+    EXPECT_EQ(escaped.Size, 4u);
+    EXPECT_EQ(std::string(escaped.Data.begin(), escaped.Data.begin() + 4), "a\"\\\x80");
     ReadResult text = ReadFrom("\"S\"=\"hello\"\r\n", "S", 3);
     EXPECT_EQ(text.Result, 0);
     EXPECT_EQ(text.Type, REG_SZ);
