@@ -36,8 +36,7 @@ RegFile::~RegFile() {
     Discard();
 }
 
-int RegFile::Open(std::string_view path, std::string_view modelText,
-                  platform::FileAccess access) {
+int RegFile::Open(std::string_view path, std::string_view modelText, platform::FileAccess access) {
     Discard();
     notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
@@ -233,7 +232,8 @@ const KeySection* RegFile::LastSectionOf(std::string_view driverKey, int index) 
     if (key < 0) {
         return nullptr;
     }
-    const std::vector<KeySection>& sections = Reading().Keys()[static_cast<std::size_t>(key)].Sections;
+    const std::vector<KeySection>& sections =
+        Reading().Keys()[static_cast<std::size_t>(key)].Sections;
     return sections.empty() ? nullptr : &sections.back();
 }
 
@@ -256,8 +256,9 @@ int RegFile::SectionExists(int index, std::string_view driverKey) const {
 
 int RegFile::SectionCount(int index, std::string_view driverKey) const {
     const int key = TemplateKeyOf(driverKey, index);
-    return key < 0 ? 0
-                   : static_cast<int>(Reading().Keys()[static_cast<std::size_t>(key)].Sections.size());
+    return key < 0
+               ? 0
+               : static_cast<int>(Reading().Keys()[static_cast<std::size_t>(key)].Sections.size());
 }
 
 int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {

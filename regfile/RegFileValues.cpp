@@ -142,10 +142,10 @@ int RegFile::ApplyValueList(std::string_view driverKey, int index, RegValueSpec*
     // Every entry is read; the list reports the last one.
     int result = 0;
     for (RegValueSpec* entry = list; entry->Name != nullptr; ++entry) {
-        result = ReadValue(driverKey, index, entry->Name, &entry->Type, entry->Data,
-                           &entry->Size) == 0
-                     ? 1
-                     : 0;
+        result =
+            ReadValue(driverKey, index, entry->Name, &entry->Type, entry->Data, &entry->Size) == 0
+                ? 1
+                : 0;
     }
     return result;
 }

@@ -6,8 +6,8 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
-#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
+#include "platform/FileSeam.h"
 
 namespace regfile::test {
 namespace {

@@ -202,7 +202,6 @@ TEST_F(SectionTest, AHeaderSwallowedByAHexListIsNoKeyLine) {
     std::uint32_t size = 4;
     EXPECT_EQ(editor.ReadValue(kKey, 1, "SwitchID", &type, &value, &size), 0);
     EXPECT_EQ(value, 4u);
-
 }
 
 TEST_F(SectionTest, AnAppendedHeaderIsNeverTakenIntoAHexList) {

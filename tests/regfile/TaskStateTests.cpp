@@ -79,9 +79,9 @@ protected:
     }
 };
 
-const std::string kTwoSections = std::string(kRegHeader) + AppendedHeader(2) + "\n\"SwitchID\"=dword:a\r\n" +
-                                 "\n\"LatchData\"=hex:01,00\r\n" + AppendedHeader(3) +
-                                 "\n\"SwitchID\"=dword:b\r\n";
+const std::string kTwoSections = std::string(kRegHeader) + AppendedHeader(2) +
+                                 "\n\"SwitchID\"=dword:a\r\n" + "\n\"LatchData\"=hex:01,00\r\n" +
+                                 AppendedHeader(3) + "\n\"SwitchID\"=dword:b\r\n";
 
 TEST_F(TaskStateTest, EditsInsideASectionMoveItsEndAsASearchWould) {
     Write(kTwoSections);
