@@ -214,7 +214,9 @@ void RegFile::InsertLines(std::size_t at, std::string_view bytes) {
     // A hex list that the text's end cut short would take the lines for its bytes: its
     // "\" goes first, which leaves the list's bytes as the import read them.
     const std::optional<std::size_t> carry = Reading().CarriedPastEnd();
-    Splice(at, at, bytes);
+    std::string lines(HeaderLineEndAhead(Reading(), Text_, at));
+    lines += bytes;
+    Splice(at, at, lines);
     if (carry && *carry < at) {
         Splice(*carry, *carry + 1, {});
     }

@@ -99,8 +99,9 @@ private:
     const KeySection* LastSectionOf(std::string_view driverKey, int index) const;
     // The value the import keeps under `name` in that key, or null.
     const ImportedValue* FindValue(std::string_view driverKey, int index, const char* name) const;
-    // Inserts `bytes` at `at` (a line start), first dropping the "\" of a hex list that would
-    // carry on into them.
+    // Inserts `bytes` at `at` (a line start or the text's end), first dropping the "\" of a
+    // hex list that would carry on into them; behind a header line that ends the text, a
+    // CR LF goes ahead of them.
     void InsertLines(std::size_t at, std::string_view bytes);
     // Replaces [start, end) of the held text by `bytes`. Identical bytes change nothing. Out
     // of memory, it raises std::bad_alloc and changes nothing.

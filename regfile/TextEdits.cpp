@@ -32,6 +32,12 @@ TextEdit ReplaceValueEdit(std::string_view text, const ValueSource& source, std:
     return {source.Quote, source.End, std::move(line), index};
 }
 
+std::string_view HeaderLineEndAhead(const ImportReading& reading, std::string_view text,
+                                    std::size_t at) {
+    const bool onFirstLine = text.substr(0, at).find_first_of("\r\n") == std::string_view::npos;
+    return reading.HasHeader() && at > 0 && onFirstLine ? "\r\n" : "";
+}
+
 bool IsKeyOrBelow(std::string_view lowerPath, std::string_view lowerKey) {
     return lowerPath == lowerKey ||
            (lowerPath.size() > lowerKey.size() && lowerPath.starts_with(lowerKey) &&

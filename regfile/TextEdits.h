@@ -33,6 +33,11 @@ std::string AppendedSection(std::string_view driverKey, int index, std::string_v
 TextEdit ReplaceValueEdit(std::string_view text, const ValueSource& source, std::string line,
                           int index = -1);
 
+// What text inserted at `at` needs ahead of it: CR LF when it would extend the file's
+// header line, which is no header with anything behind it; otherwise nothing.
+std::string_view HeaderLineEndAhead(const ImportReading& reading, std::string_view text,
+                                    std::size_t at);
+
 // Whether the lower-case key path `lowerPath` is `lowerKey` or a key below it.
 bool IsKeyOrBelow(std::string_view lowerPath, std::string_view lowerKey);
 

@@ -207,6 +207,9 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
         // An empty file gets the header that makes the import read it.
         if (before.empty())
             appended = "REGEDIT4\r\n" + appended.substr(3);
+        // A header that ends the file gets its line end: with a blank behind it, it would
+        // be none.
+        appended.insert(0, regfile::HeaderLineEndAhead(reading, before, before.size()));
         edits.push_back({before.size(), before.size(), std::move(appended), -1});
     }
     composed.Text = regfile::ApplyEdits(before, edits);

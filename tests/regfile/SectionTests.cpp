@@ -254,6 +254,29 @@ TEST_F(SectionTest, AppendSectionWritesBlankLineEndsAroundTheHeader) {
     EXPECT_EQ(Read(), "A \r\n" + Header(15) + " \r\n");
 }
 
+TEST_F(SectionTest, AHeaderThatEndsTheFileGetsItsLineEnd) {
+    // A blank or a value behind the header on its line would make it no header, and the
+    // import would read nothing of the file.
+    Write("REGEDIT4");
+    {
+        RegFile editor;
+        OpenEditor(editor);
+        editor.AppendSection(2);
+        EXPECT_EQ(editor.SectionExists(2, kKey), 1);
+        editor.Close();
+    }
+    EXPECT_EQ(Read(), "REGEDIT4\r\n" + AppendedHeader(2));
+
+    Write("Windows Registry Editor Version 5.00");
+    RegFile editor;
+    OpenEditor(editor);
+    std::uint32_t value = 1;
+    EXPECT_EQ(editor.WriteValue(kKey, 3, "SwitchID", REG_DWORD, &value, 4), 0);
+    EXPECT_TRUE(editor.Reading().HasHeader());
+    editor.Close();
+    EXPECT_EQ(Read(), "Windows Registry Editor Version 5.00\r\n\"SwitchID\"=dword:1\r\n");
+}
+
 TEST_F(SectionTest, DeleteTheLastSectionCutsAtItsBracket) {
     Write(kIntro);
     {
