@@ -138,7 +138,12 @@ TEST_F(ImportRulesTest, TheLastOccurrenceIsReadAndReplaced) {
     // behind it, at the end of the section.
     const std::string deleted = AppendedHeader(2) + "\"SwitchID\"=dword:1\r\n\"SwitchID\"=-\r\n";
     EXPECT_EQ(ReadDword(deleted), -1);
-    EXPECT_EQ(Edit(deleted, [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 7); }),
+    EXPECT_EQ(Edit(deleted,
+                   [](RegFile& editor) {
+                       EXPECT_EQ(editor.ValueOccurrences(kKey, 2, "SwitchID"), 0);
+                       WriteDword(editor, 2, "SwitchID", 7);
+                       EXPECT_EQ(editor.ValueOccurrences(kKey, 2, "SwitchID"), 1);
+                   }),
               deleted + "\n\"SwitchID\"=dword:7\r\n");
 }
 
