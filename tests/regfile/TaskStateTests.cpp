@@ -1,6 +1,5 @@
-// What one editor keeps between its calls within a task (the located section, the text
-// end, the bytes as read that its edits replaced), checked against what a fresh editor
-// finds in the file the task leaves.
+// What one editor holds between its calls within a task (the edited text, its reading, the
+// text as read), checked against what a fresh editor finds in the file the task leaves.
 #include <cstdint>
 #include <string>
 #include <vector>
