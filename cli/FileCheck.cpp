@@ -339,8 +339,7 @@ CheckReport CheckTemplateFile(const std::string& path) {
 
     try {
         regfile::RegFile file;
-        if (const int code =
-                file.Open(path, templates::kModelText, nullptr, platform::FileAccess::Read);
+        if (const int code = file.Open(path, templates::kModelText, platform::FileAccess::Read);
             code != 0) {
             // An encoding the editor refuses is a problem of the file, not a failure to read.
             if (code == platform::kFileEncodingCode)

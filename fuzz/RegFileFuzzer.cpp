@@ -1,19 +1,21 @@
-// Fuzz target: the registration file editor over arbitrary file bytes.
+// Fuzz target: the registration file editor and the Save over arbitrary file bytes.
 //
-// The input is the file's content; its last bytes choose the template index and the
-// record that is written. Each run performs the file tasks of the template table on a
-// real file and checks what must hold for any content:
+// The input is the file's content; its first bytes choose the template index and the
+// record that is written. Each run performs file tasks on a real file and checks what must
+// hold for any content:
 //   - the held block equals the file, and listing and testing leave it unchanged;
-//   - a located span lies inside the text and agrees with the existence test;
-//   - the sections found while reading, and by a search fed the text in pieces, are those
-//     of the line-by-line reading of the key lines;
+//   - a located span lies inside the text, starts at a "[" and belongs to a template that
+//     exists;
 //   - reading never stores more than the capacity it was given (the buffers have exactly
 //     that size, so the address sanitizer sees any overrun);
-//   - writing a template changes only the stretch from its first section's start to its
-//     last section's end (or appends to the file), the section exists afterwards and reads
-//     back the values written;
-//   - deleting a template removes every section of it, keeps the bytes ahead of its first
-//     section and behind its last, and leaves the other templates listed;
+//   - writing a template changes only the stretch from its key's first section to its last
+//     section's end (or appends to the text), and where the import reads the whole file,
+//     the section exists afterwards and reads back the values written;
+//   - deleting a template removes every section of its key and the keys below, keeps the
+//     bytes around them, and leaves the other templates listed;
+//   - a Save through the template file is either refused, leaving the file as it was, or
+//     leaves a file whose reading has the record written (or the template removed) and
+//     every key outside the template as it was;
 //   - what Close commits is byte for byte the edited block, and no journal stays behind;
 //   - a file in UTF-16 text is refused and left as it is.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -27,14 +29,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "regfile/ImportReading.h"
 #include "regfile/Journal.h"
-#include "regfile/KeyLines.h"
 #include "regfile/RegFile.h"
-#include "tests/support/ReferenceSections.h"
+#include "regfile/TextEdits.h"
+#include "templates/TemplateFile.h"
 
 namespace {
 
@@ -126,14 +130,36 @@ void ReadInto(RegFile& file, int index, const char* name, std::uint32_t capacity
     Require(probeType == type, "the type of a value depends on the data buffer");
 }
 
-// The offset of the "[" of the template's first header, or the text's end.
-std::size_t FirstSectionStart(const std::string& content, int index) {
-    const std::string_view text(content.c_str());
-    for (const regfile::KeyLineInfo& line : regfile::ScanKeyLines(text, kKey)) {
-        if (line.Role == regfile::KeyLineRole::TemplateHeader && line.Template == index)
-            return line.Offset + line.Text.find('[');
+// The stretch of the sections of template `index`'s key and of the keys below it, as the
+// import reads `content`; (size, size) when there are none.
+struct Stretch {
+    std::size_t First = 0;
+    std::size_t End = 0;
+};
+Stretch TemplateStretch(const std::string& content, int index) {
+    const auto reading = regfile::ImportReading::Read(content, kKey);
+    std::vector<regfile::TextEdit> edits;
+    regfile::DeleteKeyEdits(reading, regfile::ImportReading::TemplateKeyPath(kKey, index), index,
+                            edits);
+    if (edits.empty())
+        return {content.size(), content.size()};
+    Stretch stretch{edits.front().Start, edits.front().End};
+    for (const regfile::TextEdit& edit : edits) {
+        stretch.First = std::min(stretch.First, edit.Start);
+        stretch.End = std::max(stretch.End, edit.End);
     }
-    return text.size();
+    return stretch;
+}
+
+// Whether the import reads the whole text: a header, nothing undefined, no line it stops at.
+bool ImportReadsAll(const regfile::ImportReading& reading) {
+    if (!reading.HasHeader() || reading.UndefinedAt())
+        return false;
+    for (const regfile::ImportNote& note : reading.Notes()) {
+        if (note.Kind == regfile::NoteKind::ImportStops)
+            return false;
+    }
+    return true;
 }
 
 struct Template {
@@ -153,26 +179,10 @@ void CheckScans(const RegFile& file, const std::string& content) {
         file.LocateSection(kKey, i, start, end);
         Require(exists == 0 || exists == 1, "SectionExists answered neither 0 nor 1");
         Require(start <= end && end <= file.Length(), "a located span lies outside the file");
-        Require((exists == 1) == (start != end), "LocateSection and SectionExists disagree");
+        Require(start == end || (exists == 1 && content[start] == '['),
+                "a located span is no existing template's section");
     }
     Require(BlockOf(file) == content, "SectionExists changed the block");
-
-    // The sections found while reading, and those of a search over the text in pieces,
-    // are those of the line-by-line reading of the key lines.
-    const std::string_view text = std::string_view(content).substr(0, content.find('\0'));
-    const auto expected = testing_support::ReferenceSections(text, kKey);
-    const std::optional<regfile::TextLayout> layout = file.KnownLayout();
-    Require(layout && layout->TextEnd == text.size(), "the text end found while reading is wrong");
-    Require(testing_support::SameSections(layout->Sections, expected),
-            "the sections found while reading differ from the key lines");
-    regfile::TemplateSectionScan scan(kKey);
-    for (std::size_t got = 0; got < text.size();) {
-        got = std::min(text.size(), got + 1 + (got * 7 + content.size()) % 37);
-        scan.Scan(text.substr(0, got), false);
-    }
-    scan.Scan(text, true);
-    Require(testing_support::SameSections(scan.Take(), expected),
-            "the sections of a search in pieces differ from the key lines");
 }
 
 void WriteTemplateAndReadBack(const std::string& content, int index, Template wanted) {
@@ -181,9 +191,10 @@ void WriteTemplateAndReadBack(const std::string& content, int index, Template wa
     std::uint32_t start = 0;
     std::uint32_t end = 0;
     file.LocateSection(kKey, index, start, end);
-    const bool existed = file.SectionExists(index, kKey) == 1;
+    // A key with no section of its own (made by a subkey's line) gets one appended.
+    const bool existed = start != end;
     if (existed)
-        start = static_cast<std::uint32_t>(FirstSectionStart(content, index));
+        start = static_cast<std::uint32_t>(TemplateStretch(content, index).First);
     if (!existed)
         file.AppendSection(index);
     RegValueSpec list[] = {{"SwitchID", regfile::REG_DWORD, 4, &wanted.SwitchId},
@@ -211,6 +222,10 @@ void WriteTemplateAndReadBack(const std::string& content, int index, Template wa
     }
     Require(edited.compare(edited.size() - tail, tail, content, end, tail) == 0,
             "a write changed bytes after its section");
+    if (!ImportReadsAll(regfile::ImportReading::Read(content, kKey))) {
+        CloseAndCompare(file);
+        return;
+    }
     Require(file.SectionExists(index, kKey) == 1, "the written section is not found");
 
     Template read;
@@ -233,24 +248,76 @@ void DeleteAndCompare(const std::string& content, int index) {
     OpenOrDie(file);
     std::uint16_t before = 0;
     file.ListTemplates(before);
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-    file.LocateSection(kKey, index, start, end);
-    const std::size_t first = FirstSectionStart(content, index);
+    const Stretch stretch = TemplateStretch(content, index);
     Require(file.DeleteSection(index, kKey) == 0, "DeleteSection failed");
     const std::string edited = BlockOf(file);
-    const std::size_t tail = content.size() - end;
-    Require(edited.size() >= std::min<std::size_t>(first, start) + tail,
+    const std::size_t tail = content.size() - stretch.End;
+    Require(edited.size() >= stretch.First + tail,
             "DeleteSection removed bytes outside the template's sections");
-    Require(edited.compare(0, first, content, 0, first) == 0 || first > start,
+    Require(edited.compare(0, stretch.First, content, 0, stretch.First) == 0,
             "DeleteSection changed bytes ahead of the first section");
-    Require(edited.compare(edited.size() - tail, tail, content, end, tail) == 0,
+    Require(edited.compare(edited.size() - tail, tail, content, stretch.End, tail) == 0,
             "DeleteSection changed bytes behind the last section");
-    Require(file.SectionExists(index, kKey) == 0, "a section of the deleted template remains");
-    std::uint16_t after = 0;
-    file.ListTemplates(after);
-    Require(after == (before & ~(1u << index)), "DeleteSection changed other templates");
+    const auto after = regfile::ImportReading::Read(edited, kKey);
+    for (const regfile::ImportedKey& key : after.Keys()) {
+        Require(!key.Alive || key.Sections.empty() ||
+                    !regfile::IsKeyOrBelow(
+                        regfile::LowerCase(key.Path),
+                        regfile::LowerCase(regfile::ImportReading::TemplateKeyPath(kKey, index))),
+                "a section of the deleted template remains");
+    }
+    std::uint16_t listed = 0;
+    file.ListTemplates(listed);
+    Require((listed & ~(1u << index)) == (before & ~(1u << index)),
+            "DeleteSection changed other templates");
     CloseAndCompare(file);
+}
+
+// A Save of template `index` (written whole, or removed when `remove`) over the file.
+void SaveAndCheck(const std::string& content, int index, const Template& wanted, bool remove) {
+    templates::TemplateRecord records[templates::kTemplateCount] = {};
+    templates::TemplateRecord& record = records[index];
+    record = {templates::kRecordTag, wanted.SwitchId, {}, {}};
+    std::memcpy(record.TriggerMode, wanted.TriggerMode, 8);
+    std::memcpy(record.LatchData, wanted.LatchData, 8);
+    const auto before = regfile::ImportReading::Read(content, kKey);
+    const bool exists = before.TemplateKey(index) >= 0;
+    templates::SaveRequest request;
+    if (remove)
+        request.Deletes = static_cast<std::uint16_t>(1u << index);
+    else if (exists)
+        request.Changed[index] = templates::kAllValues;
+    else
+        request.Adds.push_back(index);
+    const templates::SaveResult result = templates::SaveTemplateFile(FilePath(), records, request);
+    const std::string saved = ReadWhole(FilePath());
+    if (!result.Ok) {
+        Require(saved == content, "a refused or failed Save changed the file");
+        return;
+    }
+    const auto after = regfile::ImportReading::Read(saved, kKey);
+    const std::string key =
+        regfile::LowerCase(regfile::ImportReading::TemplateKeyPath(kKey, index));
+    if (remove) {
+        Require(after.TemplateKey(index) < 0, "a removed template is still there");
+    } else {
+        const templates::ReadTemplate read = templates::ReadTemplateOf(after, index);
+        Require(read.SwitchIdRead && read.Record.SwitchId == wanted.SwitchId &&
+                    std::memcmp(read.Record.TriggerMode, wanted.TriggerMode, 8) == 0 &&
+                    std::memcmp(read.Record.LatchData, wanted.LatchData, 8) == 0,
+                "a saved template reads back differently");
+    }
+    // Every key outside the template keeps its values; the keys above it may be made by a
+    // header appended, or go with the one removed.
+    const regfile::Registry was = regfile::RegistryOf(before);
+    const regfile::Registry now = regfile::RegistryOf(after);
+    for (const auto& [path, entry] : was) {
+        if (regfile::IsKeyOrBelow(path, key) || regfile::IsKeyOrBelow(key, path))
+            continue;
+        const auto found = now.find(path);
+        Require(found != now.end() && found->second.Values == entry.Values,
+                "a Save changed a key outside its template");
+    }
 }
 
 } // namespace
@@ -258,6 +325,7 @@ void DeleteAndCompare(const std::string& content, int index) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     const int index = provider.ConsumeIntegralInRange<int>(0, 15);
+    const bool remove = provider.ConsumeBool();
     Template wanted;
     wanted.SwitchId = provider.ConsumeIntegral<std::int32_t>();
     for (auto& byte : wanted.TriggerMode)
@@ -299,5 +367,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteTemplateAndReadBack(content, index, wanted);
     const std::string written = ReadWhole(FilePath());
     DeleteAndCompare(written, index);
+
+    WriteWhole(FilePath(), content);
+    SaveAndCheck(content, index, wanted, remove);
     return 0;
 }

@@ -130,6 +130,27 @@ std::string WidenText(std::string_view text) {
     return wide;
 }
 
+std::string NarrowText(std::string_view wide) {
+    std::string text;
+    for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
+        const auto unit = static_cast<std::uint16_t>(static_cast<unsigned char>(wide[i]) |
+                                                     static_cast<unsigned char>(wide[i + 1]) << 8);
+        if (unit == 0)
+            break;
+        char byte = '?';
+        if (unit < 0x80 || (unit >= 0xA0 && unit < 0x100)) {
+            byte = static_cast<char>(unit);
+        } else {
+            for (std::size_t high = 0; high < kCp1252High.size(); ++high) {
+                if (kCp1252High[high] == unit)
+                    byte = static_cast<char>(0x80 + high);
+            }
+        }
+        text += byte;
+    }
+    return text;
+}
+
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
@@ -722,6 +743,7 @@ void ImportParser::ValueLine(const Line& line, std::size_t start) {
         }
         if (!more) {
             // The end of the text ends the list with the bytes read so far.
+            r_.carriedPastEnd_ = rest - 1;
             comment = last.End;
             end = ListEnd::Done;
             break;
@@ -763,12 +785,13 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
     const auto [found, added] = key.ValueIndex.try_emplace(LowerCase(name), key.Values.size());
     if (!added) {
         ImportedValue& value = key.Values[found->second];
+        ++value.Sets;
         value.Type = type;
         value.Data = std::move(data);
         value.Source = source;
         return;
     }
-    key.Values.push_back(ImportedValue{std::move(name), type, std::move(data), source});
+    key.Values.push_back(ImportedValue{std::move(name), type, std::move(data), source, 1});
 }
 
 ImportReading ImportReading::Read(std::string_view text, std::string_view driverKey) {

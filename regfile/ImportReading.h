@@ -43,6 +43,8 @@ struct ImportedValue {
     std::uint32_t Type = 0;
     std::string Data; // the registry's bytes; strings as UTF-16LE with their terminator
     ValueSource Source;
+    // The lines that set it since it was created (or deleted last); Source is the last one.
+    std::size_t Sets = 1;
 };
 
 // The lines whose values go to one key: from the key line that opened it to the next line
@@ -115,6 +117,9 @@ public:
     };
     const std::optional<Undefined>& UndefinedAt() const { return undefined_; }
     bool HasHeader() const { return hasHeader_; }
+    // The "\" of a hex list that the end of the reading cut short: a line added behind it
+    // would be taken into that list.
+    const std::optional<std::size_t>& CarriedPastEnd() const { return carriedPastEnd_; }
     // The number of the line that holds the byte at `offset`, from 1.
     std::size_t LineOf(std::size_t offset) const;
     std::string_view DriverKey() const { return driverKey_; }
@@ -128,6 +133,7 @@ private:
     std::vector<ImportNote> notes_;
     std::optional<Undefined> undefined_;
     bool hasHeader_ = false;
+    std::optional<std::size_t> carriedPastEnd_;
     std::vector<std::size_t> lineStarts_;
     std::string driverKey_;
     int templateKeys_[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
@@ -157,5 +163,8 @@ std::string FirstDifference(const Registry& expected, const Registry& actual);
 // Registry bytes of a single-byte text as the import stores a string: each byte taken as
 // code page 1252, as UTF-16LE, with no terminator added.
 std::string WidenText(std::string_view text);
+// The inverse for a string's registry bytes (its terminator and what follows dropped): code
+// units outside code page 1252 become "?".
+std::string NarrowText(std::string_view wide);
 
 } // namespace regfile

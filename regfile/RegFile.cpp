@@ -3,17 +3,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <optional>
+#include <new>
 #include <span>
 #include <string>
 
-#include "regfile/Checksum.h"
 #include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
 #include "regfile/Journal.h"
-#include "regfile/KeyLines.h"
-#include "regfile/TextScan.h"
+#include "regfile/TextEdits.h"
 
 namespace regfile {
 
@@ -24,39 +21,11 @@ static_assert(RegFile::kMaxLength == platform::kMaxEditableLength);
 
 constexpr std::size_t kMinModelText = 3;
 constexpr std::size_t kMaxModelText = 12;
-// The header text ahead of the driver key.
-constexpr std::string_view kKeyPath = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\";
+constexpr int kTemplateCount = 16;
 
-// Walks the value lines of template `index`'s sections in file order, each with the lines
-// that continue it, and calls visit(named, extent) for each, `named` being the position
-// in `names` of the name it bears (or `count`); only the lines named so have their data
-// read, and only `withBytes`.
-template <class Sections, class Visit>
-void VisitValueLines(std::string_view text, const Sections& sections, int index,
-                     const std::string_view* names, std::size_t count, bool withBytes,
-                     Visit&& visit) {
-    for (const auto& section : sections) {
-        if (section.Index != index) {
-            continue;
-        }
-        for (std::size_t pos = section.BodyStart; pos < section.End;) {
-            const LineSpan line = LineAt(text, pos);
-            pos = line.Next;
-            // Only a line opening with a quote is a value line.
-            const std::size_t first = SkipBlanks(text.substr(0, line.End), line.Begin);
-            if (first == line.End || text[first] != '"') {
-                continue;
-            }
-            const ValueLine value = ParseValueLine(text.substr(line.Begin, line.End - line.Begin));
-            std::size_t named = 0;
-            while (named < count && !EqualNoCase(value.Name, names[named])) {
-                ++named;
-            }
-            ValueExtent extent = ReadValueExtent(text, line, value, withBytes && named < count);
-            pos = std::max(pos, extent.End);
-            visit(named, extent);
-        }
-    }
+// A driver key given as a fixed-size text ends at its first zero byte.
+std::string_view KeyText(std::string_view driverKey) {
+    return driverKey.substr(0, driverKey.find('\0'));
 }
 
 } // namespace
@@ -67,8 +36,7 @@ RegFile::~RegFile() {
     Discard();
 }
 
-int RegFile::Open(std::string_view path, std::string_view modelText, const KnownContent* known,
-                  platform::FileAccess access) {
+int RegFile::Open(std::string_view path, std::string_view modelText, platform::FileAccess access) {
     Discard();
     notice_.clear();
     if (modelText.size() < kMinModelText || modelText.size() > kMaxModelText) {
@@ -105,8 +73,8 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
             return platform::kFileTooLargeCode;
         }
         // A freshly opened file is read from its start: no seek.
-        ReadWholeFile(length, false, DriverKeyOf(modelText), known);
-        const std::string_view head(Block(), std::min<std::size_t>(Length_, 2));
+        ReadWholeFile(length, false);
+        const std::string_view head(Text_.data(), std::min<std::size_t>(Text_.size(), 2));
         if (head == "\xFF\xFE" || head == "\xFE\xFF") {
             fileError_ =
                 platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
@@ -121,9 +89,8 @@ int RegFile::Open(std::string_view path, std::string_view modelText, const Known
 
     CopyText(ModelText_, modelText);
     CopyText(DriverKey_, DriverKeyOf(modelText));
-    std::string prefix(kKeyPath);
-    prefix += DriverKey_;
-    prefix += "\\Template";
+    std::string prefix = SectionHeaderLine(DriverKey_, 0);
+    prefix.resize(prefix.size() - 2);
     CopyText(SectionPrefix_, prefix);
     LastIndex_ = -1;
     return 0;
@@ -140,11 +107,7 @@ int RegFile::Close() {
     }
     if (File_.IsOpen() && Edited_) {
         try {
-            const std::string_view text(Block(), Length_);
-            std::string before(text.substr(0, KeptFrom_));
-            before += Kept_;
-            before += text.substr(KeptTo_);
-            CommitChange(File_, before, text);
+            CommitChange(File_, AsRead_, Text_);
         } catch (...) {
             Discard();
             throw;
@@ -162,87 +125,33 @@ void RegFile::Reload() {
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
                                         platform::kFileTooLargeCode, File_.Path()));
     }
-    ReadWholeFile(length, true, DriverKey_, nullptr);
+    ReadWholeFile(length, true);
     LastIndex_ = -1;
 }
 
-void RegFile::ReadWholeFile(std::uint64_t length, bool rewind, std::string_view driverKey,
-                            const KnownContent* known) {
-    // The edits are dropped first, so that only the one new buffer is held. It is not
-    // cleared ahead of the read: the read fills it. Its room to spare takes the edits of a
-    // Save in place: its value lines mostly keep their length, and a template appended (a
-    // header and three short value lines) fits.
+void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
+    // The edits are dropped first, so that only the one new text is held.
     DropText();
-    const std::size_t size = static_cast<std::size_t>(length);
-    const std::size_t capacity = size + 1 + size / 64 + 256;
-    auto block = std::make_unique_for_overwrite<char[]>(capacity);
+    std::string text(static_cast<std::size_t>(length), '\0');
     if (rewind) {
         File_.Seek(0, platform::SeekOrigin::Begin);
     }
-    // Read in pieces that stay in the processor's cache while the checksum and the search
-    // for the template sections go over them: the file's bytes travel from memory once.
-    constexpr std::size_t kPiece = 512 * 1024;
-    const bool scan = known == nullptr || known->Layout == nullptr;
-    Checksum sum;
-    TemplateSectionScan sections(driverKey);
     std::size_t got = 0;
-    std::optional<std::size_t> zeroAt;
-    while (got < size) {
-        const std::size_t want = std::min(kPiece, size - got);
-        const std::size_t piece = File_.Read(std::span<char>(block.get() + got, want));
-        const std::string_view bytes(block.get() + got, piece);
-        sum.Add(bytes);
-        if (scan && !zeroAt) {
-            // The scanners see the text up to its first zero byte.
-            if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
-                zeroAt =
-                    got + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data());
-                sections.Scan(std::string_view(block.get(), *zeroAt), true);
-            } else {
-                sections.Scan(std::string_view(block.get(), got + piece), false);
-            }
-        }
-        got += piece;
-        if (piece < want) {
+    while (got < text.size()) {
+        const std::size_t piece = File_.Read(std::span<char>(text.data() + got, text.size() - got));
+        if (piece == 0) {
             break;
         }
+        got += piece;
     }
-    block[got] = '\0';
-    if (scan && !zeroAt) {
-        sections.Scan(std::string_view(block.get(), got), true);
-    }
-    Block_ = std::move(block);
-    Capacity_ = capacity;
-    Length_ = static_cast<std::uint32_t>(got);
-    ReadChecksum_ = sum.Value();
-    SectionsKey_ = std::string(driverKey);
-    if (scan) {
-        TextEnd_ = zeroAt.value_or(got);
-        TextEndKnown_ = true;
-        Sections_ = sections.Take();
-        SectionsKnown_ = true;
-    } else if (known->Length == Length_ && known->Checksum == ReadChecksum_ &&
-               known->Layout->TextEnd <= Length_) {
-        // The content the caller saw before, whose layout it knows.
-        TextEnd_ = known->Layout->TextEnd;
-        TextEndKnown_ = true;
-        Sections_ = known->Layout->Sections;
-        SectionsKnown_ = true;
-    }
+    text.resize(got);
+    Text_ = std::move(text);
 }
 
 void RegFile::DropText() noexcept {
-    Block_.reset();
-    Capacity_ = 0;
-    Length_ = 0;
+    Text_ = std::string();
+    AsRead_ = std::string();
     Edited_ = false;
-    Kept_ = std::string();
-    KeptFrom_ = 0;
-    KeptTo_ = 0;
-    TextEnd_ = 0;
-    TextEndKnown_ = false;
-    ZeroFree_ = 0;
-    SectionsKnown_ = false;
     Reading_.reset();
 }
 
@@ -256,307 +165,138 @@ void RegFile::Discard() noexcept {
 }
 
 std::size_t RegFile::TextEnd() const {
-    if (!TextEndKnown_) {
-        const char* block = Block();
-        const void* zero = std::memchr(block + ZeroFree_, '\0', Length_ - ZeroFree_);
-        TextEnd_ = zero != nullptr
-                       ? static_cast<std::size_t>(static_cast<const char*>(zero) - block)
-                       : Length_;
-        TextEndKnown_ = true;
-    }
-    return TextEnd_;
+    return std::min(Text_.find('\0'), Text_.size());
 }
 
 const ImportReading& RegFile::Reading() const {
-    if (!Reading_)
-        Reading_ = ImportReading::Read(std::string_view(Block(), Length_), DriverKey_);
+    if (!Reading_) {
+        Reading_ = ImportReading::Read(Text_, DriverKey_);
+    }
     return *Reading_;
 }
 
 void RegFile::ReplaceText(std::string_view text, std::optional<ImportReading> reading) {
-    const std::string_view held(Block(), Length_);
+    const std::string_view held(Text_);
     const std::size_t shorter = std::min(held.size(), text.size());
     std::size_t head = 0;
-    while (head < shorter && held[head] == text[head])
+    while (head < shorter && held[head] == text[head]) {
         ++head;
+    }
     std::size_t tail = 0;
-    while (tail < shorter - head && held[held.size() - 1 - tail] == text[text.size() - 1 - tail])
+    while (tail < shorter - head && held[held.size() - 1 - tail] == text[text.size() - 1 - tail]) {
         ++tail;
+    }
     Splice(head, held.size() - tail, text.substr(head, text.size() - tail - head));
-    Reading_ = std::move(reading);
+    if (reading) {
+        Reading_ = std::move(reading);
+    }
 }
 
 void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes) {
-    const std::size_t removed = end - start;
-    if (removed == bytes.size() &&
-        (bytes.empty() || std::memcmp(Block() + start, bytes.data(), bytes.size()) == 0)) {
+    if (Text_.compare(start, end - start, bytes) == 0) {
         return;
     }
-    const std::size_t length = Length_ - removed + bytes.size();
-    // The span the splices have touched grows to take this one. The bytes it takes in are
-    // still those as read (outside the span Block holds them), so they join the kept ones
-    // before the block changes.
-    const std::size_t keepFrom = Edited_ ? std::min(KeptFrom_, start) : start;
-    const std::size_t keepTo = Edited_ ? std::max(KeptTo_, end) : end;
-    const std::size_t ahead = Edited_ ? KeptFrom_ - keepFrom : 0;
-    const std::size_t behind = Edited_ ? keepTo - KeptTo_ : removed;
-
-    // Memory first, so that running out of it leaves the text and its bookkeeping as they
-    // were. A text outgrowing its buffer moves to one an eighth larger, so that a Save
-    // appending many templates moves it a few times only.
-    std::unique_ptr<char[]> moved;
-    std::size_t capacity = Capacity_;
-    if (length + 1 > Capacity_) {
-        capacity = length + 1 + length / 8 + 4096;
-        moved = std::make_unique_for_overwrite<char[]>(capacity);
+    // Memory first, so that running out of it leaves the text as it was.
+    std::string edited;
+    edited.reserve(Text_.size() - (end - start) + bytes.size());
+    edited.append(Text_, 0, start);
+    edited.append(bytes);
+    edited.append(Text_, end);
+    if (!Edited_) {
+        AsRead_ = std::move(Text_);
+        Edited_ = true;
     }
-    if (const std::size_t kept = Kept_.size() + ahead + behind; kept > Kept_.capacity()) {
-        Kept_.reserve(std::max(kept, 2 * Kept_.capacity()));
-    }
-
-    TrackSection(start, end, bytes);
-    TrackTextEnd(start, end, bytes);
-    const char* old = Block();
-    Kept_.insert(0, old + keepFrom, ahead);
-    Kept_.append(old + keepTo - behind, behind);
-    if (moved) {
-        std::memcpy(moved.get(), old, start);
-        if (!bytes.empty()) {
-            std::memcpy(moved.get() + start, bytes.data(), bytes.size());
-        }
-        std::memcpy(moved.get() + start + bytes.size(), old + end, Length_ - end + 1);
-        Block_ = std::move(moved);
-        Capacity_ = capacity;
-    } else {
-        char* block = Block_.get();
-        std::memmove(block + start + bytes.size(), block + end, Length_ - end + 1);
-        if (!bytes.empty()) {
-            std::memcpy(block + start, bytes.data(), bytes.size());
-        }
-    }
-    Edited_ = true;
+    Text_ = std::move(edited);
     Reading_.reset();
-    KeptFrom_ = keepFrom;
-    KeptTo_ = keepTo - removed + bytes.size();
-    Length_ = static_cast<std::uint32_t>(length);
 }
 
-void RegFile::TrackTextEnd(std::size_t start, std::size_t end, std::string_view bytes) {
-    const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size());
-    const std::size_t zeroAt =
-        zero != nullptr
-            ? start + static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data())
-            : 0;
-    if (TextEndKnown_) {
-        if (start > TextEnd_) {
-            return; // behind the text: the text is untouched
-        }
-        if (zero != nullptr) {
-            TextEnd_ = zeroAt;
-        } else if (end <= TextEnd_) {
-            TextEnd_ = TextEnd_ - (end - start) + bytes.size();
-        } else {
-            // The zero byte that ended the text is gone; the next one is found when needed.
-            TextEndKnown_ = false;
-            ZeroFree_ = start + bytes.size();
-        }
-        return;
-    }
-    if (zero != nullptr && start <= ZeroFree_) {
-        TextEnd_ = zeroAt;
-        TextEndKnown_ = true;
-    } else if (zero == nullptr && end <= ZeroFree_) {
-        ZeroFree_ = ZeroFree_ - (end - start) + bytes.size();
-    } else {
-        ZeroFree_ = std::min(ZeroFree_, start);
+void RegFile::InsertLines(std::size_t at, std::string_view bytes) {
+    // A hex list that the text's end cut short would take the lines for its bytes: its
+    // "\" goes first, which leaves the list's bytes as the import read them.
+    const std::optional<std::size_t> carry = Reading().CarriedPastEnd();
+    std::string lines(HeaderLineEndAhead(Reading(), Text_, at));
+    lines += bytes;
+    Splice(at, at, lines);
+    if (carry && *carry < at) {
+        Splice(*carry, *carry + 1, {});
     }
 }
 
-void RegFile::TrackSection(std::size_t start, std::size_t end, std::string_view bytes) {
-    // A splice that removes and brings no "[", no zero byte and no "\" (which could make a
-    // line carry on into the next), on lines holding no "[", leaves every key line as it
-    // was: the sections behind it move by the change in length. Anything else is searched
-    // for again.
-    if (!SectionsKnown_) {
-        return;
+int RegFile::TemplateKeyOf(std::string_view driverKey, int index) const {
+    if (index < 0 || index >= kTemplateCount) {
+        return -1;
     }
-    const std::string_view removed(Block() + start, end - start);
-    const auto risky = [](std::string_view part) {
-        return ContainsByte(part, '[') || ContainsByte(part, '\0') || ContainsByte(part, '\\');
-    };
-    const std::string_view text(Block(), Length_);
-    const std::size_t lineStart = FindLineStart(text, start);
-    const std::size_t lineEnd = FindLineEnd(text, end);
-    if (risky(removed) || risky(bytes) ||
-        ContainsByte(text.substr(lineStart, start - lineStart), '[') ||
-        ContainsByte(text.substr(end, lineEnd - end), '[')) {
-        SectionsKnown_ = false;
-        return;
-    }
-    const auto shift = [&](std::size_t& offset) {
-        if (offset >= end) {
-            offset = offset - (end - start) + bytes.size();
-        }
-    };
-    for (Section& section : Sections_) {
-        shift(section.Start);
-        shift(section.End);
-        // Bytes put right at the start of a body belong to it.
-        if (section.BodyStart > start) {
-            shift(section.BodyStart);
-        }
-    }
+    return Reading().FindKey(ImportReading::TemplateKeyPath(KeyText(driverKey), index));
 }
 
-std::optional<TextLayout> RegFile::KnownLayout() const {
-    if (!SectionsKnown_ || SectionsKey_ != DriverKey_ || !TextEndKnown_) {
-        return std::nullopt;
+const KeySection* RegFile::LastSectionOf(std::string_view driverKey, int index) const {
+    const int key = TemplateKeyOf(driverKey, index);
+    if (key < 0) {
+        return nullptr;
     }
-    return TextLayout{TextEnd_, Sections_};
+    const std::vector<KeySection>& sections =
+        Reading().Keys()[static_cast<std::size_t>(key)].Sections;
+    return sections.empty() ? nullptr : &sections.back();
 }
 
-const std::vector<RegFile::Section>& RegFile::Sections(std::string_view driverKey) const {
-    driverKey = driverKey.substr(0, driverKey.find('\0'));
-    if (SectionsKnown_ && SectionsKey_ == driverKey) {
-        return Sections_;
+const ImportedValue* RegFile::FindValue(std::string_view driverKey, int index,
+                                        const char* name) const {
+    if (name == nullptr || *name == '\0') {
+        return nullptr; // the default value is no named value
     }
-    SectionsKey_ = std::string(driverKey);
-    Sections_ = FindTemplateSections(Text(), driverKey);
-    SectionsKnown_ = true;
-    return Sections_;
-}
-
-const RegFile::Section* RegFile::LastSection(std::string_view driverKey, int index) const {
-    const std::vector<Section>& sections = Sections(driverKey);
-    for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-        if (it->Index == index) {
-            return &*it;
-        }
-    }
-    return nullptr;
-}
-
-RegFile::Occurrence RegFile::FindValue(std::string_view driverKey, int index,
-                                       std::string_view name) const {
-    Occurrence found;
-    FindValues(driverKey, index, &name, 1, &found);
-    return found;
-}
-
-void RegFile::FindValues(std::string_view driverKey, int index, const std::string_view* names,
-                         std::size_t count, Occurrence* found, bool withBytes) const {
-    // Per name, the last line the import keeps and the last one it refuses.
-    FewOrMany<Occurrence> refused(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        found[i] = Occurrence{};
-    }
-    VisitValueLines(Text(), Sections(driverKey), index, names, count, withBytes,
-                    [&](std::size_t named, ValueExtent& extent) {
-                        if (named == count) {
-                            return;
-                        }
-                        Occurrence& slot = extent.Valid ? found[named] : refused[named];
-                        slot.Found = true;
-                        slot.Value = std::move(extent);
-                    });
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!found[i].Found) {
-            found[i] = std::move(refused[i]);
-        }
-    }
-}
-
-FewOrMany<RegFile::Occurrence> RegFile::FindListValues(std::string_view driverKey, int index,
-                                                       const RegValueSpec* list,
-                                                       bool withBytes) const {
-    std::size_t count = 0;
-    while (list[count].Name != nullptr) {
-        ++count;
-    }
-    FewOrMany<std::string_view> names(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        names[i] = list[i].Name;
-    }
-    FewOrMany<Occurrence> found(count);
-    FindValues(driverKey, index, names.data(), count, found.data(), withBytes);
-    return found;
-}
-
-int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
-    if (name == nullptr) {
-        return 0;
-    }
-    int count = 0;
-    const std::string_view nameText(name);
-    VisitValueLines(Text(), Sections(driverKey), index, &nameText, 1, false,
-                    [&](std::size_t named, const ValueExtent&) { count += named == 0 ? 1 : 0; });
-    return count;
-}
-
-std::size_t RegFile::EndOfSectionLines(const Section& section) const {
-    if (section.End >= TextEnd()) {
-        return section.End;
-    }
-    // Ahead of the next key line, blanks ahead of its "[" included.
-    std::size_t at = section.End;
-    while (at > section.BodyStart && IsBlank(Block()[at - 1])) {
-        --at;
-    }
-    return at;
+    return Reading().FindValue(TemplateKeyOf(driverKey, index), name);
 }
 
 int RegFile::ListTemplates(std::uint16_t& mask) const {
-    mask = 0;
-    for (const Section& section : Sections(DriverKey_)) {
-        mask = static_cast<std::uint16_t>(mask | (1u << section.Index));
-    }
+    mask = Reading().Templates();
     return 0;
 }
 
 int RegFile::SectionExists(int index, std::string_view driverKey) const {
-    return LastSection(driverKey, index) != nullptr ? 1 : 0;
+    return TemplateKeyOf(driverKey, index) >= 0 ? 1 : 0;
 }
 
 int RegFile::SectionCount(int index, std::string_view driverKey) const {
-    int count = 0;
-    for (const Section& section : Sections(driverKey)) {
-        count += section.Index == index ? 1 : 0;
-    }
-    return count;
+    const int key = TemplateKeyOf(driverKey, index);
+    return key < 0
+               ? 0
+               : static_cast<int>(Reading().Keys()[static_cast<std::size_t>(key)].Sections.size());
+}
+
+int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char* name) const {
+    const ImportedValue* value = FindValue(driverKey, index, name);
+    return value != nullptr ? static_cast<int>(value->Sets) : 0;
 }
 
 int RegFile::LocateSection(std::string_view driverKey, int index, std::uint32_t& start,
                            std::uint32_t& end) const {
-    const Section* section = LastSection(driverKey, index);
-    start = static_cast<std::uint32_t>(section != nullptr ? section->Start : Length_);
-    end = static_cast<std::uint32_t>(section != nullptr ? section->End : Length_);
+    const KeySection* section = LastSectionOf(driverKey, index);
+    start = static_cast<std::uint32_t>(section != nullptr ? section->Bracket : Text_.size());
+    end = static_cast<std::uint32_t>(section != nullptr ? section->End : Text_.size());
     return 0;
 }
 
 int RegFile::AppendSection(int index) {
-    std::string bytes = " \r\n";
-    bytes += SectionPrefix_;
-    bytes += std::to_string(index);
-    bytes += "] \r\n";
-    // At the end of the text: behind a zero byte no scan would ever find the section again.
-    const std::size_t textEnd = TextEnd();
-    Splice(textEnd, textEnd, bytes);
-    // A text that ends in a hex list carried on by "\" would take the header for the
-    // list's bytes: that "\" goes, which leaves the list's bytes as the import read them.
-    if (std::optional<std::size_t> backslash = CarryingBackslash(Text(), textEnd + 3)) {
-        Splice(*backslash, *backslash + 1, {});
-    }
+    InsertLines(TextEnd(), AppendedSection(DriverKey_, index, {}));
     LastIndex_ = -1;
     return 0;
 }
 
 int RegFile::DeleteSection(int index, std::string_view driverKey) {
-    // Last to first, so that the offsets of the earlier ones stay true.
-    std::vector<Section> sections = Sections(driverKey);
-    for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-        if (it->Index == index) {
-            Splice(it->Start, it->End, {});
-        }
+    if (index < 0 || index >= kTemplateCount) {
+        return 0;
+    }
+    std::vector<TextEdit> edits;
+    DeleteKeyEdits(Reading(), ImportReading::TemplateKeyPath(KeyText(driverKey), index), index,
+                   edits);
+    if (edits.empty()) {
+        return 0;
+    }
+    FindOverlap(edits);
+    try {
+        ReplaceText(ApplyEdits(Text_, edits));
+    } catch (const std::bad_alloc&) {
+        return 1;
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "regfile/RegValueSpec.h"
+#include "regfile/TextEdits.h"
 #include "regfile/ValueLines.h"
 
 namespace templates {
@@ -25,13 +26,9 @@ std::string TemplateName(int index) {
     return "Template" + std::to_string(index);
 }
 
-std::string HeaderLine(std::string_view driverKey, int index) {
-    return "[" + ImportReading::TemplateKeyPath(driverKey, index) + "]";
-}
-
 // A header line up to the template's number, in lower case.
 std::string LowerHeaderPrefix(std::string_view driverKey) {
-    std::string prefix = HeaderLine(driverKey, 0);
+    std::string prefix = regfile::SectionHeaderLine(driverKey, 0);
     prefix.resize(prefix.size() - 2);
     return regfile::LowerCase(prefix);
 }
@@ -58,73 +55,8 @@ std::optional<std::string> ValueLineOf(const TemplateRecord& record, int v) {
                                      v == 1 ? record.TriggerMode : record.LatchData, 8);
 }
 
-// A replacement of [Start, End) of the old text by Text.
-struct Edit {
-    std::size_t Start = 0;
-    std::size_t End = 0;
-    std::string Text;
-    int Template = -1;
-};
-
-bool IsBelow(const std::string& lowerPath, const std::string& lowerKey) {
-    return lowerPath == lowerKey || (lowerPath.size() > lowerKey.size() &&
-                                     lowerPath.compare(0, lowerKey.size(), lowerKey) == 0 &&
-                                     lowerPath[lowerKey.size()] == '\\');
-}
-
-// Removes every section of template `index`'s key and of the keys below it.
-void DeleteTemplateEdits(const ImportReading& reading, int index, std::vector<Edit>& edits) {
-    const std::string key =
-        regfile::LowerCase(ImportReading::TemplateKeyPath(reading.DriverKey(), index));
-    for (const regfile::ImportedKey& k : reading.Keys()) {
-        if (!k.Alive || !IsBelow(regfile::LowerCase(k.Path), key))
-            continue;
-        for (const regfile::KeySection& section : k.Sections)
-            edits.push_back({section.Bracket, section.End, {}, index});
-    }
-}
-
-// The value's lines replaced by `line`, which keeps the old last line's own line end (a file
-// of CR or LF line ends gets no CR LF). A comment behind the data on that line stays, on a
-// line of its own with the byte ahead of it.
-Edit ReplaceValueEdit(std::string_view text, const regfile::ValueSource& source, std::string line,
-                      int index) {
-    if (source.End > source.ContentEnd) {
-        line.resize(line.size() - 2);
-        line.append(text.substr(source.ContentEnd, source.End - source.ContentEnd));
-    }
-    if (source.Comment < source.ContentEnd && source.Comment > source.LastLineStart)
-        line.append(text.substr(source.Comment - 1, source.End - (source.Comment - 1)));
-    return {source.Quote, source.End, std::move(line), index};
-}
-
-// The text appended for a new section: a blank and CR LF, the header, a blank and CR LF,
-// then each value line behind a lone LF.
-std::string AppendedSection(std::string_view driverKey, int index, const std::string& lines) {
-    return " \r\n" + HeaderLine(driverKey, index) + " \r\n" + lines;
-}
-
-std::size_t FindOverlap(std::vector<Edit>& edits) {
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const Edit& a, const Edit& b) { return a.Start < b.Start; });
-    for (std::size_t i = 1; i < edits.size(); ++i) {
-        if (edits[i].Start < edits[i - 1].End)
-            return i;
-    }
-    return 0;
-}
-
-std::string Apply(std::string_view text, const std::vector<Edit>& edits) {
-    std::string out;
-    std::size_t at = 0;
-    for (const Edit& edit : edits) {
-        out.append(text.substr(at, edit.Start - at));
-        out += edit.Text;
-        at = edit.End;
-    }
-    out.append(text.substr(at));
-    return out;
-}
+using Edit = regfile::TextEdit;
+using regfile::IsKeyOrBelow;
 
 // The switch ID a template has in a reading, as the window reads it.
 int SwitchIdIn(const ImportReading& reading, int index) {
@@ -209,7 +141,8 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
     std::vector<Edit> edits;
     for (int i = 0; i < kTemplateCount; ++i) {
         if (request.Deletes & Bit(i))
-            DeleteTemplateEdits(reading, i, edits);
+            regfile::DeleteKeyEdits(reading, ImportReading::TemplateKeyPath(driverKey, i), i,
+                                    edits);
     }
     std::string appended;
     for (int i = 0; i < kTemplateCount; ++i) {
@@ -232,7 +165,8 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
                 return composed;
             }
             if (const ImportedValue* value = reading.FindValue(key, kValueNames[v]))
-                edits.push_back(ReplaceValueEdit(before, value->Source, std::move(*line), i));
+                edits.push_back(
+                    regfile::ReplaceValueEdit(before, value->Source, std::move(*line), i));
             else
                 missing += "\n" + *line;
         }
@@ -242,7 +176,7 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
         if (const regfile::KeySection* section = reading.LastSection(i))
             edits.push_back({section->EndLine, section->EndLine, std::move(missing), i});
         else
-            appended += AppendedSection(driverKey, i, missing);
+            appended += regfile::AppendedSection(driverKey, i, missing);
     }
     for (const int i : request.Adds) {
         if (i < 0 || i >= kTemplateCount)
@@ -261,9 +195,9 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
             }
             lines += "\n" + *line;
         }
-        appended += AppendedSection(driverKey, i, lines);
+        appended += regfile::AppendedSection(driverKey, i, lines);
     }
-    if (const std::size_t overlap = FindOverlap(edits); overlap != 0) {
+    if (const std::size_t overlap = regfile::FindOverlap(edits); overlap != 0) {
         composed.Refusal = TemplateName(edits[overlap].Template) + "'s lines on line " +
                            std::to_string(reading.LineOf(edits[overlap].Start)) +
                            " overlap another template's.";
@@ -273,9 +207,12 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
         // An empty file gets the header that makes the import read it.
         if (before.empty())
             appended = "REGEDIT4\r\n" + appended.substr(3);
+        // A header that ends the file gets its line end: with a blank behind it, it would
+        // be none.
+        appended.insert(0, regfile::HeaderLineEndAhead(reading, before, before.size()));
         edits.push_back({before.size(), before.size(), std::move(appended), -1});
     }
-    composed.Text = Apply(before, edits);
+    composed.Text = regfile::ApplyEdits(before, edits);
     return composed;
 }
 
@@ -290,7 +227,7 @@ regfile::Registry IntendedRegistry(const ImportReading& before, const TemplateRe
         if (!(request.Deletes & Bit(i)))
             continue;
         const std::string key = regfile::LowerCase(ImportReading::TemplateKeyPath(driverKey, i));
-        std::erase_if(registry, [&](const auto& entry) { return IsBelow(entry.first, key); });
+        std::erase_if(registry, [&](const auto& entry) { return IsKeyOrBelow(entry.first, key); });
     }
     auto keyOf = [&](int index) -> regfile::RegistryKey& {
         const std::string path = ImportReading::TemplateKeyPath(driverKey, index);
@@ -339,7 +276,7 @@ void AllowEmptyAncestorsGone(regfile::Registry& intended, const regfile::Registr
                 break;
             const bool below =
                 std::any_of(intended.begin(), intended.end(), [&](const auto& entry) {
-                    return entry.first != path && IsBelow(entry.first, path);
+                    return entry.first != path && IsKeyOrBelow(entry.first, path);
                 });
             if (below)
                 break;

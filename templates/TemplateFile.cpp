@@ -22,10 +22,10 @@ std::uint16_t Bit(int index) {
 // Opens the file, retrying for up to `busyWait` while another opener holds it.
 // A task that only reads opens the file for reading, so that a read-only file is read too.
 int OpenWaiting(RegFile& file, std::string_view path, std::chrono::milliseconds busyWait,
-                const RegFile::KnownContent* known, platform::FileAccess access) {
+                platform::FileAccess access) {
     const auto deadline = std::chrono::steady_clock::now() + busyWait;
     for (;;) {
-        const int code = file.Open(path, kModelText, known, access);
+        const int code = file.Open(path, kModelText, access);
         if (code == 0 || !platform::IsFileInUse(file.FileError()) ||
             std::chrono::steady_clock::now() >= deadline)
             return code;
@@ -62,7 +62,7 @@ TemplateFileContent ContentOfReading(const regfile::ImportReading& reading, std:
 FileIdentity IdentityOnDisk(std::string_view path) {
     try {
         RegFile file;
-        if (file.Open(path, kModelText, nullptr, platform::FileAccess::Read) != 0)
+        if (file.Open(path, kModelText, platform::FileAccess::Read) != 0)
             return {};
         const FileIdentity identity = IdentityOf(HeldText(file));
         file.Close();
@@ -89,7 +89,7 @@ LoadResult LoadTemplateFile(std::string_view path, std::chrono::milliseconds bus
         result.Content.Records[i] = TemplateRecord{kRecordTag, i, {}, {}};
     try {
         RegFile file;
-        const int opened = OpenWaiting(file, path, busyWait, nullptr, platform::FileAccess::Read);
+        const int opened = OpenWaiting(file, path, busyWait, platform::FileAccess::Read);
         result.Notice = file.Notice();
         if (opened != 0) {
             result.Error = file.FileError();
@@ -121,7 +121,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
         RegFile file;
         const auto access =
             preview != nullptr ? platform::FileAccess::Read : platform::FileAccess::ReadWrite;
-        if (OpenWaiting(file, path, busyWait, nullptr, access) != 0) {
+        if (OpenWaiting(file, path, busyWait, access) != 0) {
             result.Failure = SaveFailure::File;
             result.Error = file.FileError();
             return result;

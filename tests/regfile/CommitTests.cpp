@@ -122,7 +122,7 @@ TEST_F(CommitTest, ReloadAndDestructionDropEdits) {
         OpenEditor(editor);
         editor.DeleteSection(2, kKey);
         editor.Reload();
-        EXPECT_EQ(std::string(editor.Block()), kSection2);
+        EXPECT_EQ(Held(editor), kSection2);
         EXPECT_EQ(editor.LastIndex(), -1);
         editor.DeleteSection(2, kKey);
     }
@@ -231,11 +231,13 @@ protected:
     void Prepare(const Task& task) {
         task_ = &task;
         before_ = TaskFile();
+        if (NeedsRegHeader(before_))
+            before_.insert(0, kRegHeader);
         Write(before_);
         RegFile editor;
         OpenEditor(editor);
         task.Edit(editor);
-        after_ = editor.Block();
+        after_ = Held(editor);
     }
     void RunTask(const std::function<bool(FileCall, std::string_view)>& killAt) {
         RunKilled(
@@ -261,7 +263,7 @@ protected:
     std::string OpenAgain() {
         RegFile editor;
         EXPECT_EQ(editor.Open(path_, kModel), 0);
-        std::string seen = editor.Block();
+        std::string seen = Held(editor);
         editor.Close();
         EXPECT_FALSE(Exists(journal_));
         return seen;
@@ -470,7 +472,7 @@ TEST_F(KilledCommitTest, EditedFileIsLeftAsItIsAndTheJournalSetAside) {
             Write(edited);
             RegFile editor;
             OpenEditor(editor);
-            EXPECT_EQ(std::string(editor.Block(), editor.Length()), edited);
+            EXPECT_EQ(Held(editor), edited);
             editor.Close();
             EXPECT_EQ(Read(), edited);
             EXPECT_FALSE(Exists(journal_));
@@ -528,7 +530,7 @@ TEST_F(CommitTest, ForeignEntryAtTheJournalNameIsNeverTouched) {
         {
             RegFile editor;
             OpenEditor(editor);
-            EXPECT_EQ(std::string(editor.Block()), kSection2);
+            EXPECT_EQ(Held(editor), kSection2);
             EXPECT_TRUE(editor.Notice().empty());
             editor.DeleteSection(2, kKey);
             try {

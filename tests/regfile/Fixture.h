@@ -63,17 +63,35 @@ struct TemplateValues {
 inline constexpr std::string_view kModel = "PCI3916";
 inline constexpr std::string_view kKey = "VKR3916S";
 
+// The header line the import needs ahead of a fixture text.
+inline constexpr std::string_view kRegHeader = "REGEDIT4\r\n";
+// Whether a fixture text needs it: a text of single-byte lines that does not start with a
+// registry header (an empty file stays empty).
+bool NeedsRegHeader(std::string_view bytes);
+
 // A registration file in a temporary folder, opened through a fresh editor per task.
+// A fixture text without a registry header is written behind kRegHeader, which Read and
+// Held take off again.
 class RegFileTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void Write(std::string_view bytes) const { WriteBytes(path_, bytes); }
-    std::string Read() const { return ReadBytes(path_); }
+    void Write(std::string_view bytes);
+    std::string Read() const { return WithoutAddedHeader(ReadBytes(path_)); }
+    // The editor's held text.
+    std::string Held(const RegFile& editor) const {
+        return WithoutAddedHeader(std::string(editor.Block(), editor.Length()));
+    }
+    // Where the fixture text starts in the file.
+    std::size_t Shift() const { return headerAdded_ ? kRegHeader.size() : 0; }
     // Opens the file, asserting success.
     void OpenEditor(RegFile& editor) const;
 
     TempFolder folder_;
     std::string path_;
+
+private:
+    std::string WithoutAddedHeader(std::string bytes) const;
+    bool headerAdded_ = false;
 };
 
 } // namespace regfile::test

@@ -6,8 +6,8 @@
 
 #include "Fixture.h"
 #include "platform/File.h"
-#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
+#include "platform/FileSeam.h"
 
 namespace regfile::test {
 namespace {
@@ -134,11 +134,17 @@ TEST_F(ImportRulesTest, TheLastOccurrenceIsReadAndReplaced) {
     EXPECT_EQ(Edit(refused, [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 7); }),
               AppendedHeader(2) + "\"SwitchID\"=dword:7\r\n\"SwitchID\"=dword:0x5\r\n");
 
-    // A deletion ("-") is the last word: nothing to read, and the write replaces it.
+    // A deletion ("-") is the last word: nothing to read, and the write adds the value
+    // behind it, at the end of the section.
     const std::string deleted = AppendedHeader(2) + "\"SwitchID\"=dword:1\r\n\"SwitchID\"=-\r\n";
     EXPECT_EQ(ReadDword(deleted), -1);
-    EXPECT_EQ(Edit(deleted, [](RegFile& editor) { WriteDword(editor, 2, "SwitchID", 7); }),
-              AppendedHeader(2) + "\"SwitchID\"=dword:1\r\n\"SwitchID\"=dword:7\r\n");
+    EXPECT_EQ(Edit(deleted,
+                   [](RegFile& editor) {
+                       EXPECT_EQ(editor.ValueOccurrences(kKey, 2, "SwitchID"), 0);
+                       WriteDword(editor, 2, "SwitchID", 7);
+                       EXPECT_EQ(editor.ValueOccurrences(kKey, 2, "SwitchID"), 1);
+                   }),
+              deleted + "\n\"SwitchID\"=dword:7\r\n");
 }
 
 TEST_F(ImportRulesTest, LineEndsAndUnchangedValues) {
@@ -165,13 +171,14 @@ TEST_F(ImportRulesTest, LineEndsAndUnchangedValues) {
     EXPECT_EQ(after, " \n" + Header(2) + " \n\"SwitchID\"=dword:4\n" +
                          "\"TriggerMode\"=hex:00,04\n ;edge\n  \"LatchData\"=hex:01\n");
 
-    // A ";" inside a string is no comment; one right behind a dword keeps itself alone.
+    // A ";" inside a string is no comment; one right behind a dword stays with the byte
+    // ahead of it, as a line the import ignores.
     after = Edit(AppendedHeader(2) + "\"S\"=\"a;b\"\r\n\"SwitchID\"=dword:3;old\r\n",
                  [](RegFile& editor) {
                      editor.WriteValue(kKey, 2, "S", REG_SZ, "c", 2);
                      WriteDword(editor, 2, "SwitchID", 4);
                  });
-    EXPECT_EQ(after, AppendedHeader(2) + "\"S\"=\"c\"\r\n\"SwitchID\"=dword:4\r\n;old\r\n");
+    EXPECT_EQ(after, AppendedHeader(2) + "\"S\"=\"c\"\r\n\"SwitchID\"=dword:4\r\n3;old\r\n");
 }
 
 TEST_F(ImportRulesTest, Utf16TextIsRefusedAtOpen) {

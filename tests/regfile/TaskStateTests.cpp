@@ -1,6 +1,5 @@
-// What one editor keeps between its calls within a task (the located section, the text
-// end, the bytes as read that its edits replaced), checked against what a fresh editor
-// finds in the file the task leaves.
+// What one editor holds between its calls within a task (the edited text, its reading, the
+// text as read), checked against what a fresh editor finds in the file the task leaves.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,9 +78,9 @@ protected:
     }
 };
 
-const std::string kTwoSections = AppendedHeader(2) + "\n\"SwitchID\"=dword:a\r\n" +
-                                 "\n\"LatchData\"=hex:01,00\r\n" + AppendedHeader(3) +
-                                 "\n\"SwitchID\"=dword:b\r\n";
+const std::string kTwoSections = std::string(kRegHeader) + AppendedHeader(2) +
+                                 "\n\"SwitchID\"=dword:a\r\n" + "\n\"LatchData\"=hex:01,00\r\n" +
+                                 AppendedHeader(3) + "\n\"SwitchID\"=dword:b\r\n";
 
 TEST_F(TaskStateTest, EditsInsideASectionMoveItsEndAsASearchWould) {
     Write(kTwoSections);
@@ -93,7 +92,7 @@ TEST_F(TaskStateTest, EditsInsideASectionMoveItsEndAsASearchWould) {
     EXPECT_EQ(WriteText(editor, 2, "LatchData", "x"), 0);    // shorter line
     const Span kept = SpanOf(editor, 2);
     EXPECT_EQ(kept.Start, before.Start);
-    const std::string edited(editor.Block(), editor.Length());
+    const std::string edited = Held(editor);
     editor.Close();
     ASSERT_EQ(Read(), edited);
     EXPECT_EQ(kept, FreshSpan(2));
@@ -108,7 +107,7 @@ TEST_F(TaskStateTest, ABracketWrittenIntoAValueIsContent) {
     EXPECT_EQ(WriteText(editor, 2, "Note", "see [notes]"), 0);
     EXPECT_EQ(WriteDword(editor, 2, "After", 1), 0);
     const Span kept = SpanOf(editor, 2);
-    const std::string edited(editor.Block(), editor.Length());
+    const std::string edited = Held(editor);
     EXPECT_EQ(edited.substr(kept.End, Header(3).size()), Header(3));
     EXPECT_LT(edited.find("[notes]"), edited.find("\"After\""));
     editor.Close();
@@ -130,7 +129,7 @@ TEST_F(TaskStateTest, TheRestOfAHeaderLineIsIgnored) {
     EXPECT_EQ(editor.SectionExists(2, kKey), 1);
     editor.Close();
     EXPECT_EQ(Read(), Header(2) + "\"S\"=\"old\"\r\n\"SwitchID\"=dword:1\r\n\n\"S\"=\"a;b\"\r\n");
-    EXPECT_EQ(FreshSpan(2).End, Read().size());
+    EXPECT_EQ(FreshSpan(2).End, Shift() + Read().size());
 }
 
 TEST_F(TaskStateTest, DeletingAndAppendingFindTheSectionAgain) {
@@ -162,7 +161,7 @@ TEST_F(TaskStateTest, AZeroByteEndsTheSectionAheadOfIt) {
     // Section 2 ends at the zero byte: a value it lacks goes ahead of that byte.
     EXPECT_EQ(SpanOf(second, 2).End, withZero.find('\0'));
     EXPECT_EQ(WriteDword(second, 2, "Extra", 9), 0);
-    const std::string edited(second.Block(), second.Length());
+    const std::string edited = Held(second);
     EXPECT_LT(edited.find("\"Extra\""), edited.find('\0'));
     EXPECT_EQ(edited.substr(edited.find('\0') + 1), withZero.substr(withZero.find('\0') + 1));
     second.Close();
@@ -176,10 +175,10 @@ TEST_F(TaskStateTest, AChangeUndoneWithinTheTaskWritesNothing) {
     OpenEditor(editor);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0x55555), 0);
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0x1234), 0);
-    EXPECT_NE(std::string(editor.Block(), editor.Length()), kTwoSections);
+    EXPECT_NE(Held(editor), kTwoSections);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0xa), 0);
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0xb), 0);
-    ASSERT_EQ(std::string(editor.Block(), editor.Length()), kTwoSections);
+    ASSERT_EQ(Held(editor), kTwoSections);
     editor.Close();
     for (FileCall call : counter.Calls()) {
         EXPECT_NE(call, FileCall::Write);
@@ -206,7 +205,7 @@ TEST_F(TaskStateTest, EditsFarApartWriteFromTheFirstToTheLastChangedByte) {
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x8), 0);
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x9), 0);
     EXPECT_EQ(WriteDword(editor, 2, "SwitchID", 0xe), 0);
-    const std::string after(editor.Block(), editor.Length());
+    const std::string after = Held(editor);
     ASSERT_EQ(after.size(), before.size());
     editor.Close();
     EXPECT_EQ(Read(), after);
@@ -223,7 +222,7 @@ TEST_F(TaskStateTest, ALengthChangeWritesFromTheFirstChangedByteToTheEnd) {
     OpenEditor(editor);
     EXPECT_EQ(WriteDword(editor, 9, "SwitchID", 0x99), 0); // one byte longer, near the end
     EXPECT_EQ(WriteDword(editor, 3, "SwitchID", 0xc), 0);  // same length, ahead of it
-    const std::string after(editor.Block(), editor.Length());
+    const std::string after = Held(editor);
     editor.Close();
     EXPECT_EQ(Read(), after);
     const std::size_t first = kTwoSections.find("dword:b") + 6;
@@ -238,7 +237,7 @@ TEST_F(TaskStateTest, ReloadDropsTheEditsAndTheKeptSection) {
     EXPECT_EQ(editor.SectionExists(2, kKey), 0);
     editor.Reload();
     EXPECT_EQ(editor.SectionExists(2, kKey), 1);
-    EXPECT_EQ(std::string(editor.Block(), editor.Length()), kTwoSections);
+    EXPECT_EQ(Held(editor), kTwoSections);
     editor.Close();
     EXPECT_EQ(Read(), kTwoSections);
     EXPECT_FALSE(Exists(JournalPath(path_)));

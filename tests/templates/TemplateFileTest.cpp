@@ -241,6 +241,25 @@ TEST(TemplateFileSave, ASaveTheImportWouldReadOtherwiseIsRefused) {
     }
 }
 
+// A file that ends right behind its header line keeps its header: its line end goes ahead
+// of the appended template, which a blank behind the header would make no header.
+TEST(TemplateFileSave, AHeaderThatEndsTheFileGetsItsLineEnd) {
+    TemplateRecord records[templates::kTemplateCount];
+    Edited(records);
+    SaveRequest add;
+    add.Adds = {1};
+    for (const std::string header : {"REGEDIT4", "Windows Registry Editor Version 5.00"}) {
+        TempFolder folder;
+        const std::string path = folder.PathOf("PCI3916.reg");
+        WriteBytes(path, header);
+        const auto saved = SaveTemplateFile(path, records, add);
+        ASSERT_TRUE(saved.Ok) << saved.Refusal;
+        const std::string after = ReadBytes(path);
+        EXPECT_EQ(after.substr(0, header.size() + 5), header + "\r\n \r\n");
+        EXPECT_EQ(ContentOf(after).Records[1].SwitchId, records[1].SwitchId);
+    }
+}
+
 // Wrong edits planted into the text after a correct composition are caught by the proof.
 TEST(TemplateFileSave, TheProofCatchesPlantedWrongEdits) {
     const std::string before = kHead + Plain(0, 0) + Plain(1, 1);
