@@ -4,12 +4,19 @@
 
 namespace regfile {
 
+// Built by appending, not with chains of +: GCC 12 warns (-Wrestrict) about those when
+// optimising (the MinGW build).
 std::string SectionHeaderLine(std::string_view driverKey, int index) {
-    return "[" + ImportReading::TemplateKeyPath(driverKey, index) + "]";
+    std::string line = "[";
+    line += ImportReading::TemplateKeyPath(driverKey, index);
+    line += ']';
+    return line;
 }
 
 std::string AppendedSection(std::string_view driverKey, int index, std::string_view lines) {
-    std::string text = " \r\n" + SectionHeaderLine(driverKey, index) + " \r\n";
+    std::string text = " \r\n";
+    text += SectionHeaderLine(driverKey, index);
+    text += " \r\n";
     text += lines;
     return text;
 }
@@ -56,8 +63,11 @@ void DeleteKeyEdits(const ImportReading& reading, std::string_view path, int ind
 }
 
 std::size_t FindOverlap(std::vector<TextEdit>& edits) {
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const TextEdit& a, const TextEdit& b) { return a.Start < b.Start; });
+    // An insertion where a removed range starts (a value added at the end of a section
+    // whose next section goes) comes first: it is written ahead of that range, not into it.
+    std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
+        return a.Start < b.Start || (a.Start == b.Start && a.End == a.Start && b.End > b.Start);
+    });
     for (std::size_t i = 1; i < edits.size(); ++i) {
         if (edits[i].Start < edits[i - 1].End)
             return i;

@@ -345,10 +345,13 @@ std::string ProveSave(const ImportReading& before, std::string_view afterText,
             if (digits > 0 && digits != std::string_view::npos && rest[digits] == ']')
                 index = std::stoi(std::string(rest.substr(0, digits)));
         } else if (note.Kind == NoteKind::Swallowed || note.Kind == NoteKind::ValueRefused) {
-            // A value line of ours that the import takes otherwise.
+            // A value line of ours that the import takes otherwise. Compared piece by piece:
+            // GCC 12 warns (-Wrestrict) about "\"" + name + "\"=" when optimising.
             bool ours = false;
-            for (const char* name : kValueNames)
-                ours = ours || line.starts_with("\"" + std::string(name) + "\"=");
+            for (const std::string_view name : kValueNames)
+                ours = ours || (line.size() > name.size() + 2 && line[0] == '"' &&
+                                line.substr(1, name.size()) == name &&
+                                line.substr(1 + name.size(), 2) == "\"=");
             if (!ours)
                 continue;
         } else {
