@@ -121,14 +121,15 @@ public:
     // Every field of `object` is one of `known`; each of `required` is there.
     template <std::size_t N>
     void CheckFields(const std::string& place, const Json& object,
-                     const std::array<const char*, N>& known,
-                     std::span<const char* const> required) {
+                     const std::array<const char*, N>& known, std::span<const char* const> required,
+                     const char* unknownWhat = "field", const char* knownWhat = "fields") {
         for (const auto& [key, value] : object.items()) {
             bool isKnown = false;
             for (const char* name : known)
                 isKnown = isKnown || key == name;
             if (!isKnown)
-                Add(Member(place, key), "unknown field (the fields are " + Names(known) + ")");
+                Add(Member(place, key), std::string("unknown ") + unknownWhat + " (the " +
+                                            knownWhat + " are " + Names(known) + ")");
         }
         for (const char* name : required) {
             if (!object.contains(name))
@@ -161,7 +162,7 @@ public:
                                                         const char* on, const char* off) {
         if (!Expect(place, value, value.is_object(), "an object"))
             return std::nullopt;
-        CheckFields(place, value, kGroupNames, kGroupNames);
+        CheckFields(place, value, kGroupNames, kGroupNames, "group", "groups");
         std::array<bool, kGroupCount> groups{};
         bool ok = true;
         for (int g = 0; g < kGroupCount; ++g) {
@@ -329,8 +330,8 @@ DocumentReading ReadTemplateDocument(std::string_view text) {
         const Json& list = document["templates"];
         if (checker.Expect("templates", list, list.is_array(), "an array")) {
             if (list.size() > static_cast<std::size_t>(templates::kTemplateCount))
-                checker.Add("templates", std::to_string(list.size()) + " templates, and " +
-                                             templates::kTooManyTemplatesText);
+                checker.Add("templates", std::to_string(list.size()) +
+                                             " templates; the window supports up to 16");
             for (std::size_t i = 0; i < list.size(); ++i) {
                 if (auto one =
                         ReadTemplate(checker, "templates[" + std::to_string(i) + "]", list[i]))
