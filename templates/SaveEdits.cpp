@@ -105,8 +105,11 @@ std::string AppendedSection(std::string_view driverKey, int index, const std::st
 }
 
 std::size_t FindOverlap(std::vector<Edit>& edits) {
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const Edit& a, const Edit& b) { return a.Start < b.Start; });
+    // An insertion where a removed range starts (a value added at the end of a section
+    // whose next section goes) comes first: it is written ahead of that range, not into it.
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
+        return a.Start < b.Start || (a.Start == b.Start && a.End == a.Start && b.End > b.Start);
+    });
     for (std::size_t i = 1; i < edits.size(); ++i) {
         if (edits[i].Start < edits[i - 1].End)
             return i;
