@@ -26,7 +26,12 @@ std::string TemplateName(int index) {
 }
 
 std::string HeaderLine(std::string_view driverKey, int index) {
-    return "[" + ImportReading::TemplateKeyPath(driverKey, index) + "]";
+    // Appended, not "[" + path + "]": GCC 12 warns (-Wrestrict) about that form when
+    // optimising (the MinGW build).
+    std::string line = "[";
+    line += ImportReading::TemplateKeyPath(driverKey, index);
+    line += ']';
+    return line;
 }
 
 // A header line up to the template's number, in lower case.
@@ -412,9 +417,13 @@ std::string ProveSave(const ImportReading& before, std::string_view afterText,
                 index = std::stoi(std::string(rest.substr(0, digits)));
         } else if (note.Kind == NoteKind::Swallowed || note.Kind == NoteKind::ValueRefused) {
             // A value line of ours that the import takes otherwise.
+            // Compared piece by piece, not with "\"" + name + "\"=": GCC 12 warns (-Wrestrict)
+            // about that form when optimising (the MinGW build).
             bool ours = false;
-            for (const char* name : kValueNames)
-                ours = ours || line.starts_with("\"" + std::string(name) + "\"=");
+            for (const std::string_view name : kValueNames)
+                ours = ours || (line.size() > name.size() + 2 && line[0] == '"' &&
+                                line.substr(1, name.size()) == name &&
+                                line.substr(1 + name.size(), 2) == "\"=");
             if (!ours)
                 continue;
         } else {
