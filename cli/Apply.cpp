@@ -185,6 +185,11 @@ Outcome Export(const Arguments& arguments, const std::string& path) {
     if (!content)
         return outcome;
     const std::string text = TemplateDocumentText(Shown(*content));
+    // A file against the window's rules (a switch ID beyond 15, one used twice) is exported
+    // as it is; apply refuses that document until it is corrected, which is said here.
+    for (const std::string& error : ReadTemplateDocument(text).Errors)
+        outcome.Err +=
+            std::string(kProgramName) + ": warning: apply refuses this document: " + error + "\n";
     if (!arguments.Output) {
         outcome.Out = text;
         return outcome;
