@@ -10,7 +10,8 @@ set -u
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth unzip)
+# nlohmann-json3-dev: pci3916cfg.exe's JSON, whose headers the cross builds copy.
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 nlohmann-json3-dev wine64 xvfb xauth unzip)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
