@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/TemplateDocument.h"
 #include "templates/TemplateFile.h"
+#include "templates/TemplateRules.h"
 #include "tests/support/TempFolder.h"
 
 namespace cli {
@@ -105,18 +106,46 @@ std::string RandomFile(std::mt19937& random) {
     return text;
 }
 
-// Random templates as a document, in index order as export writes them.
-std::string RandomDocument(std::mt19937& random) {
-    std::vector<int> switchIds(16);
-    for (int i = 0; i < 16; ++i)
-        switchIds[i] = i;
-    std::shuffle(switchIds.begin(), switchIds.end(), random);
+// A document that differs from the file of `content` in random ways, in index order as
+// export writes it: templates kept as they are, given other bytes, given a switch ID of
+// another (two swap theirs), left out, and added with the switch IDs left free.
+std::string RandomDocument(std::mt19937& random, const templates::TemplateFileContent& content) {
     std::vector<ShownTemplate> shown;
+    std::uint16_t used = 0;
     for (int i = 0; i < 16; ++i) {
-        if (random() % 2)
-            shown.push_back({i, RandomRecord(random, switchIds[i])});
+        if (!(content.Present & (1u << i)) || random() % 4 == 0)
+            continue;
+        ShownTemplate kept{i, content.Records[i]};
+        if (random() % 3 == 0)
+            kept.Record = RandomRecord(random, kept.Record.SwitchId);
+        used = static_cast<std::uint16_t>(used | (1u << kept.Record.SwitchId));
+        shown.push_back(kept);
     }
+    if (shown.size() >= 2 && random() % 2)
+        std::swap(shown.front().Record.SwitchId, shown.back().Record.SwitchId);
+    for (int i = 0; i < 16; ++i) {
+        if ((content.Present & (1u << i)) || random() % 2)
+            continue;
+        const std::optional<int> free = templates::LowestFreeSwitchId(used);
+        if (!free)
+            break;
+        used = static_cast<std::uint16_t>(used | (1u << *free));
+        shown.push_back({i, RandomRecord(random, *free)});
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const ShownTemplate& a, const ShownTemplate& b) { return a.Index < b.Index; });
     return TemplateDocumentText(shown);
+}
+
+// Template `index`'s lines in a generated file: from its header to the line before the next
+// key line (each template has one section there).
+std::string SectionOf(const std::string& text, int index) {
+    const std::size_t header = text.find("\\Template" + std::to_string(index) + "]");
+    if (header == std::string::npos)
+        return "";
+    const std::size_t start = text.rfind('[', header);
+    const std::size_t next = text.find("\n[", header);
+    return text.substr(start, next == std::string::npos ? std::string::npos : next + 1 - start);
 }
 
 void SetOldTime(const std::string& path) {
@@ -159,15 +188,31 @@ TEST_F(ApplyTest, ItsOwnExportChangesNoByteNorTheTimeStamp) {
 }
 
 TEST_F(ApplyTest, ADocumentAppliedIsWhatExportGivesBack) {
+    std::size_t sameCount = 0;
     for (unsigned seed = 1; seed <= 150; ++seed) {
         std::mt19937 random(seed);
-        WriteBytes(file_, RandomFile(random));
-        const std::string document = RandomDocument(random);
+        const std::string start = RandomFile(random);
+        WriteBytes(file_, start);
+        const templates::TemplateFileContent before = templates::ContentOf(start);
+        const std::string document = RandomDocument(random, before);
         WriteBytes(document_, document);
+        // Templates whose values the document leaves as they are.
+        std::vector<int> same;
+        for (const DocumentTemplate& wanted : ReadTemplateDocument(document).Templates) {
+            const TemplateRecord& had = before.Records[wanted.Index];
+            if ((before.Present & (1u << wanted.Index)) &&
+                templates::ChangedValues(had, wanted.Record) == 0)
+                same.push_back(wanted.Index);
+        }
 
         const Outcome applied = Apply();
         ASSERT_EQ(applied.Status, kDone) << seed << applied.Err << document << ReadBytes(file_);
         EXPECT_EQ(Export().Out, document) << seed;
+        const std::string after = ReadBytes(file_);
+        for (const int index : same)
+            EXPECT_NE(after.find(SectionOf(start, index)), std::string::npos)
+                << seed << " " << index; // its lines, each byte as it was
+        sameCount += same.size();
 
         // Applying it again writes nothing: the bytes and the time stamp stay.
         const std::string once = ReadBytes(file_);
@@ -177,6 +222,7 @@ TEST_F(ApplyTest, ADocumentAppliedIsWhatExportGivesBack) {
         EXPECT_EQ(ReadBytes(file_), once) << seed;
         EXPECT_EQ(std::filesystem::last_write_time(file_), stamp) << seed;
     }
+    EXPECT_GT(sameCount, 100u); // templates kept byte for byte were there to compare
 }
 
 // set, add and remove on one copy, apply of that copy's export on another: the same bytes.
