@@ -10,7 +10,8 @@ set -u
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth unzip)
+# nlohmann-json3-dev: pci3916cfg.exe's JSON, whose headers the cross builds copy.
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 nlohmann-json3-dev wine64 xvfb xauth unzip)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
@@ -105,6 +106,8 @@ check_zip() {
     for entry in README.txt x64/PCI3916Cfg.dll x64/devhost.exe x64/pci3916cfg.exe \
         x86/PCI3916Cfg.dll x86/devhost.exe x86/pci3916cfg.exe \
         x64/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg \
+        x64/share/pci3916cfg/template-document.schema.json \
+        x64/share/pci3916cfg/examples/sample-tree.json \
         x86/samples/driver-tree/Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg; do
         printf '%s\n' "$listing" | grep -qxF "$top/$entry" || missing+=("$entry")
     done
@@ -137,6 +140,7 @@ run_zipped_cli() { # ZIP
     top=$(ls "$unpacked")
     cli="$unpacked/$top/x64/pci3916cfg.exe"
     tree="$unpacked/$top/x64/samples/driver-tree/"
+    example="$unpacked/$top/x64/share/pci3916cfg/examples/sample-tree.json"
     out=$(wine64 "$cli" --root "$tree" list 2>&1); status=$?
     if [ "$status" != 0 ] || ! printf '%s\n' "$out" | grep -q '^Template[0-9]*  SwitchID '; then
         fail "the zipped pci3916cfg.exe list: status $status: $out"
@@ -145,8 +149,13 @@ run_zipped_cli() { # ZIP
         fail "the zipped pci3916cfg.exe add: $out"
     elif ! wine64 "$cli" --root "$tree" list 2>&1 | grep -q 'SwitchID 9 '; then
         fail "the zipped pci3916cfg.exe: the added template is not listed"
+    elif out=$(wine64 "$cli" --root "$tree" apply "$example" --check-only 2>&1); then
+        fail "the zipped pci3916cfg.exe apply --check-only of the zipped example after add: $out"
+    elif ! out=$(wine64 "$cli" --root "$tree" apply "$example" 2>&1) ||
+            wine64 "$cli" --root "$tree" list 2>&1 | grep -q 'SwitchID 9 '; then
+        fail "the zipped pci3916cfg.exe apply of the zipped example: $out"
     else
-        note "the zipped pci3916cfg.exe lists, adds and lists again under Wine"
+        note "the zipped pci3916cfg.exe lists, adds, lists again and applies the zipped example under Wine"
     fi
     rm -rf "$unpacked"
 }

@@ -28,17 +28,23 @@ const char kUsage[] =
     "                       switch ID, then applies the edits\n"
     "  remove N             removes template N\n"
     "  check                one line per problem in the file\n"
+    "  export [--output FILE]\n"
+    "                       the templates as a JSON document (version 1)\n"
+    "  apply DOC.json [--keep-others] [--check-only] [--dry-run]\n"
+    "                       makes the file's templates those of the document, in one\n"
+    "                       Save: adds, removes and sets what differs; --keep-others\n"
+    "                       removes nothing; --check-only exits 1 when the file differs\n"
     "\n"
     "EDITS:\n"
     "  --switch-id K                  switch ID 0 to 15\n"
     "  --edge GROUP=rising|falling    trigger edge of a channel group (repeatable)\n"
     "  --latch GROUP=enable|disable   data latch of a channel group (repeatable)\n"
     "  GROUP is ch0, ch16, ch32 or ch48.\n"
-    "  --dry-run                      (set, add, remove) print the change as a unified diff\n"
-    "                                 of the file and write nothing\n"
+    "  --dry-run                      (set, add, remove, apply) print the change as a\n"
+    "                                 unified diff of the file and write nothing\n"
     "\n"
-    "Exit status: 0 done, 1 refused by a rule or problems found, 2 usage error,\n"
-    "3 file error. See pci3916cfg(1).\n";
+    "Exit status: 0 done, 1 refused by a rule, problems found or (apply --check-only)\n"
+    "the file differs, 2 usage or document error, 3 file error. See pci3916cfg(1).\n";
 
 bool TemplateEdits::Any() const {
     if (SwitchId)
@@ -69,6 +75,10 @@ std::optional<CommandKind> CommandNamed(std::string_view word) {
         return CommandKind::Remove;
     if (word == "check")
         return CommandKind::Check;
+    if (word == "export")
+        return CommandKind::Export;
+    if (word == "apply")
+        return CommandKind::Apply;
     return std::nullopt;
 }
 
@@ -128,6 +138,10 @@ std::string_view NameOf(CommandKind command) {
         return "remove";
     case CommandKind::Check:
         return "check";
+    case CommandKind::Export:
+        return "export";
+    case CommandKind::Apply:
+        return "apply";
     }
     return "";
 }
@@ -168,6 +182,10 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
             arguments.DryRun = true;
             continue;
         }
+        if (word == "--keep-others" || word == "--check-only") {
+            (word == "--keep-others" ? arguments.KeepOthers : arguments.CheckOnly) = true;
+            continue;
+        }
 
         // The options that take a value: "--name VALUE" or "--name=VALUE".
         std::string_view name = word;
@@ -177,7 +195,8 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
             inlineValue = word.substr(equals + 1);
         }
         const bool known = name == "--root" || name == "--file" || name == "--module" ||
-                           name == "--switch-id" || name == "--edge" || name == "--latch";
+                           name == "--switch-id" || name == "--edge" || name == "--latch" ||
+                           name == "--output";
         if (!known)
             return Usage("unknown option \"" + std::string(word) + "\"");
         std::string_view value;
@@ -196,6 +215,10 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
             if (target)
                 return Usage(std::string(name) + " is given twice");
             target = std::string(value);
+        } else if (name == "--output") {
+            if (arguments.Output)
+                return Usage("--output is given twice");
+            arguments.Output = std::string(value);
         } else if (name == "--switch-id") {
             if (arguments.Edits.SwitchId)
                 return Usage("--switch-id is given twice");
@@ -238,6 +261,12 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
         arguments.Index = *index;
         positional.erase(positional.begin());
     }
+    if (*command == CommandKind::Apply) {
+        if (positional.empty())
+            return Usage("apply needs the document DOC.json");
+        arguments.Document = std::string(positional.front());
+        positional.erase(positional.begin());
+    }
     if (!positional.empty())
         return Usage("unexpected \"" + std::string(positional.front()) + "\" after " + commandName);
 
@@ -252,8 +281,17 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
     if (arguments.Json && *command != CommandKind::List && *command != CommandKind::Show &&
         *command != CommandKind::Add)
         return Usage("--json goes with list, show or add, not " + commandName);
-    if (arguments.DryRun && !TakesEdits(*command) && *command != CommandKind::Remove)
-        return Usage("--dry-run goes with set, add or remove, not " + commandName);
+    if (arguments.DryRun && !TakesEdits(*command) && *command != CommandKind::Remove &&
+        *command != CommandKind::Apply)
+        return Usage("--dry-run goes with set, add, remove or apply, not " + commandName);
+    if ((arguments.KeepOthers || arguments.CheckOnly) && *command != CommandKind::Apply)
+        return Usage(std::string(arguments.KeepOthers ? "--keep-others" : "--check-only") +
+                     " goes with apply, not " + commandName);
+    if (arguments.Output && *command != CommandKind::Export)
+        return Usage("--output goes with export, not " + commandName);
+    if (arguments.CheckOnly && arguments.DryRun)
+        return Usage("--check-only writes nothing and prints no diff; it does not go with "
+                     "--dry-run");
     if (arguments.DryRun && arguments.Json)
         return Usage("--dry-run prints a diff; it does not go with --json");
     return arguments;

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-enum class CommandKind { List, Show, Set, Add, Remove, Check };
+enum class CommandKind { List, Show, Set, Add, Remove, Check, Export, Apply };
 
 // The four 16-channel groups, in the order of the words of a template's records.
 inline constexpr int kGroupCount = 4;
@@ -31,6 +31,10 @@ struct Arguments {
     TemplateEdits Edits;
     bool Json = false;
     bool DryRun = false;
+    std::optional<std::string> Output; // export --output FILE
+    std::string Document;              // the DOC.json of apply
+    bool KeepOthers = false;           // apply --keep-others
+    bool CheckOnly = false;            // apply --check-only
 };
 
 // --help asked for the usage text.

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "cli/Apply.h"
+#include "cli/CommandParts.h"
 #include "cli/FileCheck.h"
 #include "cli/TemplateOutput.h"
 #include "cli/UnifiedDiff.h"
@@ -18,58 +20,6 @@ using templates::TemplateFileContent;
 using templates::TemplateRecord;
 
 constexpr char kDefaultModule[] = "PCI3916Cfg.dll";
-
-std::uint16_t Bit(int index) {
-    return static_cast<std::uint16_t>(1u << index);
-}
-
-std::string TemplateName(int index) {
-    return "Template" + std::to_string(index);
-}
-
-// "PATH" as messages show it.
-std::string Quoted(const std::string& path) {
-    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
-    std::string quoted = "\"";
-    quoted += platform::DisplayPath(path);
-    quoted += '"';
-    return quoted;
-}
-
-Outcome Fail(int status, std::string message) {
-    Outcome outcome;
-    outcome.Status = status;
-    outcome.Err = std::string(kProgramName) + ": " + message + "\n";
-    return outcome;
-}
-
-// The file read as the window reads it when it opens; nothing on failure, with `failure`
-// set to the outcome to return.
-std::optional<TemplateFileContent> Load(const std::string& path, Outcome& failure) {
-    templates::LoadResult loaded = templates::LoadTemplateFile(path);
-    if (loaded.Ok)
-        return loaded.Content;
-    failure = Fail(kFileError,
-                   "cannot read " + Quoted(path) + ": " + platform::FileReasonText(loaded.Error));
-    return std::nullopt;
-}
-
-// The templates present, in the order the window's tree shows them after loading.
-std::vector<int> PresentInOrder(std::uint16_t present) {
-    std::vector<int> order;
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if (present & Bit(i))
-            order.push_back(i);
-    }
-    return order;
-}
-
-std::vector<ShownTemplate> Shown(const TemplateFileContent& content) {
-    std::vector<ShownTemplate> shown;
-    for (const int i : PresentInOrder(content.Present))
-        shown.push_back({i, content.Records[i]});
-    return shown;
-}
 
 // Applies the request: with --dry-run prints the change as a diff, else saves it. The Save
 // is the window's: only the change is written, proven first; a refusal writes nothing.
@@ -238,21 +188,6 @@ Outcome Check(const std::string& path) {
     return outcome;
 }
 
-using CommandFunction = Outcome (*)(const Arguments&, const std::string&);
-
-// A writing command: check's findings on the file as the command finds it go to standard
-// error as warnings, ahead of what the command says; the status is the command's own.
-Outcome WithFindings(CommandFunction command, const Arguments& arguments, const std::string& path) {
-    const CheckReport report = CheckTemplateFile(path);
-    std::string warnings;
-    for (const std::string& problem : report.Problems)
-        warnings += std::string(kProgramName) + ": warning: " + platform::DisplayPath(path) + ": " +
-                    problem + "\n";
-    Outcome outcome = command(arguments, path);
-    outcome.Err = warnings + outcome.Err;
-    return outcome;
-}
-
 // A --root without a separator at its end runs into the folder names that follow it
 // ("/tmp/treePublic/..."): when no file is found there, the likely cause is told.
 void AddRootHint(const Arguments& arguments, const std::string& path, Outcome& outcome) {
@@ -282,6 +217,10 @@ Outcome Run(const Arguments& arguments, const std::string& path) {
         return WithFindings(Remove, arguments, path);
     case CommandKind::Check:
         return Check(path);
+    case CommandKind::Export:
+        return Export(arguments, path);
+    case CommandKind::Apply:
+        return Apply(arguments, path);
     }
     return Fail(kUsageError, "unknown command");
 }

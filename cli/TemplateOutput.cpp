@@ -44,17 +44,12 @@ std::string GroupWords(const TemplateRecord& record, bool edges) {
     return text;
 }
 
-std::string GroupJson(const TemplateRecord& record, bool edges) {
-    std::string text = "{";
-    for (int g = 0; g < kGroupCount; ++g) {
-        if (g > 0)
-            text += ", ";
-        text += JsonString(kGroupNames[g]);
-        text += ": ";
-        text += JsonString(edges ? EdgeWord(IsRising(record, g))
-                                 : LatchWord(IsLatchEnabled(record, g)));
-    }
-    return text + "}";
+Json GroupJson(const TemplateRecord& record, bool edges) {
+    Json groups = Json::object();
+    for (int g = 0; g < kGroupCount; ++g)
+        groups[kGroupNames[g]] =
+            edges ? EdgeWord(IsRising(record, g)) : LatchWord(IsLatchEnabled(record, g));
+    return groups;
 }
 
 // A switch ID as every output shows it: the dword as stored, unsigned ("dword:ffffffff"
@@ -97,57 +92,50 @@ std::string TemplateDetails(const ShownTemplate& shown) {
            "\n";
 }
 
-std::string TemplateJson(const ShownTemplate& shown) {
+Json TemplateValue(const ShownTemplate& shown, TemplateBytes bytes) {
     const TemplateRecord& record = shown.Record;
-    return "{\"index\": " + std::to_string(shown.Index) +
-           ", \"switchId\": " + SwitchIdText(record.SwitchId) +
-           ", \"edges\": " + GroupJson(record, true) +
-           ", \"latches\": " + GroupJson(record, false) +
-           ", \"triggerMode\": " + JsonString(HexBytes(record.TriggerMode)) +
-           ", \"latchData\": " + JsonString(HexBytes(record.LatchData)) + "}";
+    Json value = Json::object();
+    value["index"] = shown.Index;
+    value["switchId"] = static_cast<std::uint32_t>(record.SwitchId);
+    value["edges"] = GroupJson(record, true);
+    value["latches"] = GroupJson(record, false);
+    if (bytes == TemplateBytes::Always || HasOtherTriggerBits(record))
+        value["triggerMode"] = HexBytes(record.TriggerMode);
+    if (bytes == TemplateBytes::Always || HasOtherLatchBits(record))
+        value["latchData"] = HexBytes(record.LatchData);
+    return value;
+}
+
+bool HasOtherTriggerBits(const TemplateRecord& record) {
+    for (std::size_t i = 0; i < sizeof record.TriggerMode; ++i) {
+        const std::uint8_t edited = i % 2 == 0 ? templates::kTriggerRisingMask : 0;
+        if (record.TriggerMode[i] & ~edited)
+            return true;
+    }
+    return false;
+}
+
+bool HasOtherLatchBits(const TemplateRecord& record) {
+    for (std::size_t i = 0; i < sizeof record.LatchData; ++i) {
+        const std::uint8_t edited = i % 2 == 0 ? templates::kLatchEnableMask : 0;
+        if (record.LatchData[i] & ~edited)
+            return true;
+    }
+    return false;
+}
+
+std::string TemplateJson(const ShownTemplate& shown) {
+    return InlineJson(TemplateValue(shown, TemplateBytes::Always));
 }
 
 std::string TemplateListJson(std::string_view file, std::span<const ShownTemplate> list) {
-    std::string text = "{\n  \"file\": " + JsonString(file) + ",\n  \"templates\": [";
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        text += i == 0 ? "\n    " : ",\n    ";
-        text += TemplateJson(list[i]);
-    }
-    text += list.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return text;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-                out += escape;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
+    Json templateList = Json::array();
+    for (const ShownTemplate& shown : list)
+        templateList.push_back(TemplateValue(shown, TemplateBytes::Always));
+    Json document = Json::object();
+    document["file"] = std::string(file);
+    document["templates"] = std::move(templateList);
+    return DocumentJson(document);
 }
 
 } // namespace cli

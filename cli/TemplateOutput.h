@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/Arguments.h"
+#include "cli/JsonText.h"
 #include "templates/TemplateRecord.h"
 
 namespace cli {
@@ -28,14 +29,22 @@ std::string TemplateLine(const ShownTemplate& shown);
 // The template over several lines, its stored bytes included.
 std::string TemplateDetails(const ShownTemplate& shown);
 
+// Whether a template's JSON carries its stored bytes: always (list, show), or only where
+// they hold bits beyond the edges and latches the window edits (export).
+enum class TemplateBytes { Always, WhereOtherBits };
+
 // {"index": 2, "switchId": 10, "edges": {...}, "latches": {...}, "triggerMode": "...",
-//  "latchData": "..."} on one line, without a line end.
+//  "latchData": "..."}: the switch ID unsigned, the bytes as "04,FF,...".
+Json TemplateValue(const ShownTemplate& shown, TemplateBytes bytes);
+
+// A byte of TriggerMode (LatchData) has a bit set besides the edge (latch) bits of the
+// groups' even bytes.
+bool HasOtherTriggerBits(const templates::TemplateRecord& record);
+bool HasOtherLatchBits(const templates::TemplateRecord& record);
+
+// TemplateValue with the bytes, on one line, without a line end.
 std::string TemplateJson(const ShownTemplate& shown);
 // {"file": PATH, "templates": [...]} over several lines, with a final line end.
 std::string TemplateListJson(std::string_view file, std::span<const ShownTemplate> list);
-
-// A JSON string literal of `text` (quotes, backslashes and control bytes escaped; other
-// bytes are copied as they are).
-std::string JsonString(std::string_view text);
 
 } // namespace cli

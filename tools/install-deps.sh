@@ -5,14 +5,17 @@
 #   tools/install-deps.sh --run    only what building and running devhost needs (run.sh)
 set -eu
 
-# Building the library (its dialogs are compiled by windres over the Windows headers) and
-# devhost, and running devhost in a terminal.
-run_packages=(cmake g++ make libncurses-dev libxxhash-dev binutils-mingw-w64-x86-64 mingw-w64-common)
+# Building the library (its dialogs are compiled by windres over the Windows headers),
+# devhost and pci3916cfg (JSON through nlohmann-json's headers), and running devhost in a
+# terminal.
+run_packages=(cmake g++ make libncurses-dev libxxhash-dev nlohmann-json3-dev binutils-mingw-w64-x86-64
+              mingw-w64-common)
 # The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
 # terminal sessions (tmux), the packages (dpkg-dev, and lintian to check the Debian
-# package), JSON in the tests (nlohmann-json3-dev), the Windows builds under Wine.
+# package), the template document's JSON Schema (python3-jsonschema), the Windows builds
+# under Wine.
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux
-               valgrind clang libclang-rt-14-dev python3 dpkg-dev lintian nlohmann-json3-dev
+               valgrind clang libclang-rt-14-dev python3 python3-jsonschema dpkg-dev lintian
                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick unzip)
 
 case "${1:-}" in

@@ -74,6 +74,20 @@ TEST(Arguments, EditsNameEachGroupOnce) {
     EXPECT_FALSE(Accepted({"add"}).Edits.Any()); // add alone is the window's Add
 }
 
+TEST(Arguments, ExportAndApply) {
+    const Arguments exported = Accepted({"export", "--output=t.json"});
+    EXPECT_EQ(exported.Command, CommandKind::Export);
+    EXPECT_EQ(exported.Output, "t.json");
+    // The options may come before the command, as the others do.
+    const Arguments applied = Accepted({"--keep-others", "apply", "doc.json", "--dry-run"});
+    EXPECT_EQ(applied.Command, CommandKind::Apply);
+    EXPECT_EQ(applied.Document, "doc.json");
+    EXPECT_TRUE(applied.KeepOthers);
+    EXPECT_TRUE(applied.DryRun);
+    EXPECT_FALSE(applied.CheckOnly);
+    EXPECT_TRUE(Accepted({"apply", "d.json", "--check-only"}).CheckOnly);
+}
+
 TEST(Arguments, NumbersAreZeroToFifteen) {
     for (const char* bad : {"16", "+3", "3x", "", "0x3", " 3"})
         EXPECT_EQ(Refusal({"show", bad}),
@@ -118,7 +132,16 @@ TEST(Arguments, RefusedLines) {
         {{"remove", "1", "--switch-id", "2"}, "--switch-id goes with set or add, not remove"},
         {{"list", "--latch", "ch0=enable"}, "--latch goes with set or add, not list"},
         {{"check", "--json"}, "--json goes with list, show or add, not check"},
-        {{"list", "--dry-run"}, "--dry-run goes with set, add or remove, not list"},
+        {{"list", "--dry-run"}, "--dry-run goes with set, add, remove or apply, not list"},
+        {{"apply"}, "apply needs the document DOC.json"},
+        {{"apply", "a.json", "b.json"}, "unexpected \"b.json\" after apply"},
+        {{"export", "--keep-others"}, "--keep-others goes with apply, not export"},
+        {{"set", "1", "--edge", "ch0=rising", "--check-only"},
+         "--check-only goes with apply, not set"},
+        {{"apply", "a.json", "--output", "b"}, "--output goes with export, not apply"},
+        {{"apply", "a.json", "--check-only", "--dry-run"},
+         "--check-only writes nothing and prints no diff; it does not go with --dry-run"},
+        {{"export", "--json"}, "--json goes with list, show or add, not export"},
         {{"add", "--dry-run", "--json"}, "--dry-run prints a diff; it does not go with --json"},
     };
     for (const Case& c : cases)

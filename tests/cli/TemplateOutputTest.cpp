@@ -45,8 +45,11 @@ TEST(TemplateOutput, JsonForms) {
     const std::string list = TemplateListJson("f", two);
     EXPECT_EQ(list, "{\n  \"file\": \"f\",\n  \"templates\": [\n    " + TemplateJson(two[0]) +
                         ",\n    " + TemplateJson(two[1]) + "\n  ]\n}\n");
-    EXPECT_EQ(JsonString(std::string("a\tb\r\n\x01\x1f\x7f\xc3\xa9", 10)),
-              "\"a\\tb\\r\\n\\u0001\\u001f\x7f\xc3\xa9\"");
+    // Control bytes escaped, UTF-8 copied, a byte that is not UTF-8 replaced by U+FFFD: the
+    // list of a file with any name is JSON.
+    EXPECT_EQ(TemplateListJson(std::string("a\tb\r\n\x01\x1f\x7f\xc3\xa9\xff", 11), {}),
+              "{\n  \"file\": \"a\\tb\\r\\n\\u0001\\u001f\x7f\xc3\xa9\xef\xbf\xbd\",\n"
+              "  \"templates\": []\n}\n");
 }
 
 // A dword beyond 0 to 15 is shown as check reports it, unsigned, in every form.

@@ -216,6 +216,27 @@ TEST(TemplateFileSave, EditsOfHandEditedFilesChangeOnlyWhatTheUserChose) {
     }
 }
 
+// A value a template lacks goes at the end of its section, which is where the next
+// template's section starts: removing that template in the same Save is no overlap.
+TEST(TemplateFileSave, AValueAddedBeforeARemovedTemplateIsWritten) {
+    const std::string key =
+        "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\VKR3916S\\Template";
+    const std::string text = kHead + key + "0]\r\n\"TriggerMode\"=hex:" + kZeros + "\r\n" + key +
+                             "1]\r\n\"SwitchID\"=dword:1\r\n";
+    TemplateRecord records[templates::kTemplateCount];
+    Edited(records);
+    SaveRequest request;
+    request.Changed[0] = templates::kSwitchIdValue;
+    request.Deletes = 1u << 1;
+    TempFolder folder;
+    const std::string path = folder.PathOf("PCI3916.reg");
+    WriteBytes(path, text);
+    const auto saved = SaveTemplateFile(path, records, request);
+    ASSERT_TRUE(saved.Ok) << saved.Refusal;
+    EXPECT_EQ(ReadBytes(path), kHead + key + "0]\r\n\"TriggerMode\"=hex:" + kZeros + "\r\n" +
+                                   "\n\"SwitchID\"=dword:f\r\n");
+}
+
 // A header that the import would take for hex list bytes, and a file past a zero byte,
 // are refused with the line named; nothing is written.
 TEST(TemplateFileSave, ASaveTheImportWouldReadOtherwiseIsRefused) {
