@@ -125,25 +125,12 @@ std::string ChangeLines(const SaveRequest& request) {
 
 Outcome Save(const Arguments& arguments, const std::string& path,
              const TemplateFileContent& content, const Plan& plan) {
-    templates::SavePreview preview;
-    const templates::SaveResult result =
-        templates::SaveTemplateFile(path, plan.Records, plan.Request, content.Identity,
-                                    templates::kBusyWait, arguments.DryRun ? &preview : nullptr);
-    if (result.Failure == templates::SaveFailure::Refused)
-        return Fail(kRefused, "nothing was saved to " + Quoted(path) + ": " + result.Refusal);
-    if (!result.Ok) {
-        const std::string what =
-            arguments.DryRun ? "cannot read " : "the templates were not saved to ";
-        return Fail(kFileError,
-                    what + Quoted(path) + ": " + platform::FileReasonText(result.Error));
-    }
+    SaveStep step = RunSave(arguments, path, content, plan.Records, plan.Request);
+    if (step.Finished)
+        return std::move(*step.Finished);
     Outcome outcome;
-    if (arguments.DryRun) {
-        outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));
-        return outcome;
-    }
     outcome.Out = ChangeLines(plan.Request);
-    if (result.Merged)
+    if (step.Merged)
         outcome.Err += std::string(kProgramName) + ": " + Quoted(path) +
                        " was changed by another program since it was read: the document's " +
                        "changes were laid over that program's\n";

@@ -1,6 +1,7 @@
 #include "cli/CommandParts.h"
 
 #include "cli/FileCheck.h"
+#include "cli/UnifiedDiff.h"
 #include "platform/FileReason.h"
 
 namespace cli {
@@ -56,6 +57,31 @@ Outcome WithFindings(const CommandFunction& command, const Arguments& arguments,
     Outcome outcome = command(arguments, path);
     outcome.Err = warnings + outcome.Err;
     return outcome;
+}
+
+SaveStep RunSave(const Arguments& arguments, const std::string& path,
+                 const templates::TemplateFileContent& content,
+                 const templates::TemplateRecord* records, const templates::SaveRequest& request) {
+    templates::SavePreview preview;
+    const templates::SaveResult result =
+        templates::SaveTemplateFile(path, records, request, content.Identity, templates::kBusyWait,
+                                    arguments.DryRun ? &preview : nullptr);
+    SaveStep step;
+    step.Merged = result.Merged;
+    if (result.Failure == templates::SaveFailure::Refused) {
+        step.Finished =
+            Fail(kRefused, "nothing was saved to " + Quoted(path) + ": " + result.Refusal);
+    } else if (!result.Ok) {
+        const std::string what =
+            arguments.DryRun ? "cannot read " : "the templates were not saved to ";
+        step.Finished =
+            Fail(kFileError, what + Quoted(path) + ": " + platform::FileReasonText(result.Error));
+    } else if (arguments.DryRun) {
+        Outcome outcome;
+        outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));
+        step.Finished = std::move(outcome);
+    }
+    return step;
 }
 
 } // namespace cli

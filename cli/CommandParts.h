@@ -31,6 +31,18 @@ std::optional<templates::TemplateFileContent> Load(const std::string& path, Outc
 // The templates present, in index order (the order of the window's tree after loading).
 std::vector<ShownTemplate> Shown(const templates::TemplateFileContent& content);
 
+// A writing command's Save, the window's own (with --dry-run only previewed). Finished holds
+// the outcome when the command ends here: a refusal, a file error, or a dry run's diff; a
+// real Save that went through leaves it empty for the command's own words. Merged: the
+// file had changed since it was read.
+struct SaveStep {
+    std::optional<Outcome> Finished;
+    bool Merged = false;
+};
+SaveStep RunSave(const Arguments& arguments, const std::string& path,
+                 const templates::TemplateFileContent& content,
+                 const templates::TemplateRecord* records, const templates::SaveRequest& request);
+
 using CommandFunction = std::function<Outcome(const Arguments&, const std::string&)>;
 
 // A writing command: check's findings on the file as the command finds it go to standard

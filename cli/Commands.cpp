@@ -26,25 +26,12 @@ constexpr char kDefaultModule[] = "PCI3916Cfg.dll";
 Outcome Commit(const Arguments& arguments, const std::string& path,
                const TemplateFileContent& content, const TemplateRecord* records,
                const templates::SaveRequest& request, int index, std::string doneText) {
-    templates::SavePreview preview;
-    const templates::SaveResult result =
-        templates::SaveTemplateFile(path, records, request, content.Identity, templates::kBusyWait,
-                                    arguments.DryRun ? &preview : nullptr);
-    if (result.Failure == templates::SaveFailure::Refused)
-        return Fail(kRefused, "nothing was saved to " + Quoted(path) + ": " + result.Refusal);
-    if (!result.Ok) {
-        const std::string what =
-            arguments.DryRun ? "cannot read " : "the templates were not saved to ";
-        return Fail(kFileError,
-                    what + Quoted(path) + ": " + platform::FileReasonText(result.Error));
-    }
+    SaveStep step = RunSave(arguments, path, content, records, request);
+    if (step.Finished)
+        return std::move(*step.Finished);
     Outcome outcome;
-    if (arguments.DryRun) {
-        outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));
-        return outcome;
-    }
     outcome.Out = std::move(doneText);
-    if (result.Merged)
+    if (step.Merged)
         outcome.Err += std::string(kProgramName) + ": " + Quoted(path) +
                        " was changed by another program since it was read: only " +
                        TemplateName(index) +

@@ -1,6 +1,7 @@
 #include "cli/TemplateDocument.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -197,28 +198,18 @@ public:
         std::array<std::uint8_t, 8> bytes{};
         bool ok = text.size() == 8 * 3 - 1;
         for (std::size_t i = 0; ok && i < bytes.size(); ++i) {
-            const std::size_t at = 3 * i;
-            const int high = HexDigit(text[at]);
-            const int low = HexDigit(text[at + 1]);
-            ok = high >= 0 && low >= 0 && (i + 1 == bytes.size() || text[at + 2] == ',');
-            bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
+            const char* at = text.data() + 3 * i;
+            unsigned byte = 0;
+            const auto [end, error] = std::from_chars(at, at + 2, byte, 16);
+            ok = error == std::errc() && end == at + 2 &&
+                 (i + 1 == bytes.size() || text[3 * i + 2] == ',');
+            bytes[i] = static_cast<std::uint8_t>(byte);
         }
         if (!ok) {
             Add(place, value.dump() + " is not 8 bytes of two hex digits separated by commas");
             return std::nullopt;
         }
         return bytes;
-    }
-
-private:
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
     }
 };
 

@@ -163,6 +163,18 @@ TEST(TemplateTableSave, WritesEveryTemplateAlsoUnderACollapsedModelNode) {
               kHead + Section(0, 9, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,01,00"));
 }
 
+// Remove of template `index` as the window does it, then Add: the index that Add gives (the
+// lowest free one), with the lowest free switch ID.
+int RemoveThenAdd(TableFixture& fixture, int index) {
+    fixture.Remove(index);
+    auto& tree = fixture.host.Tree;
+    const int added = templates::LowestFreeTemplateIndex(
+        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
+    if (added < templates::kTemplateCount && fixture.table.AssignFreeSwitchId(added))
+        tree.InsertItem(dialogs::TemplateNodeText(added), dialogs::ModelNode(tree));
+    return added;
+}
+
 TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
     auto plain = [](int index, int switchId) {
         return Section(index, switchId, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
@@ -171,20 +183,11 @@ TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
     const std::string file = kHead + plain(0, 0) + plain(1, 1) + plain(2, 2) + s3 + plain(5, 5);
     TableFixture fixture(&file);
     fixture.Load();
-    auto& tree = fixture.host.Tree;
 
     // Remove template 3, then add: index 3 again, the lowest free switch ID (3, now that 9
     // is released), and the removed template's trigger and latch settings.
-    fixture.table.PendingDeletes |= 1u << 3;
-    fixture.table.ReleaseSwitchId(fixture.Listed(), fixture.table.Records[3].SwitchId, 3);
-    tree.DeleteItem(fixture.Node("Template3"));
-    int index = -1;
-    index = templates::LowestFreeTemplateIndex(
-        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
-    ASSERT_EQ(index, 3);
-    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    ASSERT_EQ(RemoveThenAdd(fixture, 3), 3);
     EXPECT_EQ(fixture.table.Records[3].SwitchId, 3);
-    tree.InsertItem("Template3", dialogs::ModelNode(tree));
 
     ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.table.PendingDeletes, 0);
@@ -203,17 +206,8 @@ TEST(TemplateTableSave, RemovedThenReAddedWithTheSameValuesIsStillWritten) {
         head + Section(3, 3, zeros, zeros) + "\"Extra\"=dword:1\r\n" + Section(5, 5, zeros, zeros);
     TableFixture fixture(&file);
     fixture.Load();
-    auto& tree = fixture.host.Tree;
-    fixture.table.PendingDeletes |= 1u << 3;
-    fixture.table.ReleaseSwitchId(fixture.Listed(), fixture.table.Records[3].SwitchId, 3);
-    tree.DeleteItem(fixture.Node("Template3"));
-    int index = -1;
-    index = templates::LowestFreeTemplateIndex(
-        dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
-    ASSERT_EQ(index, 3);
-    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
+    ASSERT_EQ(RemoveThenAdd(fixture, 3), 3);
     ASSERT_EQ(fixture.table.Records[3].SwitchId, 3) << "the same values as before";
-    tree.InsertItem("Template3", dialogs::ModelNode(tree));
 
     ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
