@@ -24,7 +24,8 @@ constexpr std::uint64_t kMaxDocumentSize = 1 << 20;
 std::optional<std::string> ReadDocument(const std::string& documentPath, Outcome& failure) {
     platform::File file;
     platform::FileErrorInfo error;
-    const std::string cannot = "cannot read the document " + Quoted(documentPath) + ": ";
+    const std::string cannot =
+        "cannot read the document " + platform::QuotedDisplayPath(documentPath) + ": ";
     if (file.OpenToRead(documentPath, error) != 0) {
         failure = Fail(kUsageError, cannot + platform::FileReasonText(error));
         return std::nullopt;
@@ -88,9 +89,10 @@ std::optional<Outcome> SwitchIdClash(const std::string& path, const TemplateFile
     for (const DocumentTemplate& one : wanted) {
         for (int i = 0; i < kTemplateCount; ++i) {
             if ((others & Bit(i)) && content.Records[i].SwitchId == one.Record.SwitchId)
-                return Fail(kRefused, Quoted(path) + ": " + templates::kSwitchIdUsedText +
-                                          " (switch ID " + std::to_string(one.Record.SwitchId) +
-                                          " of " + one.Place + " belongs to " + TemplateName(i) +
+                return Fail(kRefused, platform::QuotedDisplayPath(path) + ": " +
+                                          templates::kSwitchIdUsedText + " (switch ID " +
+                                          std::to_string(one.Record.SwitchId) + " of " + one.Place +
+                                          " belongs to " + TemplateName(i) +
                                           ", which the document does not list)");
         }
     }
@@ -131,7 +133,7 @@ Outcome Save(const Arguments& arguments, const std::string& path,
     Outcome outcome;
     outcome.Out = ChangeLines(plan.Request);
     if (step.Merged)
-        outcome.Err += std::string(kProgramName) + ": " + Quoted(path) +
+        outcome.Err += std::string(kProgramName) + ": " + platform::QuotedDisplayPath(path) +
                        " was changed by another program since it was read: the document's " +
                        "changes were laid over that program's\n";
     return outcome;
@@ -157,8 +159,8 @@ Outcome ApplyDocument(const Arguments& arguments, const std::string& path,
     if (arguments.CheckOnly) {
         outcome.Status = kRefused;
         outcome.Out = ChangeLines(plan.Request);
-        outcome.Err = std::string(kProgramName) + ": " + Quoted(path) + " differs from " +
-                      Quoted(arguments.Document) + "\n";
+        outcome.Err = std::string(kProgramName) + ": " + platform::QuotedDisplayPath(path) +
+                      " differs from " + platform::QuotedDisplayPath(arguments.Document) + "\n";
         return outcome;
     }
     return Save(arguments, path, *content, plan);
@@ -185,7 +187,7 @@ Outcome Export(const Arguments& arguments, const std::string& path) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     if (!out)
-        return Fail(kFileError, "cannot write " + Quoted(*arguments.Output));
+        return Fail(kFileError, "cannot write " + platform::QuotedDisplayPath(*arguments.Output));
     return outcome;
 }
 

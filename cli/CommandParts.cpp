@@ -14,14 +14,6 @@ std::string TemplateName(int index) {
     return "Template" + std::to_string(index);
 }
 
-std::string Quoted(const std::string& path) {
-    // Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about that form when optimising.
-    std::string quoted = "\"";
-    quoted += platform::DisplayPath(path);
-    quoted += '"';
-    return quoted;
-}
-
 Outcome Fail(int status, std::string message) {
     Outcome outcome;
     outcome.Status = status;
@@ -33,8 +25,8 @@ std::optional<templates::TemplateFileContent> Load(const std::string& path, Outc
     templates::LoadResult loaded = templates::LoadTemplateFile(path);
     if (loaded.Ok)
         return loaded.Content;
-    failure = Fail(kFileError,
-                   "cannot read " + Quoted(path) + ": " + platform::FileReasonText(loaded.Error));
+    failure = Fail(kFileError, "cannot read " + platform::QuotedDisplayPath(path) + ": " +
+                                   platform::FileReasonText(loaded.Error));
     return std::nullopt;
 }
 
@@ -69,13 +61,13 @@ SaveStep RunSave(const Arguments& arguments, const std::string& path,
     SaveStep step;
     step.Merged = result.Merged;
     if (result.Failure == templates::SaveFailure::Refused) {
-        step.Finished =
-            Fail(kRefused, "nothing was saved to " + Quoted(path) + ": " + result.Refusal);
+        step.Finished = Fail(kRefused, "nothing was saved to " + platform::QuotedDisplayPath(path) +
+                                           ": " + result.Refusal);
     } else if (!result.Ok) {
         const std::string what =
             arguments.DryRun ? "cannot read " : "the templates were not saved to ";
-        step.Finished =
-            Fail(kFileError, what + Quoted(path) + ": " + platform::FileReasonText(result.Error));
+        step.Finished = Fail(kFileError, what + platform::QuotedDisplayPath(path) + ": " +
+                                             platform::FileReasonText(result.Error));
     } else if (arguments.DryRun) {
         Outcome outcome;
         outcome.Out = UnifiedDiff(preview.Before, preview.After, platform::DisplayPath(path));

@@ -18,9 +18,6 @@ namespace cli {
 std::uint16_t Bit(int index);
 std::string TemplateName(int index);
 
-// "PATH" as messages show it.
-std::string Quoted(const std::string& path);
-
 // An outcome with `status` and "pci3916cfg: MESSAGE" on standard error.
 Outcome Fail(int status, std::string message);
 

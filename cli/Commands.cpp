@@ -32,7 +32,7 @@ Outcome Commit(const Arguments& arguments, const std::string& path,
     Outcome outcome;
     outcome.Out = std::move(doneText);
     if (step.Merged)
-        outcome.Err += std::string(kProgramName) + ": " + Quoted(path) +
+        outcome.Err += std::string(kProgramName) + ": " + platform::QuotedDisplayPath(path) +
                        " was changed by another program since it was read: only " +
                        TemplateName(index) +
                        " was written, the other templates are as that program left them\n";
@@ -55,7 +55,7 @@ Outcome List(const Arguments& arguments, const std::string& path) {
 }
 
 Outcome NoSuchTemplate(const std::string& path, int index) {
-    return Fail(kRefused, Quoted(path) + " has no " + TemplateName(index));
+    return Fail(kRefused, platform::QuotedDisplayPath(path) + " has no " + TemplateName(index));
 }
 
 Outcome Show(const Arguments& arguments, const std::string& path) {
@@ -81,9 +81,9 @@ std::optional<Outcome> ChooseSwitchId(const std::string& path, std::uint16_t pre
             if (i != index && (present & Bit(i)) && records[i].SwitchId == chosen)
                 owner = TemplateName(i);
         }
-        return Fail(kRefused, Quoted(path) + ": " + templates::kSwitchIdUsedText + " (" +
-                                  "switch ID " + std::to_string(chosen) + " belongs to " + owner +
-                                  ")");
+        return Fail(kRefused, platform::QuotedDisplayPath(path) + ": " +
+                                  templates::kSwitchIdUsedText + " (" + "switch ID " +
+                                  std::to_string(chosen) + " belongs to " + owner + ")");
     }
     records[index].SwitchId = chosen;
     return std::nullopt;
@@ -130,7 +130,8 @@ Outcome Add(const Arguments& arguments, const std::string& path) {
         return outcome;
     const int index = templates::LowestFreeTemplateIndex(content->Present);
     if (index >= kTemplateCount)
-        return Fail(kRefused, Quoted(path) + ": " + templates::kTooManyTemplatesText);
+        return Fail(kRefused,
+                    platform::QuotedDisplayPath(path) + ": " + templates::kTooManyTemplatesText);
 
     TemplateRecord records[kTemplateCount];
     std::copy(std::begin(content->Records), std::end(content->Records), records);
@@ -167,7 +168,8 @@ Outcome Check(const std::string& path) {
     const CheckReport report = CheckTemplateFile(path);
     Outcome outcome;
     if (report.FileError) {
-        return Fail(kFileError, "cannot read " + Quoted(path) + ": " + *report.FileError);
+        return Fail(kFileError,
+                    "cannot read " + platform::QuotedDisplayPath(path) + ": " + *report.FileError);
     }
     for (const std::string& problem : report.Problems)
         outcome.Out += platform::DisplayPath(path) + ": " + problem + "\n";

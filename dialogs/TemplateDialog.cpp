@@ -26,15 +26,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// A file's path in quotes, as the messages show it; appended, because GCC 12 warns falsely
-// (-Wrestrict) on a literal + a string here.
-std::string QuotedPath(std::string_view path) {
-    std::string quoted = "\"";
-    quoted += platform::DisplayPath(path);
-    quoted += '"';
-    return quoted;
-}
-
 } // namespace
 
 TemplateDialog::TemplateDialog() : ui::Dialog(IDD_TEMPLATE_DIALOG, nullptr) {}
@@ -89,7 +80,7 @@ int TemplateDialog::OnInitDialog() {
     // otherwise look like a file without templates.
     if (const auto& failure = Table.LoadFailure()) {
         const std::string text = "The templates could not be read from " +
-                                 QuotedPath(failure->FileName) + ": " +
+                                 platform::QuotedDisplayPath(failure->FileName) + ": " +
                                  platform::FileReasonText(*failure) + ".";
         MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONSTOP);
     }
@@ -97,12 +88,13 @@ int TemplateDialog::OnInitDialog() {
         MessageBoxA(Table.Notice().c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     // Told before any edit, so that nobody makes changes that a Save then refuses.
     if (Table.Loaded() && !Table.NotSavable().empty()) {
-        const std::string text = "The file " + QuotedPath(RegFilePath) + " is shown, but " +
+        const std::string text = "The file " + platform::QuotedDisplayPath(RegFilePath) +
+                                 " is shown, but " +
                                  "changes cannot be saved: " + Table.NotSavable() + ".";
         MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     }
     if (Table.Loaded() && platform::IsReadOnlyFile(RegFilePath)) {
-        const std::string text = "The file " + QuotedPath(RegFilePath) +
+        const std::string text = "The file " + platform::QuotedDisplayPath(RegFilePath) +
                                  " is read-only: its templates are shown, but changes "
                                  "cannot be saved.";
         MessageBoxA(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
@@ -247,7 +239,8 @@ bool TemplateDialog::SaveTemplates(ui::WindowHandle messageOwner) {
         return true;
     }
     const platform::FileErrorInfo& error = Table.LastError();
-    std::string text = "The templates were not saved to " + QuotedPath(error.FileName) + ": ";
+    std::string text =
+        "The templates were not saved to " + platform::QuotedDisplayPath(error.FileName) + ": ";
     if (!Table.Refusal().empty())
         text += Table.Refusal();
     else

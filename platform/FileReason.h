@@ -16,6 +16,14 @@ bool IsFileInUse(const FileErrorInfo& info);
 
 // A path as messages show it: with the platform's own directory separators.
 std::string DisplayPath(std::string_view path);
+// The same in double quotes. Appended, not "\"" + text: GCC 12 warns (-Wrestrict) about
+// that form when optimising.
+inline std::string QuotedDisplayPath(std::string_view path) {
+    std::string quoted = "\"";
+    quoted += DisplayPath(path);
+    quoted += '"';
+    return quoted;
+}
 
 // The reason given for kFileEncodingCode.
 inline constexpr const char* kEncodingReason =
