@@ -364,7 +364,7 @@ void ImportParser::KeyLine(const Line& line, std::size_t bracket) {
     }
     const std::string_view key = text_.substr(from, close - from);
     CloseSection(line, bracket);
-    if (key.front() == '-') {
+    if (!key.empty() && key.front() == '-') {
         current_ = -1;
         const std::string_view deleted = key.substr(1);
         if (!deleted.empty() && (deleted.front() == 'H' || deleted.front() == 'h'))
