@@ -58,11 +58,6 @@ std::optional<std::string> ValueLineOf(const TemplateRecord& record, int v) {
 using Edit = regfile::TextEdit;
 using regfile::IsKeyOrBelow;
 
-// The switch ID a template has in a reading, as the window reads it.
-int SwitchIdIn(const ImportReading& reading, int index) {
-    return ReadTemplateOf(reading, index).Record.SwitchId;
-}
-
 } // namespace
 
 bool SaveRequest::ChangesAnything() const {
@@ -388,12 +383,16 @@ std::string SwitchIdClash(const ImportReading& after, const SaveRequest& request
         if (request.Changed[i] & kSwitchIdValue)
             written = static_cast<std::uint16_t>(written | Bit(i));
     }
+    // Each template's switch ID as the window reads it, read once.
+    int ids[kTemplateCount];
+    for (int i = 0; i < kTemplateCount; ++i)
+        ids[i] = ReadTemplateOf(after, i).Record.SwitchId;
     for (int i = 0; i < kTemplateCount; ++i) {
         if (!(written & present & Bit(i)))
             continue;
-        const int id = SwitchIdIn(after, i);
+        const int id = ids[i];
         for (int j = 0; j < kTemplateCount; ++j) {
-            if (j == i || !(present & Bit(j)) || SwitchIdIn(after, j) != id)
+            if (j == i || !(present & Bit(j)) || ids[j] != id)
                 continue;
             return "SwitchID already used! " + TemplateName(i) + " and " + TemplateName(j) +
                    " would both have switch ID " + std::to_string(id) +
