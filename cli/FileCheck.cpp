@@ -292,10 +292,7 @@ private:
                 }
                 if (rule.Type != regfile::REG_DWORD)
                     continue;
-                std::uint32_t id = 0;
-                for (int b = 3; b >= 0; --b)
-                    id = (id << 8) |
-                         static_cast<unsigned char>(value->Data[static_cast<std::size_t>(b)]);
+                const std::uint32_t id = regfile::DwordOf(value->Data);
                 switchId = id;
                 if (id >= static_cast<std::uint32_t>(kTemplateCount))
                     Add(0, where + "switch ID " + std::to_string(id) + " is outside 0 to 15");

@@ -163,6 +163,14 @@ std::string FirstDifference(const Registry& expected, const Registry& actual);
 // Registry bytes of a single-byte text as the import stores a string: each byte taken as
 // code page 1252, as UTF-16LE, with no terminator added.
 std::string WidenText(std::string_view text);
+
+// The number a dword value's 4 registry bytes hold (little-endian, as the import stores it).
+inline std::uint32_t DwordOf(std::string_view data) {
+    std::uint32_t value = 0;
+    for (std::size_t i = data.size() < 4 ? data.size() : 4; i-- > 0;)
+        value = (value << 8) | static_cast<unsigned char>(data[i]);
+    return value;
+}
 // The inverse for a string's registry bytes (its terminator and what follows dropped): code
 // units outside code page 1252 become "?".
 std::string NarrowText(std::string_view wide);

@@ -96,10 +96,7 @@ ReadTemplate ReadTemplateOf(const ImportReading& reading, int index) {
         return read;
     if (const ImportedValue* value = reading.FindValue(key, kValueNames[0]);
         value && value->Type == regfile::REG_DWORD && value->Data.size() == 4) {
-        std::uint32_t id = 0;
-        for (int i = 3; i >= 0; --i)
-            id = (id << 8) | static_cast<unsigned char>(value->Data[static_cast<std::size_t>(i)]);
-        read.Record.SwitchId = static_cast<std::int32_t>(id);
+        read.Record.SwitchId = static_cast<std::int32_t>(regfile::DwordOf(value->Data));
         read.SwitchIdRead = true;
     }
     for (int v = 1; v < 3; ++v) {
