@@ -113,10 +113,6 @@ public:
     std::size_t Read(std::span<char> bytes);
     // Writes every byte at the current position, or raises.
     void Write(std::span<const char> bytes);
-    // Writes the pieces one after the other from the current position, as one call (the
-    // fault hook sees one write), or raises: bytes held in several places in memory go out
-    // without being gathered into one buffer first.
-    void WritePieces(std::span<const std::span<const char>> pieces);
     void SetLength(std::uint64_t length);
     // Makes the written bytes durable before the caller relies on them (for a file made
     // by Create, its directory entry too).

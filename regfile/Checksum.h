@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace regfile {
@@ -12,6 +13,7 @@ namespace regfile {
 class Checksum {
 public:
     Checksum();
+    ~Checksum();
     Checksum(const Checksum&) = delete;
     Checksum& operator=(const Checksum&) = delete;
 
@@ -19,8 +21,9 @@ public:
     std::uint64_t Value() const;
 
 private:
-    // The hash's streaming state, held here so that no caller sees the hash's header.
-    alignas(64) unsigned char state_[640];
+    // The hash's streaming state, kept out of this header with the hash's own.
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 std::uint64_t ChecksumOf(std::string_view bytes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <stdexcept>
 
 namespace regfile {
 namespace {
@@ -107,6 +108,77 @@ Number ReadNumber(std::string_view text, std::size_t from, std::size_t to) {
     }
     number.Value = negative ? (0x100000000ull - value) & 0xFFFFFFFFull : value;
     return number;
+}
+
+// Value names compare without regard to letter case (ASCII letters, as LowerCase).
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    }
+    return true;
+}
+std::size_t NameHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name)
+        hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+}
+
+// Keys of up to this many values are searched one value after the other; larger ones keep an
+// open-addressed table of Values positions (plus one; 0 is a free slot), at most half full.
+constexpr std::size_t kScannedValues = 8;
+
+std::size_t ValuePosition(const ImportedKey& key, std::string_view name) {
+    if (key.ValueSlots.empty()) {
+        for (std::size_t i = 0; i < key.Values.size(); ++i) {
+            if (SameName(key.Values[i].Name, name))
+                return i;
+        }
+        return key.Values.size();
+    }
+    const std::size_t mask = key.ValueSlots.size() - 1;
+    for (std::size_t slot = NameHash(name) & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t entry = key.ValueSlots[slot];
+        if (entry == 0)
+            return key.Values.size();
+        if (SameName(key.Values[entry - 1].Name, name))
+            return entry - 1;
+    }
+}
+
+void IndexValues(ImportedKey& key) {
+    key.ValueSlots.clear();
+    if (key.Values.size() <= kScannedValues)
+        return;
+    std::size_t size = 64;
+    while (size < key.Values.size() * 2)
+        size *= 2;
+    key.ValueSlots.assign(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < key.Values.size(); ++i) {
+        std::size_t slot = NameHash(key.Values[i].Name) & mask;
+        while (key.ValueSlots[slot] != 0)
+            slot = (slot + 1) & mask;
+        key.ValueSlots[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+// Makes the last of Values findable.
+void IndexLastValue(ImportedKey& key) {
+    if (key.Values.size() <= kScannedValues)
+        return;
+    if (key.ValueSlots.size() < key.Values.size() * 2) {
+        IndexValues(key);
+        return;
+    }
+    const std::size_t mask = key.ValueSlots.size() - 1;
+    std::size_t slot = NameHash(key.Values.back().Name) & mask;
+    while (key.ValueSlots[slot] != 0)
+        slot = (slot + 1) & mask;
+    key.ValueSlots[slot] = static_cast<std::uint32_t>(key.Values.size());
 }
 
 struct Line {
@@ -222,6 +294,11 @@ private:
     std::string templateMention_;
     std::string templatePrefix_;  // lower case, up to the template's number
     std::vector<int> templateOf_; // per key: its template index, or -1
+    // Held between key lines so that opening a key allocates only what it keeps.
+    std::vector<std::string_view> components_;
+    std::vector<std::size_t> ends_;
+    std::string lower_;
+    std::string probe_;
 };
 
 bool ImportParser::IsTemplate(int key) const {
@@ -258,6 +335,7 @@ void ImportParser::SetUndefined(const Line& line, std::string reason) {
 
 void ImportParser::Run() {
     r_.lineStarts_.clear();
+    r_.lineStarts_.reserve(text_.size() / 32 + 16);
     templateMention_ = std::string(r_.driverKey_) + "\\Template";
     templatePrefix_ = LowerCase(std::string(kTemplateParent) + templateMention_);
     const std::size_t zero = text_.find('\0');
@@ -416,7 +494,7 @@ bool ImportParser::SplitKey(std::string_view key, std::string_view& root,
 
 int ImportParser::OpenKey(std::string_view key, const Line& line) {
     std::string_view root;
-    std::vector<std::string_view> components;
+    std::vector<std::string_view>& components = components_;
     std::string why;
     if (!SplitKey(key, root, components, why)) {
         Note(NoteKind::KeyNotOpened, line, why, -1);
@@ -428,39 +506,58 @@ int ImportParser::OpenKey(std::string_view key, const Line& line) {
             return -1;
         }
     }
-    std::string path(root);
-    std::string lower = LowerCase(root);
+    // The lower-case path, and its length at each level: the root, then each component.
+    std::string& lower = lower_;
+    lower = root;
+    for (char& c : lower)
+        c = Lower(c);
+    std::vector<std::size_t>& ends = ends_;
+    ends.assign(1, lower.size());
+    for (const std::string_view part : components) {
+        lower += '\\';
+        for (const char c : part)
+            lower += Lower(c);
+        ends.push_back(lower.size());
+    }
+    // The deepest level that exists already (a live key's parents all live), then the keys
+    // below it, each spelled as first written.
+    std::size_t level = ends.size();
     int parent = -1;
-    for (std::size_t i = 0; i <= components.size(); ++i) {
-        if (i > 0) {
-            path += '\\';
-            path += components[i - 1];
-            lower += '\\';
-            lower += LowerCase(components[i - 1]);
-        }
-        const auto found = r_.alive_.find(lower);
+    while (level > 0) {
+        probe_.assign(lower, 0, ends[level - 1]);
+        const auto found = r_.alive_.find(probe_);
         if (found != r_.alive_.end()) {
             parent = found->second;
-            path = r_.keys_[static_cast<std::size_t>(parent)].Path;
-            continue;
+            break;
         }
+        --level;
+    }
+    for (; level < ends.size(); ++level) {
         const int id = static_cast<int>(r_.keys_.size());
         ImportedKey created;
-        created.Path = path;
+        if (parent < 0) {
+            created.Path = std::string(root);
+        } else {
+            created.Path = r_.keys_[static_cast<std::size_t>(parent)].Path;
+            created.Path += '\\';
+            created.Path += components[level - 1];
+        }
         created.Parent = parent;
         r_.keys_.push_back(std::move(created));
+        const std::string_view lowerPath = std::string_view(lower).substr(0, ends[level]);
         int index = -1;
         const std::string& prefix = templatePrefix_;
-        if (lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0) {
-            const std::string_view number = std::string_view(lower).substr(prefix.size());
-            if ((number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
-                (number.size() == 2 && number[0] == '1' && number[1] >= '0' && number[1] <= '5'))
-                index = std::stoi(std::string(number));
+        if (lowerPath.size() > prefix.size() && lowerPath.substr(0, prefix.size()) == prefix) {
+            const std::string_view number = lowerPath.substr(prefix.size());
+            if (number.size() == 1 && number[0] >= '0' && number[0] <= '9')
+                index = number[0] - '0';
+            else if (number.size() == 2 && number[0] == '1' && number[1] >= '0' && number[1] <= '5')
+                index = 10 + (number[1] - '0');
         }
         templateOf_.push_back(index);
         if (parent >= 0)
             r_.keys_[static_cast<std::size_t>(parent)].Children.push_back(id);
-        r_.alive_.emplace(lower, id);
+        r_.alive_.emplace(std::string(lowerPath), id);
         parent = id;
     }
     return parent;
@@ -619,15 +716,9 @@ void ImportParser::ValueLine(const Line& line, std::size_t start) {
             return;
         }
         ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
-        if (const auto found = key.ValueIndex.find(LowerCase(name));
-            found != key.ValueIndex.end()) {
-            const std::size_t at = found->second;
-            key.ValueIndex.erase(found);
+        if (const std::size_t at = ValuePosition(key, name); at < key.Values.size()) {
             key.Values.erase(key.Values.begin() + static_cast<std::ptrdiff_t>(at));
-            for (auto& [lowerName, position] : key.ValueIndex) {
-                if (position > at)
-                    --position;
-            }
+            IndexValues(key);
         }
         Note(NoteKind::ValueDeleted, line, name);
         return;
@@ -650,7 +741,9 @@ void ImportParser::ValueLine(const Line& line, std::size_t start) {
             Note(NoteKind::ValueRefused, line, "text follows the string's closing quote");
             return;
         }
-        SetValue(line, line, start, std::move(name), kSz, WidenText(value) + std::string(2, '\0'),
+        std::string bytes = WidenText(value);
+        bytes.append(2, '\0');
+        SetValue(line, line, start, std::move(name), kSz, std::move(bytes),
                  tail < e ? tail : line.End);
         return;
     }
@@ -779,12 +872,13 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
         Note(NoteKind::ValueWithoutKey, first, "no key is open");
         return;
     }
-    const ValueSource source{first.Begin, quote,   last.Begin,   last.End,
-                             last.Next,   comment, first.Number, first.Number == last.Number};
+    auto held = [](std::size_t offset) { return static_cast<std::uint32_t>(offset); };
+    const ValueSource source{
+        held(first.Begin), held(quote),   held(last.Begin),   held(last.End),
+        held(last.Next),   held(comment), held(first.Number), first.Number == last.Number};
     ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
-    const auto [found, added] = key.ValueIndex.try_emplace(LowerCase(name), key.Values.size());
-    if (!added) {
-        ImportedValue& value = key.Values[found->second];
+    if (const std::size_t at = ValuePosition(key, name); at < key.Values.size()) {
+        ImportedValue& value = key.Values[at];
         ++value.Sets;
         value.Type = type;
         value.Data = std::move(data);
@@ -792,9 +886,12 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
         return;
     }
     key.Values.push_back(ImportedValue{std::move(name), type, std::move(data), source, 1});
+    IndexLastValue(key);
 }
 
 ImportReading ImportReading::Read(std::string_view text, std::string_view driverKey) {
+    if (text.size() > 0xFFFFFFFFu)
+        throw std::length_error("a registration text of 4 GiB or more cannot be read");
     ImportReading reading;
     reading.driverKey_ = std::string(driverKey);
     ImportParser parser(text, reading);
@@ -811,8 +908,8 @@ const ImportedValue* ImportReading::FindValue(int key, std::string_view name) co
     if (key < 0)
         return nullptr;
     const ImportedKey& k = keys_[static_cast<std::size_t>(key)];
-    const auto found = k.ValueIndex.find(LowerCase(name));
-    return found == k.ValueIndex.end() ? nullptr : &k.Values[found->second];
+    const std::size_t at = ValuePosition(k, name);
+    return at < k.Values.size() ? &k.Values[at] : nullptr;
 }
 
 int ImportReading::TemplateKey(int index) const {
@@ -851,71 +948,6 @@ Registry RegistryOf(const ImportReading& reading) {
             entry.Values[LowerCase(value.Name)] = RegistryValue{value.Name, value.Type, value.Data};
     }
     return registry;
-}
-
-namespace {
-
-std::string Describe(const RegistryValue& value) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text = "type " + std::to_string(value.Type) + " [";
-    for (std::size_t i = 0; i < value.Data.size() && i < 16; ++i) {
-        const auto byte = static_cast<unsigned char>(value.Data[i]);
-        if (i > 0)
-            text += ' ';
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
-    if (value.Data.size() > 16)
-        text += " ...";
-    return text + "]";
-}
-
-std::string ValueName(const RegistryValue& value) {
-    return value.Name.empty() ? "the default value" : "the value \"" + value.Name + "\"";
-}
-
-} // namespace
-
-std::string FirstDifference(const Registry& expected, const Registry& actual) {
-    // Keys in path order, so that the first difference is the same on every run.
-    std::vector<std::string> paths;
-    for (const auto& [path, key] : expected)
-        paths.push_back(path);
-    for (const auto& [path, key] : actual) {
-        if (!expected.contains(path))
-            paths.push_back(path);
-    }
-    std::sort(paths.begin(), paths.end());
-    for (const std::string& path : paths) {
-        const auto want = expected.find(path);
-        const auto got = actual.find(path);
-        if (got == actual.end())
-            return "the key " + want->second.Path + " would be missing";
-        if (want == expected.end())
-            return "a key " + got->second.Path + " would appear";
-        std::vector<std::string> names;
-        for (const auto& [name, value] : want->second.Values)
-            names.push_back(name);
-        for (const auto& [name, value] : got->second.Values) {
-            if (!want->second.Values.contains(name))
-                names.push_back(name);
-        }
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names) {
-            const auto w = want->second.Values.find(name);
-            const auto g = got->second.Values.find(name);
-            const std::string& keyPath = want->second.Path;
-            if (g == got->second.Values.end())
-                return ValueName(w->second) + " of " + keyPath + " would be missing";
-            if (w == want->second.Values.end())
-                return ValueName(g->second) + " of " + keyPath + " would appear (" +
-                       Describe(g->second) + ")";
-            if (!(w->second.Type == g->second.Type && w->second.Data == g->second.Data))
-                return ValueName(w->second) + " of " + keyPath + " would be " +
-                       Describe(g->second) + " instead of " + Describe(w->second);
-        }
-    }
-    return {};
 }
 
 } // namespace regfile

@@ -26,15 +26,16 @@
 
 namespace regfile {
 
-// The lines a value was read from: its first line to the end of its last.
+// The lines a value was read from: its first line to the end of its last. Offsets are held
+// in 32 bits (a file the editor opens is far smaller), as a large file has many values.
 struct ValueSource {
-    std::size_t LineStart = 0;     // first byte of its first line
-    std::size_t Quote = 0;         // the name's opening quote, or the "@"
-    std::size_t LastLineStart = 0; // first byte of its last line
-    std::size_t ContentEnd = 0;    // end of the last line's text; its line end follows
-    std::size_t End = 0;           // after the last line's line end
-    std::size_t Comment = 0; // ";" of a comment behind the data on the last line, or ContentEnd
-    std::size_t Line = 0;    // number of its first line, from 1
+    std::uint32_t LineStart = 0;     // first byte of its first line
+    std::uint32_t Quote = 0;         // the name's opening quote, or the "@"
+    std::uint32_t LastLineStart = 0; // first byte of its last line
+    std::uint32_t ContentEnd = 0;    // end of the last line's text; its line end follows
+    std::uint32_t End = 0;           // after the last line's line end
+    std::uint32_t Comment = 0; // ";" of a comment behind the data on the last line, or ContentEnd
+    std::uint32_t Line = 0;    // number of its first line, from 1
     bool SingleLine = true;
 };
 
@@ -44,7 +45,7 @@ struct ImportedValue {
     std::string Data; // the registry's bytes; strings as UTF-16LE with their terminator
     ValueSource Source;
     // The lines that set it since it was created (or deleted last); Source is the last one.
-    std::size_t Sets = 1;
+    std::uint32_t Sets = 1;
 };
 
 // The lines whose values go to one key: from the key line that opened it to the next line
@@ -63,8 +64,10 @@ struct ImportedKey {
     bool Alive = true;
     std::size_t DeletedAtLine = 0;
     std::vector<int> Children;
-    std::vector<ImportedValue> Values;                       // in the order they were first set
-    std::unordered_map<std::string, std::size_t> ValueIndex; // lower-case name -> in Values
+    std::vector<ImportedValue> Values; // in the order they were first set
+    // The reading's own index of Values by name (letter case aside), kept only for keys of
+    // many values; FindValue is the way in.
+    std::vector<std::uint32_t> ValueSlots;
     std::vector<KeySection> Sections; // the key lines that opened it, in file order
 };
 
@@ -155,10 +158,6 @@ using Registry = std::unordered_map<std::string, RegistryKey>;
 
 Registry RegistryOf(const ImportReading& reading);
 std::string LowerCase(std::string_view text);
-// The first difference between `expected` and `actual` in words ("the value \"SwitchID\" of
-// KEY would be ..."), or empty when they are equal. Key paths and names compare without
-// regard to letter case.
-std::string FirstDifference(const Registry& expected, const Registry& actual);
 
 // Registry bytes of a single-byte text as the import stores a string: each byte taken as
 // code page 1252, as UTF-16LE, with no terminator added.

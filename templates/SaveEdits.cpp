@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "regfile/RegValueSpec.h"
+#include "regfile/RegistryChange.h"
 #include "regfile/TextEdits.h"
 #include "regfile/ValueLines.h"
 
@@ -56,7 +57,6 @@ std::optional<std::string> ValueLineOf(const TemplateRecord& record, int v) {
 }
 
 using Edit = regfile::TextEdit;
-using regfile::IsKeyOrBelow;
 
 } // namespace
 
@@ -210,26 +210,39 @@ ComposedSave ComposeSave(std::string_view before, const ImportReading& reading,
 
 namespace {
 
-// The registry that `before` gives with the request's changes.
-regfile::Registry IntendedRegistry(const ImportReading& before, const TemplateRecord* records,
-                                   const SaveRequest& request) {
-    regfile::Registry registry = regfile::RegistryOf(before);
+// What the request does to the registry that `before` gives.
+regfile::RegistryChange IntendedChange(const ImportReading& before, const TemplateRecord* records,
+                                       const SaveRequest& request) {
+    regfile::RegistryChange change;
     const std::string_view driverKey = before.DriverKey();
     for (int i = 0; i < kTemplateCount; ++i) {
-        if (!(request.Deletes & Bit(i)))
-            continue;
-        const std::string key = regfile::LowerCase(ImportReading::TemplateKeyPath(driverKey, i));
-        std::erase_if(registry, [&](const auto& entry) { return IsKeyOrBelow(entry.first, key); });
+        if (request.Deletes & Bit(i))
+            change.Deleted.push_back(
+                regfile::LowerCase(ImportReading::TemplateKeyPath(driverKey, i)));
     }
+    // The key as it is meant to be, starting from what it holds in `before` (nothing when
+    // it is new or deleted), with every key above it that an appended header creates.
     auto keyOf = [&](int index) -> regfile::RegistryKey& {
         const std::string path = ImportReading::TemplateKeyPath(driverKey, index);
-        // The key and every key above it, as an appended header creates them.
         for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
             const std::string prefix = path.substr(0, end);
-            regfile::RegistryKey& key = registry[regfile::LowerCase(prefix)];
-            if (key.Path.empty())
+            const std::string lower = regfile::LowerCase(prefix);
+            const bool last = end == std::string::npos;
+            if (!last && before.FindKey(prefix) >= 0)
+                continue; // kept as it is
+            const auto [entry, created] = change.Set.try_emplace(lower);
+            regfile::RegistryKey& key = entry->second;
+            if (created) {
                 key.Path = prefix;
-            if (end == std::string::npos)
+                const bool deleted = (request.Deletes & Bit(index)) != 0;
+                if (const int existing = before.FindKey(prefix); existing >= 0 && !deleted) {
+                    for (const ImportedValue& value :
+                         before.Keys()[static_cast<std::size_t>(existing)].Values)
+                        key.Values[regfile::LowerCase(value.Name)] =
+                            regfile::RegistryValue{value.Name, value.Type, value.Data};
+                }
+            }
+            if (last)
                 return key;
         }
     };
@@ -250,31 +263,7 @@ regfile::Registry IntendedRegistry(const ImportReading& before, const TemplateRe
                 key.Values[regfile::LowerCase(kValueNames[v])] = RecordValue(records[i], v);
         }
     }
-    return registry;
-}
-
-// A removed template's key takes with it, in the import, the keys above it that only its
-// key line created: those left with no value and no other key below them may be gone.
-void AllowEmptyAncestorsGone(regfile::Registry& intended, const regfile::Registry& actual,
-                             std::string_view driverKey, std::uint16_t deletes) {
-    for (int i = 0; i < kTemplateCount; ++i) {
-        if (!(deletes & Bit(i)))
-            continue;
-        std::string path = regfile::LowerCase(ImportReading::TemplateKeyPath(driverKey, i));
-        for (std::size_t cut = path.rfind('\\'); cut != std::string::npos; cut = path.rfind('\\')) {
-            path.resize(cut);
-            const auto key = intended.find(path);
-            if (key == intended.end() || actual.contains(path) || !key->second.Values.empty())
-                break;
-            const bool below =
-                std::any_of(intended.begin(), intended.end(), [&](const auto& entry) {
-                    return entry.first != path && IsKeyOrBelow(entry.first, path);
-                });
-            if (below)
-                break;
-            intended.erase(key);
-        }
-    }
+    return change;
 }
 
 // The template whose key a difference text names, or -1.
@@ -316,10 +305,8 @@ std::string ExplainNote(const regfile::ImportNote& note, int index) {
 std::string ProveSave(const ImportReading& before, std::string_view afterText,
                       const ImportReading& afterReading, const TemplateRecord* records,
                       const SaveRequest& request) {
-    regfile::Registry intended = IntendedRegistry(before, records, request);
-    const regfile::Registry actual = regfile::RegistryOf(afterReading);
-    AllowEmptyAncestorsGone(intended, actual, before.DriverKey(), request.Deletes);
-    const std::string difference = regfile::FirstDifference(intended, actual);
+    const std::string difference =
+        regfile::FirstDifference(before, IntendedChange(before, records, request), afterReading);
     if (difference.empty() && !afterReading.UndefinedAt())
         return {};
     // Name the line that stands in the way: a line of the new text that the import does

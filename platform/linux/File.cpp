@@ -225,29 +225,21 @@ std::size_t File::Read(std::span<char> bytes) {
 }
 
 void File::Write(std::span<const char> bytes) {
-    WritePieces(std::span<const std::span<const char>>(&bytes, 1));
-}
-
-void File::WritePieces(std::span<const std::span<const char>> pieces) {
     Enter(FileCall::Write, handle_, path_);
-    std::size_t total = 0;
-    for (const std::span<const char> bytes : pieces) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t count =
-                ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                detail::CountWritten(total + done);
-                Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
-            }
-            done += static_cast<std::size_t>(count);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count =
+            ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
         }
-        total += done;
+        if (count <= 0) {
+            detail::CountWritten(done);
+            Raise(FileCall::Write, count < 0 ? errno : ENOSPC, path_);
+        }
+        done += static_cast<std::size_t>(count);
     }
-    detail::CountWritten(total);
+    detail::CountWritten(done);
 }
 
 void File::SetLength(std::uint64_t length) {

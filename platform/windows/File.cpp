@@ -180,30 +180,22 @@ std::size_t File::Read(std::span<char> bytes) {
 }
 
 void File::Write(std::span<const char> bytes) {
-    WritePieces(std::span<const std::span<const char>>(&bytes, 1));
-}
-
-void File::WritePieces(std::span<const std::span<const char>> pieces) {
     Enter(FileCall::Write, handle_, path_);
-    std::size_t total = 0;
-    for (const std::span<const char> bytes : pieces) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
-            DWORD written = 0;
-            if (!WriteFile(ToHandle(handle_), bytes.data() + done, chunk, &written, nullptr)) {
-                detail::CountWritten(total + done);
-                RaiseLastError(FileCall::Write, path_);
-            }
-            if (written == 0) {
-                detail::CountWritten(total + done);
-                Raise(FileCall::Write, ERROR_DISK_FULL, path_);
-            }
-            done += written;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
+        DWORD written = 0;
+        if (!WriteFile(ToHandle(handle_), bytes.data() + done, chunk, &written, nullptr)) {
+            detail::CountWritten(done);
+            RaiseLastError(FileCall::Write, path_);
         }
-        total += done;
+        if (written == 0) {
+            detail::CountWritten(done);
+            Raise(FileCall::Write, ERROR_DISK_FULL, path_);
+        }
+        done += written;
     }
-    detail::CountWritten(total);
+    detail::CountWritten(done);
 }
 
 void File::SetLength(std::uint64_t length) {

@@ -1,0 +1,206 @@
+#include "regfile/RegistryChange.h"
+
+#include <algorithm>
+
+namespace regfile {
+namespace {
+
+std::string Describe(std::uint32_t type, std::string_view data) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = "type " + std::to_string(type) + " [";
+    for (std::size_t i = 0; i < data.size() && i < 16; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        if (i > 0)
+            text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    if (data.size() > 16)
+        text += " ...";
+    return text + "]";
+}
+
+std::string ValueName(std::string_view name) {
+    return name.empty() ? "the default value" : "the value \"" + std::string(name) + "\"";
+}
+
+std::string Missing(std::string_view name, std::string_view keyPath) {
+    return ValueName(name) + " of " + std::string(keyPath) + " would be missing";
+}
+std::string Appears(std::string_view name, std::uint32_t type, std::string_view data,
+                    std::string_view keyPath) {
+    return ValueName(name) + " of " + std::string(keyPath) + " would appear (" +
+           Describe(type, data) + ")";
+}
+std::string Differs(std::string_view name, std::string_view keyPath, std::uint32_t wantType,
+                    std::string_view want, std::uint32_t gotType, std::string_view got) {
+    return ValueName(name) + " of " + std::string(keyPath) + " would be " + Describe(gotType, got) +
+           " instead of " + Describe(wantType, want);
+}
+
+bool IsAtOrBelow(std::string_view path, std::string_view key) {
+    return path.size() >= key.size() && path.substr(0, key.size()) == key &&
+           (path.size() == key.size() || path[key.size()] == '\\');
+}
+
+class Comparison {
+public:
+    Comparison(const ImportReading& before, const RegistryChange& change,
+               const ImportReading& after)
+        : before_(before), change_(change), after_(after) {}
+
+    std::string Run() {
+        MayGo();
+        if (std::string difference = KeptKeys(); !difference.empty())
+            return difference;
+        if (std::string difference = SetKeys(); !difference.empty())
+            return difference;
+        return NewKeys();
+    }
+
+private:
+    bool Deleted(std::string_view lower) const {
+        return std::any_of(change_.Deleted.begin(), change_.Deleted.end(),
+                           [&](const std::string& key) { return IsAtOrBelow(lower, key); });
+    }
+    // The key is in the registry as the change means it.
+    bool Intended(std::string_view lower) const {
+        return change_.Set.contains(std::string(lower)) || !Deleted(lower);
+    }
+
+    // The parents of deleted keys that held nothing but them, which may go with them.
+    void MayGo() {
+        for (const std::string& deleted : change_.Deleted) {
+            std::string path = deleted;
+            for (std::size_t cut = path.rfind('\\'); cut != std::string::npos;
+                 cut = path.rfind('\\')) {
+                path.resize(cut);
+                if (change_.Set.contains(path) || after_.FindKey(path) >= 0)
+                    break;
+                const int key = before_.FindKey(path);
+                if (key < 0 || !before_.Keys()[static_cast<std::size_t>(key)].Values.empty() ||
+                    HoldsIntended(key, path))
+                    break;
+                mayGo_.push_back(path);
+            }
+        }
+    }
+    // A key below `key` (in `before`) or in the change's set stays.
+    bool HoldsIntended(int key, std::string_view lower) const {
+        for (const auto& [setPath, contents] : change_.Set) {
+            if (setPath != lower && IsAtOrBelow(setPath, lower))
+                return true;
+        }
+        for (const int child : before_.Keys()[static_cast<std::size_t>(key)].Children) {
+            const ImportedKey& below = before_.Keys()[static_cast<std::size_t>(child)];
+            if (!below.Alive)
+                continue;
+            const std::string lowerChild = LowerCase(below.Path);
+            if (std::find(mayGo_.begin(), mayGo_.end(), lowerChild) != mayGo_.end())
+                continue;
+            if (Intended(lowerChild) || HoldsIntended(child, lowerChild))
+                return true;
+        }
+        return false;
+    }
+
+    // Every key of `before` that the change keeps as it is.
+    std::string KeptKeys() const {
+        for (const ImportedKey& key : before_.Keys()) {
+            if (!key.Alive)
+                continue;
+            const std::string lower = LowerCase(key.Path);
+            if (change_.Set.contains(lower) || Deleted(lower))
+                continue;
+            const int other = after_.FindKey(key.Path);
+            if (other < 0) {
+                if (std::find(mayGo_.begin(), mayGo_.end(), lower) != mayGo_.end())
+                    continue;
+                return "the key " + key.Path + " would be missing";
+            }
+            const ImportedKey& now = after_.Keys()[static_cast<std::size_t>(other)];
+            for (const ImportedValue& value : key.Values) {
+                const ImportedValue* got = after_.FindValue(other, value.Name);
+                if (got == nullptr)
+                    return Missing(value.Name, key.Path);
+                if (got->Type != value.Type || got->Data != value.Data)
+                    return Differs(value.Name, key.Path, value.Type, value.Data, got->Type,
+                                   got->Data);
+            }
+            if (now.Values.size() != key.Values.size()) {
+                for (const ImportedValue& value : now.Values) {
+                    if (before_.FindValue(static_cast<int>(&key - before_.Keys().data()),
+                                          value.Name) == nullptr)
+                        return Appears(value.Name, value.Type, value.Data, key.Path);
+                }
+            }
+        }
+        return {};
+    }
+
+    // Every key the change sets, in path order so that the first difference is the same on
+    // every run.
+    std::string SetKeys() const {
+        std::vector<const std::string*> paths;
+        for (const auto& [path, contents] : change_.Set)
+            paths.push_back(&path);
+        std::sort(paths.begin(), paths.end(),
+                  [](const std::string* a, const std::string* b) { return *a < *b; });
+        for (const std::string* path : paths) {
+            const RegistryKey& want = change_.Set.at(*path);
+            const int other = after_.FindKey(*path);
+            if (other < 0)
+                return "the key " + want.Path + " would be missing";
+            std::vector<const RegistryValue*> values;
+            for (const auto& [name, value] : want.Values)
+                values.push_back(&value);
+            std::sort(values.begin(), values.end(),
+                      [](const RegistryValue* a, const RegistryValue* b) {
+                          return LowerCase(a->Name) < LowerCase(b->Name);
+                      });
+            for (const RegistryValue* value : values) {
+                const ImportedValue* got = after_.FindValue(other, value->Name);
+                if (got == nullptr)
+                    return Missing(value->Name, want.Path);
+                if (got->Type != value->Type || got->Data != value->Data)
+                    return Differs(value->Name, want.Path, value->Type, value->Data, got->Type,
+                                   got->Data);
+            }
+            for (const ImportedValue& value :
+                 after_.Keys()[static_cast<std::size_t>(other)].Values) {
+                if (!want.Values.contains(LowerCase(value.Name)))
+                    return Appears(value.Name, value.Type, value.Data, want.Path);
+            }
+        }
+        return {};
+    }
+
+    // Every key of `after` that neither `before` nor the change holds.
+    std::string NewKeys() const {
+        for (const ImportedKey& key : after_.Keys()) {
+            if (!key.Alive)
+                continue;
+            const std::string lower = LowerCase(key.Path);
+            if (change_.Set.contains(lower))
+                continue;
+            if (before_.FindKey(key.Path) >= 0 && !Deleted(lower))
+                continue;
+            return "a key " + key.Path + " would appear";
+        }
+        return {};
+    }
+
+    const ImportReading& before_;
+    const RegistryChange& change_;
+    const ImportReading& after_;
+    std::vector<std::string> mayGo_;
+};
+
+} // namespace
+
+std::string FirstDifference(const ImportReading& before, const RegistryChange& change,
+                            const ImportReading& after) {
+    return Comparison(before, change, after).Run();
+}
+
+} // namespace regfile
