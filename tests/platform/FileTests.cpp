@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "platform/File.h"
-#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
+#include "platform/FileSeam.h"
 
 namespace platform {
 namespace {
@@ -128,25 +128,6 @@ TEST_F(FileTest, ReadWriteSeekAndLength) {
     file.Sync();
     file.Close();
     EXPECT_EQ(Get(), "01ab45");
-}
-
-// Bytes held in several places go out in order as one call: the one write the hook sees
-// (failed, it writes nothing), counted in full.
-TEST_F(FileTest, PiecesAreWrittenInOrderAsOneCall) {
-    File file;
-    FileErrorInfo info;
-    ASSERT_EQ(file.Open(path_, info), 0);
-    const std::span<const char> pieces[] = {std::string_view("ab"), {}, std::string_view("cde")};
-    FailNth hook(2, EIO);
-    file.Seek(8, SeekOrigin::Begin);
-    EXPECT_THROW(file.WritePieces(pieces), FileError);
-    const std::uint64_t before = Counters().BytesWritten;
-    file.WritePieces(pieces);
-    file.Close();
-    EXPECT_EQ(Get(), "01234567abcde");
-    EXPECT_EQ(Counters().BytesWritten - before, 5u);
-    EXPECT_EQ(hook.calls, (std::vector<FileCall>{FileCall::Seek, FileCall::Write, FileCall::Write,
-                                                 FileCall::Close}));
 }
 
 TEST_F(FileTest, CreateMakesOnlyNewFilesAndRemoveIgnoresMissingFiles) {
