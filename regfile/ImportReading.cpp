@@ -129,7 +129,7 @@ std::size_t NameHash(std::string_view name) {
 
 // Keys of up to this many values are searched one value after the other; larger ones keep an
 // open-addressed table of Values positions (plus one; 0 is a free slot), at most half full.
-constexpr std::size_t kScannedValues = 8;
+constexpr std::size_t kScannedValues = 16;
 
 std::size_t ValuePosition(const ImportedKey& key, std::string_view name) {
     if (key.ValueSlots.empty()) {
@@ -414,6 +414,8 @@ void ImportParser::Run() {
         r_.undefined_ = ImportReading::Undefined{lineNumber_ + 1, "the file holds a zero byte"};
 
     for (std::size_t key = 0; key < r_.keys_.size(); ++key) {
+        // The values of a large file are most of the reading: no room is held for more.
+        r_.keys_[key].Values.shrink_to_fit();
         const int index = templateOf_[key];
         if (index >= 0 && r_.keys_[key].Alive)
             r_.templateKeys_[index] = static_cast<int>(key);
