@@ -7,7 +7,6 @@
 #include <string>
 #include <variant>
 
-#include "host/Desktop.h"
 #include "host/InstallLayout.h"
 #include "host/Library.h"
 #include "host/MessageBoxAnswers.h"
@@ -15,6 +14,7 @@
 #include "host/Platform.h"
 #include "host/Script.h"
 #include "host/ScriptRunner.h"
+#include "host/UserActions.h"
 #include "templates/TemplatePath.h"
 
 namespace {
@@ -42,12 +42,12 @@ int RunScripted(host::Library& library, std::istream& script) {
     // answered and goes to the transcript.
     host::MessageBoxAnswers answers(std::cout);
     const host::MessageBoxWatch watch(answers);
-    host::Desktop& desktop = host::PlatformDesktop();
+    host::UserActions& actions = host::PlatformUserActions();
     const host::Window mainWindow = host::CreateMainWindow();
     library.OpenWindow();
-    desktop.Settle();
+    actions.Settle();
 
-    host::ScriptRunner runner(library, desktop, answers);
+    host::ScriptRunner runner(library, actions, answers);
     const auto failure = host::RunScriptLines(
         script, [&] { return library.AnyWindowVisible(); },
         [&](const host::Action& action) { return runner.Perform(action); });
@@ -56,7 +56,7 @@ int RunScripted(host::Library& library, std::istream& script) {
 
     // The user shuts the host: its main window takes the library's windows with it.
     host::DestroyMainWindow(mainWindow);
-    desktop.Settle();
+    actions.Settle();
     library.Unload();
     return 0;
 }

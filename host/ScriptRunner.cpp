@@ -6,26 +6,26 @@ namespace host {
 
 std::optional<std::string> ScriptRunner::Perform(const Action& action) {
     auto refusal = Act(action);
-    desktop_.Settle();
+    actions_.Settle();
     return refusal;
 }
 
 // Why a user could not act on the control: it is not shown (a page's control while that
 // page is hidden) or it is disabled.
 std::optional<std::string> ScriptRunner::Unusable(Window control, const std::string& name) const {
-    if (!desktop_.IsVisible(control))
+    if (!actions_.IsVisible(control))
         return name + " is not shown";
-    if (!desktop_.IsEnabled(control))
+    if (!actions_.IsEnabled(control))
         return name + " is disabled";
     return std::nullopt;
 }
 
 std::optional<std::string> ScriptRunner::ActOnTree(Window window, const Action& action) {
-    const Window tree = desktop_.FindVisible(window, ControlClass::TreeView);
+    const Window tree = actions_.FindVisible(window, ControlClass::TreeView);
     if (!tree)
         return "no visible tree";
     std::optional<TreeRow> row;
-    for (const TreeRow& candidate : desktop_.VisibleTreeRows(tree)) {
+    for (const TreeRow& candidate : actions_.VisibleTreeRows(tree)) {
         if (candidate.text == action.text) {
             row = candidate;
             break;
@@ -34,14 +34,14 @@ std::optional<std::string> ScriptRunner::ActOnTree(Window window, const Action& 
     if (!row)
         return "no visible tree node \"" + action.text + "\"";
     if (action.kind == ActionKind::Select) {
-        desktop_.ClickTreeItem(tree, row->item);
+        actions_.ClickTreeItem(tree, row->item);
         return std::nullopt;
     }
     const bool wantExpanded = action.kind == ActionKind::Expand;
     if (!row->hasChildren && wantExpanded)
         return "tree node \"" + action.text + "\" has nothing to expand";
     if (row->expanded != wantExpanded)
-        desktop_.ClickTreeButton(tree, row->item);
+        actions_.ClickTreeButton(tree, row->item);
     return std::nullopt;
 }
 
@@ -66,38 +66,38 @@ std::optional<std::string> ScriptRunner::Act(const Action& action) {
     case ActionKind::Select:
         return ActOnTree(window, action);
     case ActionKind::Click: {
-        const Window target = desktop_.FindControl(window, action.id);
+        const Window target = actions_.FindControl(window, action.id);
         if (!target)
             return "the window has no control " + std::to_string(action.id);
         if (auto refusal = Unusable(target, control))
             return refusal;
-        if (!desktop_.ClickButton(target))
+        if (!actions_.ClickButton(target))
             return control + " is not a button";
         return std::nullopt;
     }
     case ActionKind::Tab: {
-        const Window tabs = desktop_.FindVisible(window, ControlClass::TabControl);
+        const Window tabs = actions_.FindVisible(window, ControlClass::TabControl);
         if (!tabs)
             return "no visible tab control";
-        if (!desktop_.ClickTab(tabs, action.number))
+        if (!actions_.ClickTab(tabs, action.number))
             return "no tab " + std::to_string(action.number);
         return std::nullopt;
     }
     case ActionKind::Choose:
     case ActionKind::Type: {
-        const Window combo = desktop_.FindControl(window, action.id);
+        const Window combo = actions_.FindControl(window, action.id);
         if (!combo)
             return "the window has no control " + std::to_string(action.id);
-        if (!desktop_.IsComboBox(combo))
+        if (!actions_.IsComboBox(combo))
             return control + " is not a combo box";
         if (auto refusal = Unusable(combo, control))
             return refusal;
         if (action.kind == ActionKind::Type) {
-            if (!desktop_.TypeComboText(combo, action.text))
+            if (!actions_.TypeComboText(combo, action.text))
                 return control + " has no edit field to type into";
             return std::nullopt;
         }
-        if (!desktop_.ChooseComboItem(combo, action.number))
+        if (!actions_.ChooseComboItem(combo, action.number))
             return control + " has no item " + std::to_string(action.number);
         return std::nullopt;
     }

@@ -1,5 +1,5 @@
 // The user's actions over the Linux windowing layer's own windows.
-#include "host/Desktop.h"
+#include "host/UserActions.h"
 
 #include "platform/linux/Desktop.h"
 
@@ -25,7 +25,7 @@ ui::WindowHandle FindKind(ui::WindowHandle window, desktop::Kind kind) {
     return nullptr;
 }
 
-class LayerDesktop final : public Desktop {
+class LayerUserActions final : public UserActions {
 public:
     Window ActiveWindow() const override { return ui::GetActiveWindow().Handle(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
@@ -73,9 +73,9 @@ public:
 
 } // namespace
 
-Desktop& PlatformDesktop() {
-    static LayerDesktop desktop;
-    return desktop;
+UserActions& PlatformUserActions() {
+    static LayerUserActions actions;
+    return actions;
 }
 
 } // namespace host

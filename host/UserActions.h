@@ -21,9 +21,9 @@ struct TreeRow {
 
 enum class ControlClass { TreeView, TabControl };
 
-class Desktop {
+class UserActions {
 public:
-    virtual ~Desktop() = default;
+    virtual ~UserActions() = default;
 
     // The active window of this thread.
     virtual Window ActiveWindow() const = 0;
@@ -52,7 +52,7 @@ public:
     virtual void Settle() = 0;
 };
 
-// This platform's desktop.
-Desktop& PlatformDesktop();
+// This platform's user actions.
+UserActions& PlatformUserActions();
 
 } // namespace host

@@ -1,6 +1,6 @@
 // The user's actions on real windows, each performed with the messages that the same
 // action of a real user produces.
-#include "host/Desktop.h"
+#include "host/UserActions.h"
 
 #include <windows.h>
 
@@ -163,7 +163,7 @@ HTREEITEM ItemOf(TreeItem item) {
     return static_cast<HTREEITEM>(item);
 }
 
-class WindowsDesktop final : public Desktop {
+class WindowsUserActions final : public UserActions {
 public:
     Window ActiveWindow() const override { return GetActiveWindow(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
@@ -212,9 +212,9 @@ public:
 
 } // namespace
 
-Desktop& PlatformDesktop() {
-    static WindowsDesktop desktop;
-    return desktop;
+UserActions& PlatformUserActions() {
+    static WindowsUserActions actions;
+    return actions;
 }
 
 } // namespace host
