@@ -45,7 +45,7 @@ int Library::OpenWindow() {
 std::vector<Window> Library::VisibleWindows() const {
     std::vector<Window> windows;
     for (const ui::WindowHandle window : ui::desktop::TopLevelWindows())
-        if (!ui::desktop::Inspect(window).moduleTitle.empty() &&
+        if (!ui::desktop::Inspect(window).ModuleTitle.empty() &&
             ui::desktop::IsReallyVisible(window))
             windows.push_back(window);
     return windows;

@@ -47,7 +47,7 @@ struct MessageBoxWatch::Hook {};
 
 MessageBoxWatch::MessageBoxWatch(MessageBoxAnswers& answers) {
     ui::desktop::SetMessageBoxPresenter([&answers](const ui::desktop::MessageBoxRequest& request) {
-        return answers.Answer(request.caption, request.text, request.flags) ? IDOK : IDCANCEL;
+        return answers.Answer(request.Caption, request.Text, request.Flags) ? IDOK : IDCANCEL;
     });
 }
 

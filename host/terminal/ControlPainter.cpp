@@ -40,7 +40,7 @@ std::string ShownLabel(std::string_view text) {
 void PaintPushButton(PaintContext& context, ui::WindowHandle window,
                      const desktop::WindowInfo& info, const CellRect& cells, ControlLook look) {
     const bool marked = window == context.enterButton;
-    const std::string label = ShownLabel(info.text);
+    const std::string label = ShownLabel(info.Text);
     const std::string shown = marked ? "[[ " + label + " ]]" : "[ " + label + " ]";
     std::uint8_t attrs = marked ? kBold : kNormal;
     if (look.focused)
@@ -62,7 +62,7 @@ void PaintRadioButton(PaintContext& context, ui::WindowHandle window,
     // The focus shows on the mark and the label alike.
     const std::uint8_t attrs = Enabled(look.enabled, look.focused ? kReverse : kNormal);
     buffer.Text(cells.left, y, checked ? "(*)" : "( )", attrs);
-    const std::string label = ShownLabel(info.text);
+    const std::string label = ShownLabel(info.Text);
     int right = cells.left + 3;
     if (!label.empty())
         right = buffer.Text(cells.left + 4, y, label, attrs);
@@ -71,9 +71,9 @@ void PaintRadioButton(PaintContext& context, ui::WindowHandle window,
 }
 
 void PaintGroupBox(PaintContext& context, const desktop::WindowInfo& info, const CellRect& cells) {
-    const std::uint8_t attrs = Enabled(info.enabled, kNormal);
+    const std::uint8_t attrs = Enabled(info.Enabled, kNormal);
     context.buffer.Box(cells, attrs);
-    const std::string label = ShownLabel(info.text);
+    const std::string label = ShownLabel(info.Text);
     if (!label.empty() && cells.Width() > 4)
         context.buffer.Text(cells.left + 1, cells.top, " " + label + " ", attrs, cells.Width() - 2);
 }
@@ -82,8 +82,8 @@ void PaintText(PaintContext& context, const desktop::WindowInfo& info, const Cel
     CellBuffer& buffer = context.buffer;
     buffer.Fill(cells, U' ', kNormal);
     CellRect inner = cells;
-    const bool sunken = (info.style & kSunken) != 0;
-    std::uint8_t attrs = Enabled(info.enabled, kNormal);
+    const bool sunken = (info.Style & kSunken) != 0;
+    std::uint8_t attrs = Enabled(info.Enabled, kNormal);
     if (sunken && cells.Height() >= 3 && cells.Width() >= 3) {
         buffer.Box(cells, kNormal);
         inner = CellRect{cells.left + 1, cells.top + 1, cells.right - 1, cells.bottom - 1};
@@ -92,18 +92,18 @@ void PaintText(PaintContext& context, const desktop::WindowInfo& info, const Cel
         attrs |= kUnderline;
         buffer.Fill(CellRect{cells.left, cells.top, cells.right, cells.top + 1}, U' ', attrs);
     }
-    const std::uint32_t align = info.style & kAlignMask;
-    const std::vector<std::string> lines = WrapLines(info.text, inner.Width());
+    const std::uint32_t align = info.Style & kAlignMask;
+    const std::vector<std::string> lines = WrapLines(info.Text, inner.Width());
     // A one-line label a little wider than its place (the dialog font is narrower than a
     // cell) goes on over the blank cells after it.
     if (!sunken && align == 0 && inner.Height() == 1 && lines.size() > 1 &&
-        info.text.find('\n') == std::string::npos) {
-        int x = buffer.Text(inner.left, inner.top, info.text, attrs, inner.Width());
-        for (std::size_t i = static_cast<std::size_t>(inner.Width()); i < info.text.size();
+        info.Text.find('\n') == std::string::npos) {
+        int x = buffer.Text(inner.left, inner.top, info.Text, attrs, inner.Width());
+        for (std::size_t i = static_cast<std::size_t>(inner.Width()); i < info.Text.size();
              ++i, ++x) {
             if (!buffer.Clip().Contains(x, inner.top) || buffer.At(x, inner.top).ch != U' ')
                 break;
-            buffer.Text(x, inner.top, info.text.substr(i, 1), attrs);
+            buffer.Text(x, inner.top, info.Text.substr(i, 1), attrs);
         }
         return;
     }
@@ -128,7 +128,7 @@ void PaintComboBox(PaintContext& context, ui::WindowHandle window, const desktop
     attrs = Enabled(look.enabled, attrs);
     buffer.Fill(field, U' ', attrs);
     buffer.Text(field.left, y, desktop::ComboEditText(window), attrs, field.Width());
-    buffer.Text(arrowLeft, y, "[v]", Enabled(info.enabled, kNormal), cells.right - arrowLeft);
+    buffer.Text(arrowLeft, y, "[v]", Enabled(info.Enabled, kNormal), cells.right - arrowLeft);
     context.hits.Add({field, HitPart::Window, window, nullptr, 0});
     context.hits.Add(
         {CellRect{arrowLeft, y, cells.right, y + 1}, HitPart::ComboButton, window, nullptr, 0});
@@ -193,7 +193,7 @@ void PaintTabControl(PaintContext& context, ui::WindowHandle window,
         std::uint8_t attrs = selected ? kBold : kNormal;
         if (selected && look.focused)
             attrs |= kReverse;
-        attrs = Enabled(info.enabled, attrs);
+        attrs = Enabled(info.Enabled, attrs);
         const int start = x;
         x = buffer.Text(start, cells.top, shown, attrs, cells.right - 1 - start);
         context.hits.Add(

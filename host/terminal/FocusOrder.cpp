@@ -17,24 +17,24 @@ void Collect(ui::WindowHandle dialog, std::vector<FocusItem>& items, int& group)
     bool first = true;
     for (const ui::WindowHandle child : desktop::Children(dialog)) {
         const desktop::WindowInfo info = desktop::Inspect(child);
-        if (info.kind == Kind::Dialog) {
-            if (info.visible) {
+        if (info.Kind == Kind::Dialog) {
+            if (info.Visible) {
                 ++group;
                 Collect(child, items, group);
             }
             first = true;
             continue;
         }
-        if (first || (info.style & ui::style::WS_GROUP))
+        if (first || (info.Style & ui::style::WS_GROUP))
             ++group;
         first = false;
         FocusItem item;
         item.window = child;
-        item.kind = info.kind;
-        item.tabStop = (info.style & ui::style::WS_TABSTOP) != 0;
-        item.usable = desktop::IsReallyVisible(child) && info.enabled;
+        item.kind = info.Kind;
+        item.tabStop = (info.Style & ui::style::WS_TABSTOP) != 0;
+        item.usable = desktop::IsReallyVisible(child) && info.Enabled;
         item.checked =
-            info.kind == Kind::RadioButton && ui::Button(child).GetCheck() == BST_CHECKED;
+            info.Kind == Kind::RadioButton && ui::Button(child).GetCheck() == BST_CHECKED;
         item.group = group;
         items.push_back(item);
     }
@@ -136,7 +136,7 @@ int DefaultButton(const std::vector<FocusItem>& items) {
 ui::WindowHandle KeyboardDialog() {
     const auto isDialog = [](ui::WindowHandle window) {
         return window && desktop::IsReallyVisible(window) &&
-               desktop::Inspect(window).kind == Kind::Dialog;
+               desktop::Inspect(window).Kind == Kind::Dialog;
     };
     if (const ui::WindowHandle active = ui::GetActiveWindow().Handle(); isDialog(active))
         return active;

@@ -120,7 +120,7 @@ void FrontEnd::Impl::FitMainWindow() {
     const ui::Rect wanted = ScreenPixels();
     const ui::Window window(mainWindow_);
     if (window.GetWindowRect() != wanted)
-        window.MoveWindow(wanted.left, wanted.top, wanted.Width(), wanted.Height(), true);
+        window.MoveWindow(wanted.Left, wanted.Top, wanted.Width(), wanted.Height(), true);
 }
 
 Place FrontEnd::Impl::CurrentPlace() const {
@@ -134,7 +134,7 @@ Place FrontEnd::Impl::CurrentPlace() const {
     if (!focus || !desktop::IsReallyVisible(focus))
         return Place::Nothing;
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    switch (info.kind) {
+    switch (info.Kind) {
     case Kind::TreeView:
         return Place::Tree;
     case Kind::PushButton:
@@ -143,7 +143,7 @@ Place FrontEnd::Impl::CurrentPlace() const {
     case Kind::RadioButton:
         return Place::RadioButton;
     case Kind::ComboBox:
-        return (info.style & ui::style::CBS_TYPEMASK) == ui::style::CBS_DROPDOWNLIST
+        return (info.Style & ui::style::CBS_TYPEMASK) == ui::style::CBS_DROPDOWNLIST
                    ? Place::Combo
                    : Place::ComboEdit;
     case Kind::TabControl:
@@ -168,15 +168,15 @@ CellRect FrontEnd::Impl::FocusCells() const {
     if (!focus || !desktop::IsReallyVisible(focus))
         return CellRect{};
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    CellRect cells = map.ToCells(info.screenRect);
-    if (info.kind == Kind::ComboBox)
+    CellRect cells = map.ToCells(info.ScreenRect);
+    if (info.Kind == Kind::ComboBox)
         return CellRect{cells.left, cells.top, cells.right, cells.top + 1};
-    if (info.kind != Kind::TreeView)
+    if (info.Kind != Kind::TreeView)
         return cells;
     const std::vector<desktop::TreeRow> rows = desktop::VisibleTreeRows(focus);
     const int top = desktop::TreeScrollTop(focus);
     for (int index = 0; index < static_cast<int>(rows.size()); ++index) {
-        if (!rows[static_cast<std::size_t>(index)].selected)
+        if (!rows[static_cast<std::size_t>(index)].Selected)
             continue;
         const int y = cells.top + 1 + index - top; // below the frame's top line
         if (y > cells.top && y < cells.bottom - 1)
@@ -264,9 +264,9 @@ std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
     if (tooSmall_ || view_.list.combo || !focus || !desktop::IsReallyVisible(focus))
         return std::nullopt;
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    if (info.kind != desktop::Kind::ComboBox)
+    if (info.Kind != desktop::Kind::ComboBox)
         return std::nullopt;
-    const CellRect cells = ScreenMap{}.ToCells(info.screenRect);
+    const CellRect cells = ScreenMap{}.ToCells(info.ScreenRect);
     const int length = static_cast<int>(desktop::ComboEditText(focus).size());
     const int x = std::min(cells.left + length, std::max(cells.left, cells.right - 4));
     if (!canvas_.Bounds().Contains(x, cells.top))

@@ -35,7 +35,7 @@ Focus CurrentFocus() {
 
 int SelectedRow(const std::vector<desktop::TreeRow>& rows) {
     for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-        if (rows[static_cast<std::size_t>(i)].selected)
+        if (rows[static_cast<std::size_t>(i)].Selected)
             return i;
     return -1;
 }
@@ -167,7 +167,7 @@ void KeyHandler::OnTreeKey(ui::WindowHandle tree, const Key& key) {
     const int last = static_cast<int>(rows.size()) - 1;
     const auto select = [&](int index) {
         if (index >= 0 && index <= last && index != selected)
-            desktop::ClickTreeItem(tree, rows[static_cast<std::size_t>(index)].item);
+            desktop::ClickTreeItem(tree, rows[static_cast<std::size_t>(index)].Item);
     };
     const bool plus = key.code == KeyCode::Char && key.ch == '+';
     const bool minus = key.code == KeyCode::Char && key.ch == '-';
@@ -184,19 +184,19 @@ void KeyHandler::OnTreeKey(ui::WindowHandle tree, const Key& key) {
 
     const desktop::TreeRow& row = rows[static_cast<std::size_t>(selected)];
     if (plus || key.code == KeyCode::Right) {
-        if (row.hasChildren && !row.expanded)
-            desktop::ClickTreeButton(tree, row.item);
-        else if (key.code == KeyCode::Right && row.hasChildren)
+        if (row.HasChildren && !row.Expanded)
+            desktop::ClickTreeButton(tree, row.Item);
+        else if (key.code == KeyCode::Right && row.HasChildren)
             select(selected + 1); // already open: on to the first child
         return;
     }
-    if (row.hasChildren && row.expanded) {
-        desktop::ClickTreeButton(tree, row.item);
+    if (row.HasChildren && row.Expanded) {
+        desktop::ClickTreeButton(tree, row.Item);
         return;
     }
     if (key.code == KeyCode::Left)
         for (int parent = selected - 1; parent >= 0; --parent)
-            if (rows[static_cast<std::size_t>(parent)].depth < row.depth) {
+            if (rows[static_cast<std::size_t>(parent)].Depth < row.Depth) {
                 select(parent);
                 return;
             }

@@ -32,15 +32,15 @@ bool HasStopIcon(unsigned flags) {
 MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
                                   const CellRect& over, int columns, int rows) {
     MessageBoxLayout layout;
-    const int iconWidth = HasStopIcon(request.flags) ? Length(kStopMark) + 1 : 0;
+    const int iconWidth = HasStopIcon(request.Flags) ? Length(kStopMark) + 1 : 0;
     const int textWidth = std::max(10, std::min(kMaxTextWidth, columns - 6 - iconWidth));
-    layout.lines = WrapLines(request.text, textWidth);
+    layout.lines = WrapLines(request.Text, textWidth);
     int widest = 0;
     for (const std::string& line : layout.lines)
         widest = std::max(widest, Length(line));
     const int buttonsWidth =
-        Length(kOkLabel) + (HasCancel(request.flags) ? kButtonGap + Length(kCancelLabel) : 0);
-    const int inner = std::max({Length(request.caption) + 2, iconWidth + widest, buttonsWidth});
+        Length(kOkLabel) + (HasCancel(request.Flags) ? kButtonGap + Length(kCancelLabel) : 0);
+    const int inner = std::max({Length(request.Caption) + 2, iconWidth + widest, buttonsWidth});
     const int width = std::min(columns, inner + 4);
     const int height = std::min(rows, static_cast<int>(layout.lines.size()) + 5);
     layout.complete = width == inner + 4 && height == static_cast<int>(layout.lines.size()) + 5;
@@ -61,7 +61,7 @@ MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
     const int buttonsRow = layout.box.bottom - 2;
     int x = left + (width - buttonsWidth) / 2;
     layout.buttons.push_back({x, buttonsRow, x + Length(kOkLabel), buttonsRow + 1});
-    if (HasCancel(request.flags)) {
+    if (HasCancel(request.Flags)) {
         x += Length(kOkLabel) + kButtonGap;
         layout.buttons.push_back({x, buttonsRow, x + Length(kCancelLabel), buttonsRow + 1});
     }
@@ -79,8 +79,8 @@ bool MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
     const bool tooSmall = TooSmall(buffer_.Columns(), buffer_.Rows());
     const ScreenMap map;
     const CellRect over =
-        !tooSmall && request.owner && ui::desktop::IsWindow(request.owner)
-            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.owner).screenRect))
+        !tooSmall && request.Owner && ui::desktop::IsWindow(request.Owner)
+            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.Owner).ScreenRect))
             : CellRect{};
     const MessageBoxLayout layout =
         LayOutMessageBox(request, over, buffer_.Columns(), buffer_.Rows());
@@ -97,9 +97,9 @@ bool MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
     buffer_.Box(box, kNormal);
     const CellRect bar{box.left, box.top, box.right, box.top + 1};
     buffer_.Fill(bar, U' ', kReverse | kBold);
-    const int captionX = box.left + std::max(0, (box.Width() - Length(request.caption)) / 2);
-    buffer_.Text(captionX, box.top, request.caption, kReverse | kBold, box.Width());
-    if (HasStopIcon(request.flags))
+    const int captionX = box.left + std::max(0, (box.Width() - Length(request.Caption)) / 2);
+    buffer_.Text(captionX, box.top, request.Caption, kReverse | kBold, box.Width());
+    if (HasStopIcon(request.Flags))
         buffer_.Text(box.left + 2, layout.textTop, kStopMark, kBold);
     for (std::size_t i = 0; i < layout.lines.size(); ++i) {
         const int y = layout.textTop + static_cast<int>(i);
@@ -120,7 +120,7 @@ bool MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
 }
 
 int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted) {
-    const bool cancel = HasCancel(request.flags);
+    const bool cancel = HasCancel(request.Flags);
     const int buttons = cancel ? 2 : 1;
     // Escape answers Cancel where the box has it, else OK.
     const int escapeAnswer = cancel ? IDCANCEL : IDOK;

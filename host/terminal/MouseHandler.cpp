@@ -24,8 +24,8 @@ void OnMousePress(ViewState& view, const HitMap& hits, int x, int y, int screenR
     switch (zone->part) {
     case HitPart::Window: {
         const desktop::WindowInfo info = desktop::Inspect(zone->window);
-        if (info.kind == desktop::Kind::ComboBox) {
-            if (info.enabled && desktop::IsReallyVisible(zone->window))
+        if (info.Kind == desktop::Kind::ComboBox) {
+            if (info.Enabled && desktop::IsReallyVisible(zone->window))
                 desktop::SetFocus(zone->window); // a press in the edit field
         } else {
             desktop::ClickButton(zone->window);

@@ -39,13 +39,13 @@ int ScreenMap::Row(int yPx) const {
 
 CellRect ScreenMap::ToCells(const ui::Rect& screenPx) const {
     CellRect cells;
-    cells.left = Column(screenPx.left);
-    cells.top = Row(screenPx.top);
+    cells.left = Column(screenPx.Left);
+    cells.top = Row(screenPx.Top);
     cells.right = cells.left + RoundedSpan(std::max(0, screenPx.Width()), kCellWidthPx);
     // The last row is the one that holds the bottom edge, unless the edge passes a row's
     // top by no more than the slack: a box then closes on the row above, and its last
     // control row stays inside it.
-    const int lastRow = FloorDiv(screenPx.bottom - 1 - kRowSlackPx, kCellHeightPx);
+    const int lastRow = FloorDiv(screenPx.Bottom - 1 - kRowSlackPx, kCellHeightPx);
     cells.bottom = std::max(cells.top, lastRow) + 1;
     return cells;
 }

@@ -16,9 +16,9 @@ SizeNeed NeededSize(const ScreenMap& map) {
         if (!desktop::IsReallyVisible(window))
             continue;
         const desktop::WindowInfo info = desktop::Inspect(window);
-        if (info.kind == desktop::Kind::Frame)
+        if (info.Kind == desktop::Kind::Frame)
             continue;
-        const CellRect cells = map.ToCells(info.screenRect);
+        const CellRect cells = map.ToCells(info.ScreenRect);
         need.columns = std::max(need.columns, cells.right);
         need.rows = std::max(need.rows, cells.bottom);
     }

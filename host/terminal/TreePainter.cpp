@@ -13,9 +13,9 @@ constexpr int kIndent = 2; // columns per level; a button is 3 columns wide
 // above is at its depth.
 bool HasLaterSibling(const std::vector<desktop::TreeRow>& rows, std::size_t index, int depth) {
     for (std::size_t next = index + 1; next < rows.size(); ++next) {
-        if (rows[next].depth < depth)
+        if (rows[next].Depth < depth)
             return false;
-        if (rows[next].depth == depth)
+        if (rows[next].Depth == depth)
             return true;
     }
     return false;
@@ -27,7 +27,7 @@ std::vector<TreeRowLayout> LayOutTree(const std::vector<desktop::TreeRow>& rows)
     std::vector<TreeRowLayout> layouts;
     layouts.reserve(rows.size());
     for (std::size_t index = 0; index < rows.size(); ++index) {
-        const int depth = rows[index].depth;
+        const int depth = rows[index].Depth;
         TreeRowLayout layout;
         layout.buttonColumn = kIndent * depth;
         layout.textColumn = layout.buttonColumn + 3;
@@ -49,7 +49,7 @@ void PaintTree(PaintContext& context, ui::WindowHandle window, const desktop::Wi
                const CellRect& cells, ControlLook look) {
     CellBuffer& buffer = context.buffer;
     buffer.Fill(cells, U' ', kNormal);
-    const bool bordered = (info.style & 0x00800000u) != 0; // WS_BORDER
+    const bool bordered = (info.Style & 0x00800000u) != 0; // WS_BORDER
     CellRect inner = cells;
     if (bordered && cells.Width() >= 3 && cells.Height() >= 3) {
         buffer.Box(cells, look.focused ? kBold : kNormal);
@@ -73,20 +73,20 @@ void PaintTree(PaintContext& context, ui::WindowHandle window, const desktop::Wi
         for (const char32_t ch : layout.lines)
             buffer.Put(x++, y, ch, base);
         const int buttonX = inner.left + layout.buttonColumn;
-        if (row.hasChildren) {
-            buffer.Text(buttonX, y, row.expanded ? "[-]" : "[+]", base);
+        if (row.HasChildren) {
+            buffer.Text(buttonX, y, row.Expanded ? "[-]" : "[+]", base);
             context.hits.Add({CellRect{buttonX, y, buttonX + 3, y + 1}, HitPart::TreeButton, window,
-                              row.item, 0});
+                              row.Item, 0});
         } else {
             buffer.HLine(buttonX, y, 2, base);
         }
         const int textX = inner.left + layout.textColumn;
         std::uint8_t attrs = base;
-        if (row.selected)
+        if (row.Selected)
             attrs |= look.focused ? kReverse : kUnderline | kBold;
-        buffer.Text(textX, y, row.text, attrs);
+        buffer.Text(textX, y, row.Text, attrs);
         context.hits.Add(
-            {CellRect{textX, y, inner.right, y + 1}, HitPart::TreeRow, window, row.item, 0});
+            {CellRect{textX, y, inner.right, y + 1}, HitPart::TreeRow, window, row.Item, 0});
     }
     buffer.PopClip();
 }

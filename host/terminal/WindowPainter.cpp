@@ -48,10 +48,10 @@ void PaintChildren(PaintContext& context, ui::WindowHandle window, const CellRec
     // Group boxes first: they frame the controls drawn over them.
     const std::vector<ui::WindowHandle> children = desktop::Children(window);
     for (const ui::WindowHandle child : children)
-        if (desktop::Inspect(child).kind == Kind::GroupBox)
+        if (desktop::Inspect(child).Kind == Kind::GroupBox)
             PaintWindow(context, child);
     for (const ui::WindowHandle child : children)
-        if (desktop::Inspect(child).kind != Kind::GroupBox)
+        if (desktop::Inspect(child).Kind != Kind::GroupBox)
             PaintWindow(context, child);
     context.buffer.PopClip();
 }
@@ -59,11 +59,11 @@ void PaintChildren(PaintContext& context, ui::WindowHandle window, const CellRec
 void PaintDialog(PaintContext& context, ui::WindowHandle window, const desktop::WindowInfo& info,
                  const CellRect& cells, const CellRect& client) {
     // A child dialog (a page) is transparent: its parent has drawn the place it sits in.
-    const bool topLevel = info.parent == nullptr;
+    const bool topLevel = info.Parent == nullptr;
     if (topLevel) {
         context.buffer.Fill(cells, U' ', kNormal);
         if (client.top > cells.top)
-            PaintCaption(context, cells, client, info.text);
+            PaintCaption(context, cells, client, info.Text);
         // Clicks on the dialog's empty places go nowhere below it.
         context.hits.Add({cells, HitPart::Blocker, window, nullptr, 0});
     }
@@ -74,11 +74,11 @@ void PaintDialog(PaintContext& context, ui::WindowHandle window, const desktop::
 
 void PaintWindow(PaintContext& context, ui::WindowHandle window) {
     const desktop::WindowInfo info = desktop::Inspect(window);
-    if (!info.visible)
+    if (!info.Visible)
         return;
-    const CellRect cells = context.map.ToCells(info.screenRect);
-    const ControlLook look{window == context.focus, info.enabled};
-    switch (info.kind) {
+    const CellRect cells = context.map.ToCells(info.ScreenRect);
+    const ControlLook look{window == context.focus, info.Enabled};
+    switch (info.Kind) {
     case Kind::Frame:
         PaintFrame(context, cells);
         break;
@@ -118,7 +118,7 @@ void PaintWindow(PaintContext& context, ui::WindowHandle window) {
 } // namespace
 
 CellRect WindowCells(const ScreenMap& map, ui::WindowHandle window) {
-    return map.ToCells(desktop::Inspect(window).screenRect);
+    return map.ToCells(desktop::Inspect(window).ScreenRect);
 }
 
 CellRect ClientCells(const ScreenMap& map, ui::WindowHandle window) {
@@ -128,9 +128,9 @@ CellRect ClientCells(const ScreenMap& map, ui::WindowHandle window) {
     ui::Rect origin{0, 0, 0, 0};
     handle.ScreenToClient(origin);
     const ui::Rect client = handle.GetClientRect();
-    const ui::Rect screen{-origin.left, -origin.top, -origin.left + client.Width(),
-                          -origin.top + client.Height()};
-    const CellRect cells = map.ToCells(info.screenRect);
+    const ui::Rect screen{-origin.Left, -origin.Top, -origin.Left + client.Width(),
+                          -origin.Top + client.Height()};
+    const CellRect cells = map.ToCells(info.ScreenRect);
     CellRect result = map.ToCells(screen);
     // The client area never reaches beyond the window's own cells.
     result.right = std::min(result.right, cells.right);

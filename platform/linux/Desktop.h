@@ -18,17 +18,17 @@ enum class Kind { Frame, Dialog, PushButton, DefPushButton, RadioButton, GroupBo
                   ComboBox, TreeView, TabControl };
 
 struct WindowInfo {
-    Kind kind = Kind::Frame;
-    int id = 0;
-    std::string text;
-    Rect screenRect;         // in pixels, screen coordinates
-    bool visible = false;    // its own visible state
-    bool enabled = false;
-    std::uint32_t style = 0; // resource styles (WS_*, BS_*, SS_*, CBS_*, TVS_*)
-    std::uint32_t exStyle = 0;
-    WindowHandle parent = nullptr;
-    WindowHandle owner = nullptr;
-    std::string moduleTitle; // title of the module whose resource built it ("" for others)
+    desktop::Kind Kind = desktop::Kind::Frame; // qualified: the member hides the type
+    int Id = 0;
+    std::string Text;
+    Rect ScreenRect;         // in pixels, screen coordinates
+    bool Visible = false;    // its own visible state
+    bool Enabled = false;
+    std::uint32_t Style = 0; // resource styles (WS_*, BS_*, SS_*, CBS_*, TVS_*)
+    std::uint32_t ExStyle = 0;
+    WindowHandle Parent = nullptr;
+    WindowHandle Owner = nullptr;
+    std::string ModuleTitle; // title of the module whose resource built it ("" for others)
 };
 
 // The host's main window: a top-level frame that is not built from a resource.
@@ -53,12 +53,12 @@ void SetFocus(WindowHandle window);
 
 // Tree views.
 struct TreeRow {
-    TreeItem item = nullptr;
-    int depth = 0;
-    std::string text;
-    bool hasChildren = false;
-    bool expanded = false;
-    bool selected = false;
+    TreeItem Item = nullptr;
+    int Depth = 0;
+    std::string Text;
+    bool HasChildren = false;
+    bool Expanded = false;
+    bool Selected = false;
 };
 // The visible items in display order (through expanded items).
 std::vector<TreeRow> VisibleTreeRows(WindowHandle tree);
@@ -69,9 +69,9 @@ std::string ComboEditText(WindowHandle combo);
 
 // Pictures: the bitmap shown, as 24-bit RGB rows from the top.
 struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb; // width * height * 3
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Rgb; // Width * Height * 3
 };
 Pixels BitmapPixels(Bitmap bitmap);
 Bitmap PictureBitmap(WindowHandle picture);
@@ -89,10 +89,10 @@ bool PressCancel(WindowHandle dialog);                          // IDCANCEL, as 
 // Message boxes: the presenter answers every box (IDOK or IDCANCEL). Without one, every box
 // gets its default button, IDOK.
 struct MessageBoxRequest {
-    WindowHandle owner = nullptr;
-    std::string caption; // resolved: the given caption, the application's title or "Error"
-    std::string text;
-    unsigned flags = 0;  // MB_OK or MB_OKCANCEL, with MB_ICONSTOP
+    WindowHandle Owner = nullptr;
+    std::string Caption; // resolved: the given caption, the application's title or "Error"
+    std::string Text;
+    unsigned Flags = 0;  // MB_OK or MB_OKCANCEL, with MB_ICONSTOP
 };
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxPresenter(MessageBoxPresenter presenter);

@@ -96,9 +96,9 @@ TEST(Journal, EditedByHandAfterAKillTheFileIsLeftAndTheUserTold) {
     ASSERT_EQ(session.Open(), 1);
     ASSERT_EQ(session.Boxes().size(), 1u);
     const auto& box = session.Boxes()[0];
-    EXPECT_EQ(box.flags & 0xF0u, MB_ICONINFORMATION);
-    EXPECT_NE(box.text.find("left exactly as it is"), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("\"PCI3916.reg.undo.stale-1\""), std::string::npos) << box.text;
+    EXPECT_EQ(box.Flags & 0xF0u, MB_ICONINFORMATION);
+    EXPECT_NE(box.Text.find("left exactly as it is"), std::string::npos) << box.Text;
+    EXPECT_NE(box.Text.find("\"PCI3916.reg.undo.stale-1\""), std::string::npos) << box.Text;
     EXPECT_EQ(session.TemplateNodes(), "Template1,Template2");
     EXPECT_TRUE(SameBytes(tree.Read(), edited));
     EXPECT_FALSE(tree.JournalLeft());
@@ -176,7 +176,7 @@ TEST(Journal, ForeignEntryAtTheJournalName) {
             session.Click(kAdd);
             session.Click(kSave);
             ASSERT_EQ(session.StopBoxesSince(0), 1);
-            const std::string& text = session.Boxes().back().text;
+            const std::string& text = session.Boxes().back().Text;
             EXPECT_NE(text.find("\"PCI3916.reg.undo\" in the same folder is in the way"),
                       std::string::npos)
                 << text;

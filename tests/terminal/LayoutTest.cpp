@@ -53,9 +53,9 @@ TEST(ComboList, ShowsNoMoreItemsThanTheDroppedHeightHolds) {
 
 ui::desktop::MessageBoxRequest Request(const char* text, unsigned flags) {
     ui::desktop::MessageBoxRequest request;
-    request.caption = "PCI3916Cfg";
-    request.text = text;
-    request.flags = flags;
+    request.Caption = "PCI3916Cfg";
+    request.Text = text;
+    request.Flags = flags;
     return request;
 }
 
