@@ -71,13 +71,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const host::Options& options = std::get<host::Options>(parsed);
-    if (options.help) {
+    if (options.Help) {
         std::cout << host::HelpText();
         return 0;
     }
 
     const host::HostFiles files = host::LocateHostFiles(host::ProgramFolder());
-    const auto resolved = host::ResolveRoot(options, files.sampleTree);
+    const auto resolved = host::ResolveRoot(options, files.SampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     }
     const std::string& root = std::get<0>(resolved);
 
-    host::Library library(root, options.module, options.extra);
-    const std::string libraryPath = options.library ? *options.library : files.library;
+    host::Library library(root, options.Module, options.Extra);
+    const std::string libraryPath = options.Library ? *options.Library : files.Library;
     if (!library.Load(libraryPath)) {
         std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
         return 2;
@@ -99,5 +99,5 @@ int main(int argc, char** argv) {
 
     if (script)
         return RunScripted(library, *script);
-    return host::RunInteractive(library, DriverFileOf(root, options.module));
+    return host::RunInteractive(library, DriverFileOf(root, options.Module));
 }

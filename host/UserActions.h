@@ -13,10 +13,10 @@ using Window = void*;   // a window or control of the library
 using TreeItem = void*; // a node of a tree view
 
 struct TreeRow {
-    TreeItem item = nullptr;
-    std::string text;
-    bool hasChildren = false;
-    bool expanded = false;
+    TreeItem Item = nullptr;
+    std::string Text;
+    bool HasChildren = false;
+    bool Expanded = false;
 };
 
 enum class ControlClass { TreeView, TabControl };

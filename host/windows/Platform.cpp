@@ -68,8 +68,8 @@ void DestroyMainWindow(Window window) {
 }
 
 struct MessageBoxWatch::Hook {
-    explicit Hook(MessageBoxAnswers& answers) : watcher(answers) {}
-    MessageBoxWatcher watcher;
+    explicit Hook(MessageBoxAnswers& answers) : Watcher(answers) {}
+    MessageBoxWatcher Watcher;
 };
 
 MessageBoxWatch::MessageBoxWatch(MessageBoxAnswers& answers)

@@ -93,10 +93,10 @@ std::vector<TreeRow> TreeRows(HWND tree) {
     for (HTREEITEM item = TreeView_GetRoot(tree); item;
          item = TreeView_GetNextVisible(tree, item)) {
         TreeRow row;
-        row.item = item;
-        row.text = ItemText(tree, item);
-        row.hasChildren = TreeView_GetChild(tree, item) != nullptr;
-        row.expanded = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+        row.Item = item;
+        row.Text = ItemText(tree, item);
+        row.HasChildren = TreeView_GetChild(tree, item) != nullptr;
+        row.Expanded = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
         rows.push_back(std::move(row));
     }
     return rows;
