@@ -29,9 +29,9 @@ Rgb Average(const ui::desktop::Pixels& pixels, int x0, int x1, int y0, int y1) {
 }
 
 Rgb Mix(Rgb a, Rgb b) {
-    return Rgb{static_cast<std::uint8_t>((a.r + b.r) / 2),
-               static_cast<std::uint8_t>((a.g + b.g) / 2),
-               static_cast<std::uint8_t>((a.b + b.b) / 2)};
+    return Rgb{static_cast<std::uint8_t>((a.R + b.R) / 2),
+               static_cast<std::uint8_t>((a.G + b.G) / 2),
+               static_cast<std::uint8_t>((a.B + b.B) / 2)};
 }
 
 void PaintPlaceholder(CellBuffer& buffer, const CellRect& rect, const ui::desktop::Pixels& pixels) {
@@ -42,7 +42,7 @@ void PaintPlaceholder(CellBuffer& buffer, const CellRect& rect, const ui::deskto
     const int inner = rect.Width() - 2;
     const int shown =
         static_cast<int>(label.size()) < inner ? static_cast<int>(label.size()) : inner;
-    buffer.Text(rect.left + 1 + (inner - shown) / 2, rect.top + rect.Height() / 2, label, kDim,
+    buffer.Text(rect.Left + 1 + (inner - shown) / 2, rect.Top + rect.Height() / 2, label, kDim,
                 shown);
 }
 
@@ -79,13 +79,13 @@ void PaintPicture(CellBuffer& buffer, const CellRect& rect, const ui::desktop::P
         return;
     }
     std::size_t at = 0;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x, ++at) {
+    for (int y = rect.Top; y < rect.Bottom; ++y) {
+        for (int x = rect.Left; x < rect.Right; ++x, ++at) {
             const CellColours& cell = cells[at];
             if (unicode)
-                buffer.PutColoured(x, y, glyph::kUpperHalf, cell.upper, cell.lower);
+                buffer.PutColoured(x, y, glyph::kUpperHalf, cell.Upper, cell.Lower);
             else
-                buffer.PutColoured(x, y, U' ', cell.upper, Mix(cell.upper, cell.lower));
+                buffer.PutColoured(x, y, U' ', cell.Upper, Mix(cell.Upper, cell.Lower));
         }
     }
 }
