@@ -11,12 +11,12 @@ namespace host {
 namespace {
 
 struct Accepted {
-    const char* line;
-    ActionKind kind;
-    int id;
-    int number;
-    bool ok;
-    const char* text;
+    const char* Line;
+    ActionKind Kind;
+    int Id;
+    int Number;
+    bool Ok;
+    const char* Text;
 };
 
 TEST(ScriptLine, ActionsAndTheirArguments) {
@@ -38,16 +38,16 @@ TEST(ScriptLine, ActionsAndTheirArguments) {
         {"open", ActionKind::Open, 0, 0, true, ""},
     };
     for (const Accepted& expected : cases) {
-        SCOPED_TRACE(expected.line);
-        const auto parsed = ParseLine(expected.line, 7);
+        SCOPED_TRACE(expected.Line);
+        const auto parsed = ParseLine(expected.Line, 7);
         const auto* action = std::get_if<Action>(&parsed);
         ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->Kind, expected.kind);
+        EXPECT_EQ(action->Kind, expected.Kind);
         EXPECT_EQ(action->Line, 7);
-        EXPECT_EQ(action->Id, expected.id);
-        EXPECT_EQ(action->Number, expected.number);
-        EXPECT_EQ(action->Ok, expected.ok);
-        EXPECT_EQ(action->Text, expected.text);
+        EXPECT_EQ(action->Id, expected.Id);
+        EXPECT_EQ(action->Number, expected.Number);
+        EXPECT_EQ(action->Ok, expected.Ok);
+        EXPECT_EQ(action->Text, expected.Text);
     }
 }
 

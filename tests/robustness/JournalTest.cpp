@@ -130,8 +130,8 @@ TEST(Journal, CutShortByAKillWithTheFileUntouchedSinceItIsRolledBackSilently) {
 // Save says which file is in the way, and nothing there is removed, changed or followed.
 TEST(Journal, ForeignEntryAtTheJournalName) {
     struct Foreign {
-        const char* name;
-        std::function<void(const std::string& journal, const std::string& outside)> make;
+        const char* Name;
+        std::function<void(const std::string& journal, const std::string& outside)> Make;
     };
     const std::vector<Foreign> kinds = {
         {"text file",
@@ -159,12 +159,12 @@ TEST(Journal, ForeignEntryAtTheJournalName) {
     };
     const std::string start = DriverFile({0, 1});
     for (const Foreign& kind : kinds) {
-        SCOPED_TRACE(kind.name);
+        SCOPED_TRACE(kind.Name);
         DriverTree tree;
         tree.Write(start);
         const std::string journal = JournalOf(tree);
         const std::string outside = tree.Folder() + "/outside";
-        kind.make(journal, outside);
+        kind.Make(journal, outside);
         const auto type = std::filesystem::symlink_status(journal).type();
         const bool outsideExisted = std::filesystem::exists(outside);
         {
