@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/FrontEnd.h"
+#include "platform/linux/Desktop.h"
 
 namespace host {
 

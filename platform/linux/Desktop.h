@@ -14,15 +14,26 @@
 namespace ui::desktop {
 
 // Window kinds of the layer.
-enum class Kind { Frame, Dialog, PushButton, DefPushButton, RadioButton, GroupBox, Text, Picture,
-                  ComboBox, TreeView, TabControl };
+enum class Kind {
+    Frame,
+    Dialog,
+    PushButton,
+    DefPushButton,
+    RadioButton,
+    GroupBox,
+    Text,
+    Picture,
+    ComboBox,
+    TreeView,
+    TabControl
+};
 
 struct WindowInfo {
     desktop::Kind Kind = desktop::Kind::Frame; // qualified: the member hides the type
     int Id = 0;
     std::string Text;
-    Rect ScreenRect;         // in pixels, screen coordinates
-    bool Visible = false;    // its own visible state
+    Rect ScreenRect;      // in pixels, screen coordinates
+    bool Visible = false; // its own visible state
     bool Enabled = false;
     std::uint32_t Style = 0; // resource styles (WS_*, BS_*, SS_*, CBS_*, TVS_*)
     std::uint32_t ExStyle = 0;
@@ -41,7 +52,7 @@ void SetActiveWindow(WindowHandle window);
 // Visible: its own state and that of all its parents.
 bool IsReallyVisible(WindowHandle window);
 
-std::vector<WindowHandle> TopLevelWindows();     // in creation order
+std::vector<WindowHandle> TopLevelWindows();             // in creation order
 std::vector<WindowHandle> Children(WindowHandle window); // in resource order
 WindowInfo Inspect(WindowHandle window);
 // The control with this id in the window or, depth first, in its child dialogs.
@@ -78,13 +89,13 @@ Bitmap PictureBitmap(WindowHandle picture);
 
 // The user's actions. Each returns false (doing nothing) when a user could not do it: the
 // window is hidden, disabled or of the wrong kind, or the item does not exist.
-bool ClickButton(WindowHandle button);                          // BN_CLICKED (radio: checked first)
-bool ClickTreeItem(WindowHandle tree, TreeItem item);           // select, TVN_SELCHANGED
-bool ClickTreeButton(WindowHandle tree, TreeItem item);         // toggle, expanding/expanded
-bool ClickTab(WindowHandle tab, int index);                     // TCN_SELCHANGE when it changes
-bool ChooseComboItem(WindowHandle combo, int index);            // CBN_SELCHANGE
-bool TypeComboText(WindowHandle combo, std::string_view text);  // edit field only
-bool PressCancel(WindowHandle dialog);                          // IDCANCEL, as Escape does
+bool ClickButton(WindowHandle button);                         // BN_CLICKED (radio: checked first)
+bool ClickTreeItem(WindowHandle tree, TreeItem item);          // select, TVN_SELCHANGED
+bool ClickTreeButton(WindowHandle tree, TreeItem item);        // toggle, expanding/expanded
+bool ClickTab(WindowHandle tab, int index);                    // TCN_SELCHANGE when it changes
+bool ChooseComboItem(WindowHandle combo, int index);           // CBN_SELCHANGE
+bool TypeComboText(WindowHandle combo, std::string_view text); // edit field only
+bool PressCancel(WindowHandle dialog);                         // IDCANCEL, as Escape does
 
 // Message boxes: the presenter answers every box (IDOK or IDCANCEL). Without one, every box
 // gets its default button, IDOK.
@@ -92,7 +103,7 @@ struct MessageBoxRequest {
     WindowHandle Owner = nullptr;
     std::string Caption; // resolved: the given caption, the application's title or "Error"
     std::string Text;
-    unsigned Flags = 0;  // MB_OK or MB_OKCANCEL, with MB_ICONSTOP
+    unsigned Flags = 0; // MB_OK or MB_OKCANCEL, with MB_ICONSTOP
 };
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxPresenter(MessageBoxPresenter presenter);

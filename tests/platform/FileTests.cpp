@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "platform/File.h"
-#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
+#include "platform/FileSeam.h"
 
 namespace platform {
 namespace {

@@ -18,8 +18,7 @@ std::string Section(int index, int switchId, std::string_view trigger, std::stri
            "\n\"LatchData\"=hex:" + std::string(latch) + "\r\n";
 }
 
-TableFixture::TableFixture(const std::string* content)
-    : TableHost((Folder.PathOf("PCI3916.reg"))) {
+TableFixture::TableFixture(const std::string* content) : TableHost((Folder.PathOf("PCI3916.reg"))) {
     if (content)
         WriteBytes(Path(), *content);
 }
