@@ -115,11 +115,11 @@ bool ApplyChange(TableOperation operation, TableHost& host) {
         return true;
     case TableOperation::SaveSwitchIdSwap:
         for (const int index : {kChangedTemplate, kSwappedTemplate})
-            ApplyToRecord(SwappedSwitchIds(index), host.table.Records[index]);
+            ApplyToRecord(SwappedSwitchIds(index), host.Table.Records[index]);
         return true;
     case TableOperation::SaveAllValues:
         for (int i = 0; i < templates::kTemplateCount; ++i)
-            ApplyToRecord(ChangedAllValues(i), host.table.Records[i]);
+            ApplyToRecord(ChangedAllValues(i), host.Table.Records[i]);
         return true;
     case TableOperation::RemoveAndSave:
         return host.Remove(kRemovedTemplate);
@@ -128,15 +128,15 @@ bool ApplyChange(TableOperation operation, TableHost& host) {
 }
 
 std::string CheckLoaded(TableHost& host) {
-    if (!host.table.Loaded())
-        return "the table did not load the file: " + host.table.LastError().Cause + " " +
-               std::to_string(host.table.LastError().Code) + " " + host.table.LastError().Text;
+    if (!host.Table.Loaded())
+        return "the table did not load the file: " + host.Table.LastError().Cause + " " +
+               std::to_string(host.Table.LastError().Code) + " " + host.Table.LastError().Text;
     if (host.Listed().Mask() != 0xFFFF)
         return "the tree does not show the 16 templates";
-    if (host.table.UsedSwitchIds != 0xFFFF)
+    if (host.Table.UsedSwitchIds != 0xFFFF)
         return "not every switch ID was marked as used";
     for (int i = 0; i < templates::kTemplateCount; ++i)
-        if (!RecordHolds(host.table.Records[i], GeneratedTemplateValues(i)))
+        if (!RecordHolds(host.Table.Records[i], GeneratedTemplateValues(i)))
             return "template " + std::to_string(i) + " was not read as written";
     return {};
 }
@@ -180,8 +180,8 @@ void TableBenchmark(benchmark::State& state, TableOperation operation, TemplateP
         if (operation == TableOperation::Open)
             return CheckLoaded(*subject.Host);
         if (!subject.Saved)
-            return "Save failed: " + subject.Host->table.LastError().Cause + " " +
-                   subject.Host->table.LastError().Text;
+            return "Save failed: " + subject.Host->Table.LastError().Cause + " " +
+                   subject.Host->Table.LastError().Text;
         if (ReadWholeFile(path) != expected)
             return "the saved file does not hold the expected bytes";
         return {};

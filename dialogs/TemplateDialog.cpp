@@ -106,9 +106,9 @@ void TemplateDialog::PlacePage(ui::Dialog& page) const {
     const ui::Rect client = page.GetClientRect();
     ui::Rect frame = GetDlgItem(IDC_PAGE_FRAME).GetWindowRect();
     ScreenToClient(frame);
-    page.MoveWindow(frame.left, frame.top, client.Width(), client.Height(), true);
+    page.MoveWindow(frame.Left, frame.Top, client.Width(), client.Height(), true);
     // The pages' final place, fixed in pixels for the dialog font's base units.
-    page.MoveWindow(client.left + 160, client.top + 30, client.Width(), client.Height(), false);
+    page.MoveWindow(client.Left + 160, client.Top + 30, client.Width(), client.Height(), false);
 }
 
 void TemplateDialog::PostNcDestroy() {

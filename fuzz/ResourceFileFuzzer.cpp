@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& bitmap : resources.Bitmaps) {
         Require(resources.FindBitmap(bitmap.Id) == &bitmap, "a bitmap that cannot be found");
         const auto& pixels = bitmap.Pixels;
-        Require(pixels.width > 0 && pixels.height > 0 &&
-                    pixels.rgb.size() == static_cast<std::size_t>(pixels.width) *
-                                             static_cast<std::size_t>(pixels.height) * 3,
+        Require(pixels.Width > 0 && pixels.Height > 0 &&
+                    pixels.Rgb.size() == static_cast<std::size_t>(pixels.Width) *
+                                             static_cast<std::size_t>(pixels.Height) * 3,
                 "a bitmap whose pixels do not match its size");
     }
     return 0;

@@ -94,19 +94,19 @@ void CheckEscape(std::string_view text) {
 }
 
 void CheckAction(const host::Action& action, int lineNumber) {
-    Require(action.line == lineNumber, "the action carries another line number");
-    switch (action.kind) {
+    Require(action.Line == lineNumber, "the action carries another line number");
+    switch (action.Kind) {
     case host::ActionKind::Expand:
     case host::ActionKind::Collapse:
     case host::ActionKind::Select:
-        Require(!action.text.empty(), "a tree action without a text");
+        Require(!action.Text.empty(), "a tree action without a text");
         [[fallthrough]];
     case host::ActionKind::Type:
-        if (!action.text.empty()) {
-            Require(!IsBlank(action.text.front()) && !IsBlank(action.text.back()),
+        if (!action.Text.empty()) {
+            Require(!IsBlank(action.Text.front()) && !IsBlank(action.Text.back()),
                     "an action's text keeps surrounding blanks");
         }
-        Require(action.text.find('\n') == std::string::npos, "an action's text spans lines");
+        Require(action.Text.find('\n') == std::string::npos, "an action's text spans lines");
         break;
     default:
         break;
@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto* action = std::get_if<host::Action>(&parsed)) {
             CheckAction(*action, lineNumber);
         } else if (const auto* error = std::get_if<host::ScriptError>(&parsed)) {
-            Require(error->line == lineNumber && !error->reason.empty(),
+            Require(error->Line == lineNumber && !error->Reason.empty(),
                     "a script error without its line or reason");
         }
         if (lf == std::string_view::npos)

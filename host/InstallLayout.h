@@ -7,8 +7,8 @@
 namespace host {
 
 struct HostFiles {
-    std::string library;    // the configuration library to load by default
-    std::string sampleTree; // the bundled sample driver tree, copied on first use
+    std::string Library;    // the configuration library to load by default
+    std::string SampleTree; // the bundled sample driver tree, copied on first use
 };
 
 // The files for a devhost in `programFolder`: as installed, at fixed places relative to

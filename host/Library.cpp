@@ -9,7 +9,7 @@ Window Library::CurrentWindow() const {
     const std::vector<Window> windows = VisibleWindows();
     if (windows.empty())
         return nullptr;
-    const Window active = PlatformDesktop().ActiveWindow();
+    const Window active = PlatformUserActions().ActiveWindow();
     const auto found = std::find(windows.begin(), windows.end(), active);
     return found != windows.end() ? *found : windows.back();
 }

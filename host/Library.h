@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Desktop.h"
+#include "host/UserActions.h"
 
 namespace host {
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <variant>
 
-#include "host/Desktop.h"
 #include "host/InstallLayout.h"
 #include "host/Library.h"
 #include "host/MessageBoxAnswers.h"
@@ -15,6 +14,7 @@
 #include "host/Platform.h"
 #include "host/Script.h"
 #include "host/ScriptRunner.h"
+#include "host/UserActions.h"
 #include "templates/TemplatePath.h"
 
 namespace {
@@ -42,12 +42,12 @@ int RunScripted(host::Library& library, std::istream& script) {
     // answered and goes to the transcript.
     host::MessageBoxAnswers answers(std::cout);
     const host::MessageBoxWatch watch(answers);
-    host::Desktop& desktop = host::PlatformDesktop();
+    host::UserActions& actions = host::PlatformUserActions();
     const host::Window mainWindow = host::CreateMainWindow();
     library.OpenWindow();
-    desktop.Settle();
+    actions.Settle();
 
-    host::ScriptRunner runner(library, desktop, answers);
+    host::ScriptRunner runner(library, actions, answers);
     const auto failure = host::RunScriptLines(
         script, [&] { return library.AnyWindowVisible(); },
         [&](const host::Action& action) { return runner.Perform(action); });
@@ -56,7 +56,7 @@ int RunScripted(host::Library& library, std::istream& script) {
 
     // The user shuts the host: its main window takes the library's windows with it.
     host::DestroyMainWindow(mainWindow);
-    desktop.Settle();
+    actions.Settle();
     library.Unload();
     return 0;
 }
@@ -71,13 +71,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const host::Options& options = std::get<host::Options>(parsed);
-    if (options.help) {
+    if (options.Help) {
         std::cout << host::HelpText();
         return 0;
     }
 
     const host::HostFiles files = host::LocateHostFiles(host::ProgramFolder());
-    const auto resolved = host::ResolveRoot(options, files.sampleTree);
+    const auto resolved = host::ResolveRoot(options, files.SampleTree);
     host::ScriptInput scriptInput;
     std::optional<std::string> problem =
         resolved.index() == 1 ? std::get<1>(resolved) : scriptInput.Open(options);
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     }
     const std::string& root = std::get<0>(resolved);
 
-    host::Library library(root, options.module, options.extra);
-    const std::string libraryPath = options.library ? *options.library : files.library;
+    host::Library library(root, options.Module, options.Extra);
+    const std::string libraryPath = options.Library ? *options.Library : files.Library;
     if (!library.Load(libraryPath)) {
         std::cerr << "devhost: cannot load " << libraryPath << ": " << library.Error() << '\n';
         return 2;
@@ -99,5 +99,5 @@ int main(int argc, char** argv) {
 
     if (script)
         return RunScripted(library, *script);
-    return host::RunInteractive(library, DriverFileOf(root, options.module));
+    return host::RunInteractive(library, DriverFileOf(root, options.Module));
 }

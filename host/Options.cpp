@@ -84,21 +84,21 @@ std::variant<Options, std::string> ParseOptions(int argc, const char* const* arg
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") {
-            options.help = true;
+            options.Help = true;
             continue;
         }
         std::optional<std::string>* target = nullptr;
         std::string* plain = nullptr;
         if (option == "--library")
-            target = &options.library;
+            target = &options.Library;
         else if (option == "--root")
-            target = &options.root;
+            target = &options.Root;
         else if (option == "--script")
-            target = &options.script;
+            target = &options.Script;
         else if (option == "--module")
-            plain = &options.module;
+            plain = &options.Module;
         else if (option == "--extra")
-            plain = &options.extra;
+            plain = &options.Extra;
         else
             return "unknown option \"" + std::string(option) + "\"";
         if (i + 1 >= argc)
@@ -168,10 +168,10 @@ std::optional<std::string> CheckRoot(const std::string& root) {
 
 std::variant<std::string, std::string> ResolveRoot(const Options& options,
                                                    const std::string& bundledTree) {
-    if (options.root) {
-        if (auto problem = CheckRoot(*options.root))
+    if (options.Root) {
+        if (auto problem = CheckRoot(*options.Root))
             return std::variant<std::string, std::string>(std::in_place_index<1>, *problem);
-        return std::variant<std::string, std::string>(std::in_place_index<0>, *options.root);
+        return std::variant<std::string, std::string>(std::in_place_index<0>, *options.Root);
     }
     auto prepared = PrepareSampleTree(bundledTree);
     if (prepared.index() == 0)
@@ -181,15 +181,15 @@ std::variant<std::string, std::string> ResolveRoot(const Options& options,
 }
 
 std::optional<std::string> ScriptInput::Open(const Options& options) {
-    if (!options.script)
+    if (!options.Script)
         return std::nullopt;
-    if (*options.script == "-") {
+    if (*options.Script == "-") {
         stream_ = &std::cin;
         return std::nullopt;
     }
-    file_.open(*options.script);
+    file_.open(*options.Script);
     if (!file_)
-        return "cannot read the script " + *options.script;
+        return "cannot read the script " + *options.Script;
     stream_ = &file_;
     return std::nullopt;
 }

@@ -10,12 +10,12 @@
 namespace host {
 
 struct Options {
-    std::optional<std::string> library; // --library PATH
-    std::optional<std::string> root;    // --root DIR, used verbatim as argument 2
-    std::string module = "PCI3916Cfg.dll";
-    std::string extra;
-    std::optional<std::string> script; // --script FILE, or "-" for standard input
-    bool help = false;
+    std::optional<std::string> Library; // --library PATH
+    std::optional<std::string> Root;    // --root DIR, used verbatim as argument 2
+    std::string Module = "PCI3916Cfg.dll";
+    std::string Extra;
+    std::optional<std::string> Script; // --script FILE, or "-" for standard input
+    bool Help = false;
 };
 
 // The options, or a message saying what is wrong with the command line.

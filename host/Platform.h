@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "host/Desktop.h"
 #include "host/Library.h"
 #include "host/MessageBoxAnswers.h"
+#include "host/UserActions.h"
 
 namespace host {
 

@@ -59,13 +59,13 @@ std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view lin
 
     const std::string_view word = NextWord(rest);
     Action action;
-    action.line = lineNumber;
+    action.Line = lineNumber;
 
     auto needText = [&](ActionKind kind) -> std::variant<std::monostate, Action, ScriptError> {
         if (rest.empty())
             return Error(lineNumber, std::string(word) + " needs a text");
-        action.kind = kind;
-        action.text = std::string(rest);
+        action.Kind = kind;
+        action.Text = std::string(rest);
         return action;
     };
     auto needNumber = [&] { return ParseNumber(NextWord(rest)); };
@@ -80,8 +80,8 @@ std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view lin
         const auto number = needNumber();
         if (!number || !rest.empty())
             return Error(lineNumber, std::string(word) + " needs one number");
-        action.kind = word == "click" ? ActionKind::Click : ActionKind::Tab;
-        (word == "click" ? action.id : action.number) = *number;
+        action.Kind = word == "click" ? ActionKind::Click : ActionKind::Tab;
+        (word == "click" ? action.Id : action.Number) = *number;
         return action;
     }
     if (word == "choose") {
@@ -89,32 +89,32 @@ std::variant<std::monostate, Action, ScriptError> ParseLine(std::string_view lin
         const auto item = needNumber();
         if (!id || !item || !rest.empty())
             return Error(lineNumber, "choose needs a control id and an item number");
-        action.kind = ActionKind::Choose;
-        action.id = *id;
-        action.number = *item;
+        action.Kind = ActionKind::Choose;
+        action.Id = *id;
+        action.Number = *item;
         return action;
     }
     if (word == "type") {
         const auto id = needNumber();
         if (!id)
             return Error(lineNumber, "type needs a control id and a text");
-        action.kind = ActionKind::Type;
-        action.id = *id;
-        action.text = std::string(rest);
+        action.Kind = ActionKind::Type;
+        action.Id = *id;
+        action.Text = std::string(rest);
         return action;
     }
     if (word == "answer") {
         const std::string_view answer = NextWord(rest);
         if ((answer != "ok" && answer != "cancel") || !rest.empty())
             return Error(lineNumber, "answer needs ok or cancel");
-        action.kind = ActionKind::Answer;
-        action.ok = answer == "ok";
+        action.Kind = ActionKind::Answer;
+        action.Ok = answer == "ok";
         return action;
     }
     if (word == "open") {
         if (!rest.empty())
             return Error(lineNumber, "open takes no argument");
-        action.kind = ActionKind::Open;
+        action.Kind = ActionKind::Open;
         return action;
     }
     return Error(lineNumber, "unknown action \"" + std::string(word) + "\"");
@@ -129,7 +129,7 @@ RunScriptLines(std::istream& script, const std::function<bool()>& keepGoing,
         ++lineNumber;
         const auto parsed = ParseLine(line, lineNumber);
         if (const auto* error = std::get_if<ScriptError>(&parsed))
-            return "script line " + std::to_string(error->line) + ": " + error->reason;
+            return "script line " + std::to_string(error->Line) + ": " + error->Reason;
         const auto* action = std::get_if<Action>(&parsed);
         if (!action)
             continue;

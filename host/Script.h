@@ -14,17 +14,17 @@ namespace host {
 enum class ActionKind { Expand, Collapse, Select, Click, Tab, Choose, Type, Answer, Open };
 
 struct Action {
-    ActionKind kind = ActionKind::Click;
-    int line = 0;
-    int id = 0;       // click, choose, type: the control id
-    int number = 0;   // tab: the tab index; choose: the item index
-    bool ok = true;   // answer: ok or cancel
-    std::string text; // expand, collapse, select, type: the rest of the line
+    ActionKind Kind = ActionKind::Click;
+    int Line = 0;
+    int Id = 0;       // click, choose, type: the control id
+    int Number = 0;   // tab: the tab index; choose: the item index
+    bool Ok = true;   // answer: ok or cancel
+    std::string Text; // expand, collapse, select, type: the rest of the line
 };
 
 struct ScriptError {
-    int line = 0;
-    std::string reason;
+    int Line = 0;
+    std::string Reason;
 };
 
 // One line of a script: nothing for a blank or comment line, the action, or why a user

@@ -48,25 +48,25 @@ std::span<const ScriptControl> ScriptControls() {
 const ScriptControl* FindScriptControl(int id) {
     const auto found =
         std::find_if(std::begin(kControls), std::end(kControls),
-                     [id](const ScriptControl& control) { return control.id == id; });
+                     [id](const ScriptControl& control) { return control.Id == id; });
     return found == std::end(kControls) ? nullptr : found;
 }
 
 std::string DescribeControl(int id) {
     std::string text = "control " + std::to_string(id);
     if (const ScriptControl* control = FindScriptControl(id))
-        text += " (" + std::string(control->name) + ")";
+        text += " (" + std::string(control->Name) + ")";
     return text;
 }
 
 std::string ScriptControlTable() {
     std::string table;
     for (const ScriptControl& control : kControls) {
-        std::string line = "  " + std::to_string(control.id);
+        std::string line = "  " + std::to_string(control.Id);
         line.resize(8, ' ');
-        line += control.name;
+        line += control.Name;
         table += line + '\n';
-        table += "        " + std::string(control.values) + '\n';
+        table += "        " + std::string(control.Values) + '\n';
     }
     return table;
 }

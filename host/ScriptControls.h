@@ -9,9 +9,9 @@
 namespace host {
 
 struct ScriptControl {
-    int id = 0;
-    std::string_view name;   // what the user sees: "Add button", "Ch0 trigger edge Rising"
-    std::string_view values; // what a script does with it
+    int Id = 0;
+    std::string_view Name;   // what the user sees: "Add button", "Ch0 trigger edge Rising"
+    std::string_view Values; // what a script does with it
 };
 
 std::span<const ScriptControl> ScriptControls();

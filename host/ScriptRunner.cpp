@@ -6,51 +6,51 @@ namespace host {
 
 std::optional<std::string> ScriptRunner::Perform(const Action& action) {
     auto refusal = Act(action);
-    desktop_.Settle();
+    actions_.Settle();
     return refusal;
 }
 
 // Why a user could not act on the control: it is not shown (a page's control while that
 // page is hidden) or it is disabled.
 std::optional<std::string> ScriptRunner::Unusable(Window control, const std::string& name) const {
-    if (!desktop_.IsVisible(control))
+    if (!actions_.IsVisible(control))
         return name + " is not shown";
-    if (!desktop_.IsEnabled(control))
+    if (!actions_.IsEnabled(control))
         return name + " is disabled";
     return std::nullopt;
 }
 
 std::optional<std::string> ScriptRunner::ActOnTree(Window window, const Action& action) {
-    const Window tree = desktop_.FindVisible(window, ControlClass::TreeView);
+    const Window tree = actions_.FindVisible(window, ControlClass::TreeView);
     if (!tree)
         return "no visible tree";
     std::optional<TreeRow> row;
-    for (const TreeRow& candidate : desktop_.VisibleTreeRows(tree)) {
-        if (candidate.text == action.text) {
+    for (const TreeRow& candidate : actions_.VisibleTreeRows(tree)) {
+        if (candidate.Text == action.Text) {
             row = candidate;
             break;
         }
     }
     if (!row)
-        return "no visible tree node \"" + action.text + "\"";
-    if (action.kind == ActionKind::Select) {
-        desktop_.ClickTreeItem(tree, row->item);
+        return "no visible tree node \"" + action.Text + "\"";
+    if (action.Kind == ActionKind::Select) {
+        actions_.ClickTreeItem(tree, row->Item);
         return std::nullopt;
     }
-    const bool wantExpanded = action.kind == ActionKind::Expand;
-    if (!row->hasChildren && wantExpanded)
-        return "tree node \"" + action.text + "\" has nothing to expand";
-    if (row->expanded != wantExpanded)
-        desktop_.ClickTreeButton(tree, row->item);
+    const bool wantExpanded = action.Kind == ActionKind::Expand;
+    if (!row->HasChildren && wantExpanded)
+        return "tree node \"" + action.Text + "\" has nothing to expand";
+    if (row->Expanded != wantExpanded)
+        actions_.ClickTreeButton(tree, row->Item);
     return std::nullopt;
 }
 
 std::optional<std::string> ScriptRunner::Act(const Action& action) {
-    if (action.kind == ActionKind::Answer) {
-        answers_.Queue(action.ok);
+    if (action.Kind == ActionKind::Answer) {
+        answers_.Queue(action.Ok);
         return std::nullopt;
     }
-    if (action.kind == ActionKind::Open) {
+    if (action.Kind == ActionKind::Open) {
         library_.OpenWindow();
         return std::nullopt;
     }
@@ -58,47 +58,47 @@ std::optional<std::string> ScriptRunner::Act(const Action& action) {
     const Window window = library_.CurrentWindow();
     if (!window)
         return "no window of the library is visible";
-    const std::string control = DescribeControl(action.id);
+    const std::string control = DescribeControl(action.Id);
 
-    switch (action.kind) {
+    switch (action.Kind) {
     case ActionKind::Expand:
     case ActionKind::Collapse:
     case ActionKind::Select:
         return ActOnTree(window, action);
     case ActionKind::Click: {
-        const Window target = desktop_.FindControl(window, action.id);
+        const Window target = actions_.FindControl(window, action.Id);
         if (!target)
-            return "the window has no control " + std::to_string(action.id);
+            return "the window has no control " + std::to_string(action.Id);
         if (auto refusal = Unusable(target, control))
             return refusal;
-        if (!desktop_.ClickButton(target))
+        if (!actions_.ClickButton(target))
             return control + " is not a button";
         return std::nullopt;
     }
     case ActionKind::Tab: {
-        const Window tabs = desktop_.FindVisible(window, ControlClass::TabControl);
+        const Window tabs = actions_.FindVisible(window, ControlClass::TabControl);
         if (!tabs)
             return "no visible tab control";
-        if (!desktop_.ClickTab(tabs, action.number))
-            return "no tab " + std::to_string(action.number);
+        if (!actions_.ClickTab(tabs, action.Number))
+            return "no tab " + std::to_string(action.Number);
         return std::nullopt;
     }
     case ActionKind::Choose:
     case ActionKind::Type: {
-        const Window combo = desktop_.FindControl(window, action.id);
+        const Window combo = actions_.FindControl(window, action.Id);
         if (!combo)
-            return "the window has no control " + std::to_string(action.id);
-        if (!desktop_.IsComboBox(combo))
+            return "the window has no control " + std::to_string(action.Id);
+        if (!actions_.IsComboBox(combo))
             return control + " is not a combo box";
         if (auto refusal = Unusable(combo, control))
             return refusal;
-        if (action.kind == ActionKind::Type) {
-            if (!desktop_.TypeComboText(combo, action.text))
+        if (action.Kind == ActionKind::Type) {
+            if (!actions_.TypeComboText(combo, action.Text))
                 return control + " has no edit field to type into";
             return std::nullopt;
         }
-        if (!desktop_.ChooseComboItem(combo, action.number))
-            return control + " has no item " + std::to_string(action.number);
+        if (!actions_.ChooseComboItem(combo, action.Number))
+            return control + " has no item " + std::to_string(action.Number);
         return std::nullopt;
     }
     case ActionKind::Answer:

@@ -18,12 +18,12 @@ struct BitmapObject;
 using Bitmap = BitmapObject*;
 
 struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

@@ -44,13 +44,13 @@ int RegFile::Open(std::string_view path, std::string_view modelText, platform::F
                                                  platform::kInvalidArgumentCode, path);
         return platform::kInvalidArgumentCode;
     }
-    Access_ = access;
+    access_ = access;
     // A change cut short is completed or undone before the file is read, which writes it.
     const bool journal =
         access == platform::FileAccess::Read &&
         platform::QueryEntry(JournalPath(path)) == platform::EntryKind::RegularFile;
     if (int code =
-            File_.Open(path, fileError_, journal ? platform::FileAccess::ReadWrite : access)) {
+            file_.Open(path, fileError_, journal ? platform::FileAccess::ReadWrite : access)) {
         if (journal && platform::IsReadOnlyFile(path)) {
             fileError_ =
                 platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
@@ -60,11 +60,11 @@ int RegFile::Open(std::string_view path, std::string_view modelText, platform::F
         return code;
     }
     try {
-        if (int code = RecoverFromJournal(File_, fileError_, notice_)) {
+        if (int code = RecoverFromJournal(file_, fileError_, notice_)) {
             Discard();
             return code;
         }
-        const std::uint64_t length = File_.Length();
+        const std::uint64_t length = file_.Length();
         if (length > kMaxLength) {
             fileError_ =
                 platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
@@ -74,7 +74,7 @@ int RegFile::Open(std::string_view path, std::string_view modelText, platform::F
         }
         // A freshly opened file is read from its start: no seek.
         ReadWholeFile(length, false);
-        const std::string_view head(Text_.data(), std::min<std::size_t>(Text_.size(), 2));
+        const std::string_view head(text_.data(), std::min<std::size_t>(text_.size(), 2));
         if (head == "\xFF\xFE" || head == "\xFE\xFF") {
             fileError_ =
                 platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Open),
@@ -87,46 +87,46 @@ int RegFile::Open(std::string_view path, std::string_view modelText, platform::F
         throw;
     }
 
-    CopyText(ModelText_, modelText);
-    CopyText(DriverKey_, DriverKeyOf(modelText));
-    std::string prefix = SectionHeaderLine(DriverKey_, 0);
+    CopyText(modelText_, modelText);
+    CopyText(driverKey_, DriverKeyOf(modelText));
+    std::string prefix = SectionHeaderLine(driverKey_, 0);
     prefix.resize(prefix.size() - 2);
-    CopyText(SectionPrefix_, prefix);
-    LastIndex_ = -1;
+    CopyText(sectionPrefix_, prefix);
+    lastIndex_ = -1;
     return 0;
 }
 
 int RegFile::Close() {
-    if (File_.IsOpen() && Edited_ && Access_ == platform::FileAccess::Read) {
+    if (file_.IsOpen() && edited_ && access_ == platform::FileAccess::Read) {
         // Opened to read: the edits are dropped, never written.
-        const std::string path = File_.Path();
+        const std::string path = file_.Path();
         Discard();
         throw platform::FileError(
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Write),
                                         platform::kInvalidArgumentCode, path));
     }
-    if (File_.IsOpen() && Edited_) {
+    if (file_.IsOpen() && edited_) {
         try {
-            CommitChange(File_, AsRead_, Text_);
+            CommitChange(file_, asRead_, text_);
         } catch (...) {
             Discard();
             throw;
         }
     }
     DropText();
-    File_.Close();
+    file_.Close();
     return 0;
 }
 
 void RegFile::Reload() {
-    const std::uint64_t length = File_.Length();
+    const std::uint64_t length = file_.Length();
     if (length > kMaxLength) {
         throw platform::FileError(
             platform::MakeFileErrorInfo(platform::FileCallName(platform::FileCall::Read),
-                                        platform::kFileTooLargeCode, File_.Path()));
+                                        platform::kFileTooLargeCode, file_.Path()));
     }
     ReadWholeFile(length, true);
-    LastIndex_ = -1;
+    lastIndex_ = -1;
 }
 
 void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
@@ -134,30 +134,30 @@ void RegFile::ReadWholeFile(std::uint64_t length, bool rewind) {
     DropText();
     std::string text(static_cast<std::size_t>(length), '\0');
     if (rewind) {
-        File_.Seek(0, platform::SeekOrigin::Begin);
+        file_.Seek(0, platform::SeekOrigin::Begin);
     }
     std::size_t got = 0;
     while (got < text.size()) {
-        const std::size_t piece = File_.Read(std::span<char>(text.data() + got, text.size() - got));
+        const std::size_t piece = file_.Read(std::span<char>(text.data() + got, text.size() - got));
         if (piece == 0) {
             break;
         }
         got += piece;
     }
     text.resize(got);
-    Text_ = std::move(text);
+    text_ = std::move(text);
 }
 
 void RegFile::DropText() noexcept {
-    Text_ = std::string();
-    AsRead_ = std::string();
-    Edited_ = false;
-    Reading_.reset();
+    text_ = std::string();
+    asRead_ = std::string();
+    edited_ = false;
+    reading_.reset();
 }
 
 void RegFile::Discard() noexcept {
     try {
-        File_.Close();
+        file_.Close();
     } catch (...) {
         // The handle is released all the same; dropping the edits is all that is asked.
     }
@@ -165,18 +165,18 @@ void RegFile::Discard() noexcept {
 }
 
 std::size_t RegFile::TextEnd() const {
-    return std::min(Text_.find('\0'), Text_.size());
+    return std::min(text_.find('\0'), text_.size());
 }
 
 const ImportReading& RegFile::Reading() const {
-    if (!Reading_) {
-        Reading_ = ImportReading::Read(Text_, DriverKey_);
+    if (!reading_) {
+        reading_ = ImportReading::Read(text_, driverKey_);
     }
-    return *Reading_;
+    return *reading_;
 }
 
 void RegFile::ReplaceText(std::string_view text, std::optional<ImportReading> reading) {
-    const std::string_view held(Text_);
+    const std::string_view held(text_);
     const std::size_t shorter = std::min(held.size(), text.size());
     std::size_t head = 0;
     while (head < shorter && held[head] == text[head]) {
@@ -188,33 +188,33 @@ void RegFile::ReplaceText(std::string_view text, std::optional<ImportReading> re
     }
     Splice(head, held.size() - tail, text.substr(head, text.size() - tail - head));
     if (reading) {
-        Reading_ = std::move(reading);
+        reading_ = std::move(reading);
     }
 }
 
 void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes) {
-    if (Text_.compare(start, end - start, bytes) == 0) {
+    if (text_.compare(start, end - start, bytes) == 0) {
         return;
     }
     // Memory first, so that running out of it leaves the text as it was.
     std::string edited;
-    edited.reserve(Text_.size() - (end - start) + bytes.size());
-    edited.append(Text_, 0, start);
+    edited.reserve(text_.size() - (end - start) + bytes.size());
+    edited.append(text_, 0, start);
     edited.append(bytes);
-    edited.append(Text_, end);
-    if (!Edited_) {
-        AsRead_ = std::move(Text_);
-        Edited_ = true;
+    edited.append(text_, end);
+    if (!edited_) {
+        asRead_ = std::move(text_);
+        edited_ = true;
     }
-    Text_ = std::move(edited);
-    Reading_.reset();
+    text_ = std::move(edited);
+    reading_.reset();
 }
 
 void RegFile::InsertLines(std::size_t at, std::string_view bytes) {
     // A hex list that the text's end cut short would take the lines for its bytes: its
     // "\" goes first, which leaves the list's bytes as the import read them.
     const std::optional<std::size_t> carry = Reading().CarriedPastEnd();
-    std::string lines(HeaderLineEndAhead(Reading(), Text_, at));
+    std::string lines(HeaderLineEndAhead(Reading(), text_, at));
     lines += bytes;
     Splice(at, at, lines);
     if (carry && *carry < at) {
@@ -271,14 +271,14 @@ int RegFile::ValueOccurrences(std::string_view driverKey, int index, const char*
 int RegFile::LocateSection(std::string_view driverKey, int index, std::uint32_t& start,
                            std::uint32_t& end) const {
     const KeySection* section = LastSectionOf(driverKey, index);
-    start = static_cast<std::uint32_t>(section != nullptr ? section->Bracket : Text_.size());
-    end = static_cast<std::uint32_t>(section != nullptr ? section->End : Text_.size());
+    start = static_cast<std::uint32_t>(section != nullptr ? section->Bracket : text_.size());
+    end = static_cast<std::uint32_t>(section != nullptr ? section->End : text_.size());
     return 0;
 }
 
 int RegFile::AppendSection(int index) {
-    InsertLines(TextEnd(), AppendedSection(DriverKey_, index, {}));
-    LastIndex_ = -1;
+    InsertLines(TextEnd(), AppendedSection(driverKey_, index, {}));
+    lastIndex_ = -1;
     return 0;
 }
 
@@ -294,7 +294,7 @@ int RegFile::DeleteSection(int index, std::string_view driverKey) {
     }
     FindOverlap(edits);
     try {
-        ReplaceText(ApplyEdits(Text_, edits));
+        ReplaceText(ApplyEdits(text_, edits));
     } catch (const std::bad_alloc&) {
         return 1;
     }

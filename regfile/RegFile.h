@@ -77,14 +77,14 @@ public:
     // longer fitted the file and was set aside); empty when there is nothing.
     const std::string& Notice() const { return notice_; }
     // Whether an edit has changed the held text since it was read.
-    bool Edited() const { return Edited_; }
-    const char* ModelText() const { return ModelText_; }
-    const char* DriverKey() const { return DriverKey_; }
-    const char* SectionPrefix() const { return SectionPrefix_; }
-    std::uint32_t Length() const { return static_cast<std::uint32_t>(Text_.size()); }
+    bool Edited() const { return edited_; }
+    const char* ModelText() const { return modelText_; }
+    const char* DriverKey() const { return driverKey_; }
+    const char* SectionPrefix() const { return sectionPrefix_; }
+    std::uint32_t Length() const { return static_cast<std::uint32_t>(text_.size()); }
     // The held text: Length() bytes followed by a zero byte.
-    const char* Block() const { return Text_.c_str(); }
-    int LastIndex() const { return LastIndex_; }
+    const char* Block() const { return text_.c_str(); }
+    int LastIndex() const { return lastIndex_; }
 
     // Largest file accepted by Open.
     static constexpr std::uint32_t kMaxLength = 256u * 1024u * 1024u;
@@ -113,20 +113,20 @@ private:
     void DropText() noexcept;
     void Discard() noexcept;
 
-    char ModelText_[20] = {};
-    char DriverKey_[20] = {};
-    char SectionPrefix_[256] = {};
-    platform::File File_;
-    platform::FileAccess Access_ = platform::FileAccess::ReadWrite;
+    char modelText_[20] = {};
+    char driverKey_[20] = {};
+    char sectionPrefix_[256] = {};
+    platform::File file_;
+    platform::FileAccess access_ = platform::FileAccess::ReadWrite;
     platform::FileErrorInfo fileError_;
     std::string notice_;
-    std::int32_t LastIndex_ = -1;
-    std::string Text_;
+    std::int32_t lastIndex_ = -1;
+    std::string text_;
     // Whether a splice has changed the text since it was read, and then the text as read,
     // which Close compares the edited text with.
-    bool Edited_ = false;
-    std::string AsRead_;
-    mutable std::optional<ImportReading> Reading_;
+    bool edited_ = false;
+    std::string asRead_;
+    mutable std::optional<ImportReading> reading_;
 };
 
 } // namespace regfile

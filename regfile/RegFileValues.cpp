@@ -56,7 +56,7 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
     if (name == nullptr || data == nullptr) {
         return 1;
     }
-    LastIndex_ = index;
+    lastIndex_ = index;
     try {
         std::optional<std::string> line = ComposeValueLine(name, type, data, size);
         if (!line) {
@@ -68,7 +68,7 @@ int RegFile::WriteValue(std::string_view driverKey, int index, const char* name,
             return 0;
         }
         if (const ImportedValue* value = FindValue(driverKey, index, name)) {
-            const TextEdit edit = ReplaceValueEdit(Text_, value->Source, std::move(*line), index);
+            const TextEdit edit = ReplaceValueEdit(text_, value->Source, std::move(*line), index);
             Splice(edit.Start, edit.End, edit.Text);
             return 0;
         }
@@ -86,7 +86,7 @@ int RegFile::ReadValue(std::string_view driverKey, int index, const char* name, 
     if (name == nullptr || type == nullptr || size == nullptr) {
         return 1;
     }
-    LastIndex_ = index;
+    lastIndex_ = index;
     const ImportedValue* value = FindValue(driverKey, index, name);
     if (value == nullptr) {
         return 1;

@@ -9,8 +9,8 @@ namespace host {
 struct Library::Loaded {
     using DriverConfigFunction = int (*)(int, const char*, const char*, const char*);
 
-    void* handle = nullptr;
-    DriverConfigFunction driverConfig = nullptr;
+    void* Handle = nullptr;
+    DriverConfigFunction DriverConfig = nullptr;
 };
 
 Library::Library(std::string root, std::string module, std::string extra)
@@ -27,10 +27,10 @@ bool Library::Load(const std::string& libraryPath) {
         return false;
     }
     loaded_ = std::make_unique<Loaded>();
-    loaded_->handle = handle;
-    loaded_->driverConfig =
+    loaded_->Handle = handle;
+    loaded_->DriverConfig =
         reinterpret_cast<Loaded::DriverConfigFunction>(dlsym(handle, "DriverConfig"));
-    if (!loaded_->driverConfig) {
+    if (!loaded_->DriverConfig) {
         error_ = libraryPath + " does not export DriverConfig";
         return false;
     }
@@ -38,22 +38,22 @@ bool Library::Load(const std::string& libraryPath) {
 }
 
 int Library::OpenWindow() {
-    return loaded_->driverConfig(0, root_.c_str(), module_.c_str(), extra_.c_str());
+    return loaded_->DriverConfig(0, root_.c_str(), module_.c_str(), extra_.c_str());
 }
 
 // The library's windows are the top-level windows made from a module's resources.
 std::vector<Window> Library::VisibleWindows() const {
     std::vector<Window> windows;
     for (const ui::WindowHandle window : ui::desktop::TopLevelWindows())
-        if (!ui::desktop::Inspect(window).moduleTitle.empty() &&
+        if (!ui::desktop::Inspect(window).ModuleTitle.empty() &&
             ui::desktop::IsReallyVisible(window))
             windows.push_back(window);
     return windows;
 }
 
 void Library::Unload() {
-    if (loaded_ && loaded_->handle)
-        dlclose(loaded_->handle);
+    if (loaded_ && loaded_->Handle)
+        dlclose(loaded_->Handle);
     loaded_.reset();
 }
 

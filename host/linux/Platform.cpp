@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/linux/Desktop.h"
 #include "host/terminal/FrontEnd.h"
+#include "platform/linux/Desktop.h"
 
 namespace host {
 
@@ -47,7 +47,7 @@ struct MessageBoxWatch::Hook {};
 
 MessageBoxWatch::MessageBoxWatch(MessageBoxAnswers& answers) {
     ui::desktop::SetMessageBoxPresenter([&answers](const ui::desktop::MessageBoxRequest& request) {
-        return answers.Answer(request.caption, request.text, request.flags) ? IDOK : IDCANCEL;
+        return answers.Answer(request.Caption, request.Text, request.Flags) ? IDOK : IDCANCEL;
     });
 }
 

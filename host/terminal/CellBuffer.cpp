@@ -64,16 +64,16 @@ int CellBuffer::Text(int x, int y, std::string_view text, std::uint8_t attrs, in
 }
 
 void CellBuffer::Fill(const CellRect& rect, char32_t ch, std::uint8_t attrs) {
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x)
+    for (int y = rect.Top; y < rect.Bottom; ++y)
+        for (int x = rect.Left; x < rect.Right; ++x)
             Put(x, y, ch, attrs);
 }
 
 void CellBuffer::AddAttrs(const CellRect& rect, std::uint8_t attrs) {
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x)
+    for (int y = rect.Top; y < rect.Bottom; ++y)
+        for (int x = rect.Left; x < rect.Right; ++x)
             if (Cell* cell = Writable(x, y))
-                cell->attrs = static_cast<std::uint8_t>(cell->attrs | attrs);
+                cell->Attrs = static_cast<std::uint8_t>(cell->Attrs | attrs);
 }
 
 void CellBuffer::HLine(int x, int y, int width, std::uint8_t attrs) {
@@ -91,20 +91,20 @@ void CellBuffer::Box(const CellRect& rect, std::uint8_t attrs) {
         Fill(rect, glyph::kHLine, attrs);
         return;
     }
-    HLine(rect.left + 1, rect.top, rect.Width() - 2, attrs);
-    HLine(rect.left + 1, rect.bottom - 1, rect.Width() - 2, attrs);
-    VLine(rect.left, rect.top + 1, rect.Height() - 2, attrs);
-    VLine(rect.right - 1, rect.top + 1, rect.Height() - 2, attrs);
-    Put(rect.left, rect.top, glyph::kTopLeft, attrs);
-    Put(rect.right - 1, rect.top, glyph::kTopRight, attrs);
-    Put(rect.left, rect.bottom - 1, glyph::kBottomLeft, attrs);
-    Put(rect.right - 1, rect.bottom - 1, glyph::kBottomRight, attrs);
+    HLine(rect.Left + 1, rect.Top, rect.Width() - 2, attrs);
+    HLine(rect.Left + 1, rect.Bottom - 1, rect.Width() - 2, attrs);
+    VLine(rect.Left, rect.Top + 1, rect.Height() - 2, attrs);
+    VLine(rect.Right - 1, rect.Top + 1, rect.Height() - 2, attrs);
+    Put(rect.Left, rect.Top, glyph::kTopLeft, attrs);
+    Put(rect.Right - 1, rect.Top, glyph::kTopRight, attrs);
+    Put(rect.Left, rect.Bottom - 1, glyph::kBottomLeft, attrs);
+    Put(rect.Right - 1, rect.Bottom - 1, glyph::kBottomRight, attrs);
 }
 
 std::string CellBuffer::RowText(int y) const {
     std::string text;
     for (int x = 0; x < columns_; ++x)
-        AppendUtf8(text, At(x, y).ch);
+        AppendUtf8(text, At(x, y).Ch);
     return text;
 }
 

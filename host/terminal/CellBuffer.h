@@ -20,18 +20,18 @@ enum Attr : std::uint8_t {
 };
 
 struct Rgb {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
+    std::uint8_t R = 0;
+    std::uint8_t G = 0;
+    std::uint8_t B = 0;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
 struct Cell {
-    char32_t ch = U' ';
-    std::uint8_t attrs = kNormal;
-    bool coloured = false; // fg and bg hold the cell's exact colours (pictures)
-    Rgb fg;
-    Rgb bg;
+    char32_t Ch = U' ';
+    std::uint8_t Attrs = kNormal;
+    bool Coloured = false; // Fg and Bg hold the cell's exact colours (pictures)
+    Rgb Fg;
+    Rgb Bg;
     friend bool operator==(const Cell&, const Cell&) = default;
 };
 

@@ -10,10 +10,10 @@ class ComboListControl {
 public:
     ComboListControl(ViewState& view, int screenRows) : view_(view), screenRows_(screenRows) {}
 
-    bool IsOpen() const { return view_.list.combo != nullptr; }
+    bool IsOpen() const { return view_.List.Combo != nullptr; }
     // Opens the list of the combo box with its current item highlighted.
     void Open(ui::WindowHandle combo);
-    void Close() { view_.list = ComboList{}; }
+    void Close() { view_.List = ComboList{}; }
     // Moves the highlight by `step` items (clamped), keeping it in view.
     void Move(int step);
     void MoveTo(int index);

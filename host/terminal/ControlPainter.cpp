@@ -39,144 +39,144 @@ std::string ShownLabel(std::string_view text) {
 
 void PaintPushButton(PaintContext& context, ui::WindowHandle window,
                      const desktop::WindowInfo& info, const CellRect& cells, ControlLook look) {
-    const bool marked = window == context.enterButton;
-    const std::string label = ShownLabel(info.text);
+    const bool marked = window == context.EnterButton;
+    const std::string label = ShownLabel(info.Text);
     const std::string shown = marked ? "[[ " + label + " ]]" : "[ " + label + " ]";
     std::uint8_t attrs = marked ? kBold : kNormal;
-    if (look.focused)
+    if (look.Focused)
         attrs |= kReverse;
-    attrs = Enabled(look.enabled, attrs);
+    attrs = Enabled(look.Enabled, attrs);
     const int width = Length(shown);
-    const int x = cells.left + std::max(0, (cells.Width() - width) / 2);
-    const int y = cells.top + (cells.Height() - 1) / 2;
-    context.buffer.Fill(cells, U' ', kNormal);
-    context.buffer.Text(x, y, shown, attrs);
-    context.hits.Add({cells, HitPart::Window, window, nullptr, 0});
+    const int x = cells.Left + std::max(0, (cells.Width() - width) / 2);
+    const int y = cells.Top + (cells.Height() - 1) / 2;
+    context.Buffer.Fill(cells, U' ', kNormal);
+    context.Buffer.Text(x, y, shown, attrs);
+    context.Hits.Add({cells, HitPart::Window, window, nullptr, 0});
 }
 
 void PaintRadioButton(PaintContext& context, ui::WindowHandle window,
                       const desktop::WindowInfo& info, const CellRect& cells, ControlLook look) {
     const bool checked = ui::Button(window).GetCheck() == BST_CHECKED;
-    CellBuffer& buffer = context.buffer;
-    const int y = cells.top + (cells.Height() - 1) / 2;
+    CellBuffer& buffer = context.Buffer;
+    const int y = cells.Top + (cells.Height() - 1) / 2;
     // The focus shows on the mark and the label alike.
-    const std::uint8_t attrs = Enabled(look.enabled, look.focused ? kReverse : kNormal);
-    buffer.Text(cells.left, y, checked ? "(*)" : "( )", attrs);
-    const std::string label = ShownLabel(info.text);
-    int right = cells.left + 3;
+    const std::uint8_t attrs = Enabled(look.Enabled, look.Focused ? kReverse : kNormal);
+    buffer.Text(cells.Left, y, checked ? "(*)" : "( )", attrs);
+    const std::string label = ShownLabel(info.Text);
+    int right = cells.Left + 3;
     if (!label.empty())
-        right = buffer.Text(cells.left + 4, y, label, attrs);
-    context.hits.Add({CellRect{cells.left, y, std::max(right, cells.right), y + 1}, HitPart::Window,
+        right = buffer.Text(cells.Left + 4, y, label, attrs);
+    context.Hits.Add({CellRect{cells.Left, y, std::max(right, cells.Right), y + 1}, HitPart::Window,
                       window, nullptr, 0});
 }
 
 void PaintGroupBox(PaintContext& context, const desktop::WindowInfo& info, const CellRect& cells) {
-    const std::uint8_t attrs = Enabled(info.enabled, kNormal);
-    context.buffer.Box(cells, attrs);
-    const std::string label = ShownLabel(info.text);
+    const std::uint8_t attrs = Enabled(info.Enabled, kNormal);
+    context.Buffer.Box(cells, attrs);
+    const std::string label = ShownLabel(info.Text);
     if (!label.empty() && cells.Width() > 4)
-        context.buffer.Text(cells.left + 1, cells.top, " " + label + " ", attrs, cells.Width() - 2);
+        context.Buffer.Text(cells.Left + 1, cells.Top, " " + label + " ", attrs, cells.Width() - 2);
 }
 
 void PaintText(PaintContext& context, const desktop::WindowInfo& info, const CellRect& cells) {
-    CellBuffer& buffer = context.buffer;
+    CellBuffer& buffer = context.Buffer;
     buffer.Fill(cells, U' ', kNormal);
     CellRect inner = cells;
-    const bool sunken = (info.style & kSunken) != 0;
-    std::uint8_t attrs = Enabled(info.enabled, kNormal);
+    const bool sunken = (info.Style & kSunken) != 0;
+    std::uint8_t attrs = Enabled(info.Enabled, kNormal);
     if (sunken && cells.Height() >= 3 && cells.Width() >= 3) {
         buffer.Box(cells, kNormal);
-        inner = CellRect{cells.left + 1, cells.top + 1, cells.right - 1, cells.bottom - 1};
+        inner = CellRect{cells.Left + 1, cells.Top + 1, cells.Right - 1, cells.Bottom - 1};
     } else if (sunken) {
         // Too low for a frame: the field is underlined instead.
         attrs |= kUnderline;
-        buffer.Fill(CellRect{cells.left, cells.top, cells.right, cells.top + 1}, U' ', attrs);
+        buffer.Fill(CellRect{cells.Left, cells.Top, cells.Right, cells.Top + 1}, U' ', attrs);
     }
-    const std::uint32_t align = info.style & kAlignMask;
-    const std::vector<std::string> lines = WrapLines(info.text, inner.Width());
+    const std::uint32_t align = info.Style & kAlignMask;
+    const std::vector<std::string> lines = WrapLines(info.Text, inner.Width());
     // A one-line label a little wider than its place (the dialog font is narrower than a
     // cell) goes on over the blank cells after it.
     if (!sunken && align == 0 && inner.Height() == 1 && lines.size() > 1 &&
-        info.text.find('\n') == std::string::npos) {
-        int x = buffer.Text(inner.left, inner.top, info.text, attrs, inner.Width());
-        for (std::size_t i = static_cast<std::size_t>(inner.Width()); i < info.text.size();
+        info.Text.find('\n') == std::string::npos) {
+        int x = buffer.Text(inner.Left, inner.Top, info.Text, attrs, inner.Width());
+        for (std::size_t i = static_cast<std::size_t>(inner.Width()); i < info.Text.size();
              ++i, ++x) {
-            if (!buffer.Clip().Contains(x, inner.top) || buffer.At(x, inner.top).ch != U' ')
+            if (!buffer.Clip().Contains(x, inner.Top) || buffer.At(x, inner.Top).Ch != U' ')
                 break;
-            buffer.Text(x, inner.top, info.text.substr(i, 1), attrs);
+            buffer.Text(x, inner.Top, info.Text.substr(i, 1), attrs);
         }
         return;
     }
     for (int row = 0; row < inner.Height() && row < static_cast<int>(lines.size()); ++row) {
         const std::string& line = lines[static_cast<std::size_t>(row)];
-        int x = inner.left;
+        int x = inner.Left;
         if (align == 1)
             x += std::max(0, (inner.Width() - Length(line)) / 2);
         else if (align == 2)
             x += std::max(0, inner.Width() - Length(line));
-        buffer.Text(x, inner.top + row, line, attrs, inner.right - x);
+        buffer.Text(x, inner.Top + row, line, attrs, inner.Right - x);
     }
 }
 
 void PaintComboBox(PaintContext& context, ui::WindowHandle window, const desktop::WindowInfo& info,
                    const CellRect& cells, ControlLook look) {
-    CellBuffer& buffer = context.buffer;
-    const int y = cells.top;
-    const int arrowLeft = std::max(cells.left, cells.right - 3);
-    const CellRect field{cells.left, y, arrowLeft, y + 1};
-    std::uint8_t attrs = look.focused ? kReverse : kUnderline;
-    attrs = Enabled(look.enabled, attrs);
+    CellBuffer& buffer = context.Buffer;
+    const int y = cells.Top;
+    const int arrowLeft = std::max(cells.Left, cells.Right - 3);
+    const CellRect field{cells.Left, y, arrowLeft, y + 1};
+    std::uint8_t attrs = look.Focused ? kReverse : kUnderline;
+    attrs = Enabled(look.Enabled, attrs);
     buffer.Fill(field, U' ', attrs);
-    buffer.Text(field.left, y, desktop::ComboEditText(window), attrs, field.Width());
-    buffer.Text(arrowLeft, y, "[v]", Enabled(info.enabled, kNormal), cells.right - arrowLeft);
-    context.hits.Add({field, HitPart::Window, window, nullptr, 0});
-    context.hits.Add(
-        {CellRect{arrowLeft, y, cells.right, y + 1}, HitPart::ComboButton, window, nullptr, 0});
+    buffer.Text(field.Left, y, desktop::ComboEditText(window), attrs, field.Width());
+    buffer.Text(arrowLeft, y, "[v]", Enabled(info.Enabled, kNormal), cells.Right - arrowLeft);
+    context.Hits.Add({field, HitPart::Window, window, nullptr, 0});
+    context.Hits.Add(
+        {CellRect{arrowLeft, y, cells.Right, y + 1}, HitPart::ComboButton, window, nullptr, 0});
 }
 
 CellRect ComboListCells(const CellRect& comboCells, int itemCount, int screenRows) {
     // The resource's height is that of the field with its list dropped.
     const int capacity = std::max(1, comboCells.Height() - 3);
     const int wanted = std::max(1, std::min(itemCount, capacity)) + 2;
-    const int below = screenRows - (comboCells.top + 1);
-    const int above = comboCells.top;
+    const int below = screenRows - (comboCells.Top + 1);
+    const int above = comboCells.Top;
     int height = wanted;
     bool down = true;
     if (wanted > below) {
         down = wanted > above && below >= above;
         height = std::min(wanted, down ? below : above);
     }
-    const int top = down ? comboCells.top + 1 : comboCells.top - height;
-    return CellRect{comboCells.left, top, comboCells.right, top + height};
+    const int top = down ? comboCells.Top + 1 : comboCells.Top - height;
+    return CellRect{comboCells.Left, top, comboCells.Right, top + height};
 }
 
 void PaintComboList(PaintContext& context) {
-    const ComboList& list = context.view.list;
-    if (!list.combo || !desktop::IsReallyVisible(list.combo))
+    const ComboList& list = context.View.List;
+    if (!list.Combo || !desktop::IsReallyVisible(list.Combo))
         return;
-    const ui::ComboBox combo(list.combo);
+    const ui::ComboBox combo(list.Combo);
     const int count = combo.GetCount();
     const CellRect cells =
-        ComboListCells(WindowCells(context.map, list.combo), count, context.buffer.Rows());
-    CellBuffer& buffer = context.buffer;
+        ComboListCells(WindowCells(context.Map, list.Combo), count, context.Buffer.Rows());
+    CellBuffer& buffer = context.Buffer;
     buffer.Fill(cells, U' ', kNormal);
     buffer.Box(cells, kNormal);
-    context.hits.Add({cells, HitPart::Blocker, list.combo, nullptr, 0});
+    context.Hits.Add({cells, HitPart::Blocker, list.Combo, nullptr, 0});
     const int rows = cells.Height() - 2;
-    for (int row = 0; row < rows && list.top + row < count; ++row) {
-        const int index = list.top + row;
-        const CellRect line{cells.left + 1, cells.top + 1 + row, cells.right - 1,
-                            cells.top + 2 + row};
-        const std::uint8_t attrs = index == list.highlighted ? kReverse : kNormal;
+    for (int row = 0; row < rows && list.Top + row < count; ++row) {
+        const int index = list.Top + row;
+        const CellRect line{cells.Left + 1, cells.Top + 1 + row, cells.Right - 1,
+                            cells.Top + 2 + row};
+        const std::uint8_t attrs = index == list.Highlighted ? kReverse : kNormal;
         buffer.Fill(line, U' ', attrs);
-        buffer.Text(line.left, line.top, combo.GetLBText(index), attrs, line.Width());
-        context.hits.Add({line, HitPart::ComboItem, list.combo, nullptr, index});
+        buffer.Text(line.Left, line.Top, combo.GetLBText(index), attrs, line.Width());
+        context.Hits.Add({line, HitPart::ComboItem, list.Combo, nullptr, index});
     }
 }
 
 void PaintTabControl(PaintContext& context, ui::WindowHandle window,
                      const desktop::WindowInfo& info, const CellRect& cells, ControlLook look) {
-    CellBuffer& buffer = context.buffer;
+    CellBuffer& buffer = context.Buffer;
     const ui::TabControl tabs(window);
     const int current = tabs.GetCurSel();
     buffer.Fill(cells, U' ', kNormal);
@@ -185,19 +185,19 @@ void PaintTabControl(PaintContext& context, ui::WindowHandle window,
     // The labels sit in the top line of the frame, so that the pages keep the rows below
     // it; the current tab is bracketed and bold, and in reverse video when the tab control
     // has the focus.
-    int x = cells.left + 1;
+    int x = cells.Left + 1;
     for (int index = 0; index < tabs.GetItemCount(); ++index) {
         const bool selected = index == current;
         const std::string label = ShownLabel(tabs.GetItemText(index));
         const std::string shown = selected ? "[" + label + "]" : " " + label + " ";
         std::uint8_t attrs = selected ? kBold : kNormal;
-        if (selected && look.focused)
+        if (selected && look.Focused)
             attrs |= kReverse;
-        attrs = Enabled(info.enabled, attrs);
+        attrs = Enabled(info.Enabled, attrs);
         const int start = x;
-        x = buffer.Text(start, cells.top, shown, attrs, cells.right - 1 - start);
-        context.hits.Add(
-            {CellRect{start, cells.top, x, cells.top + 1}, HitPart::Tab, window, nullptr, index});
+        x = buffer.Text(start, cells.Top, shown, attrs, cells.Right - 1 - start);
+        context.Hits.Add(
+            {CellRect{start, cells.Top, x, cells.Top + 1}, HitPart::Tab, window, nullptr, index});
         ++x; // a line between the tabs
     }
 }

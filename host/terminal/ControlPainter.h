@@ -8,8 +8,8 @@
 namespace terminal {
 
 struct ControlLook {
-    bool focused = false;
-    bool enabled = true;
+    bool Focused = false;
+    bool Enabled = true;
 };
 
 void PaintPushButton(PaintContext& context, ui::WindowHandle window,

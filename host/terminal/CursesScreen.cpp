@@ -31,8 +31,8 @@ enum : int {
 };
 
 struct Sequence {
-    const char* bytes;
-    int code;
+    const char* Bytes;
+    int Code;
 };
 
 constexpr Sequence kSequences[] = {
@@ -192,7 +192,7 @@ std::optional<std::string> CursesScreen::Start() {
     keypad(stdscr, TRUE);
     set_escdelay(25);
     for (const Sequence& sequence : kSequences)
-        define_key(sequence.bytes, sequence.code);
+        define_key(sequence.Bytes, sequence.Code);
     if (has_colors()) {
         start_color();
         use_default_colors();
@@ -235,8 +235,8 @@ int CursesScreen::PairFor(const Cell& cell) {
     if (colours_ == ColourMode::Monochrome)
         return 0;
     const bool full = colours_ != ColourMode::Colours8 && COLORS >= 256;
-    const int fg = full ? Nearest256Colour(cell.fg) : NearestBasicColour(cell.fg);
-    const int bg = full ? Nearest256Colour(cell.bg) : NearestBasicColour(cell.bg);
+    const int fg = full ? Nearest256Colour(cell.Fg) : NearestBasicColour(cell.Fg);
+    const int bg = full ? Nearest256Colour(cell.Bg) : NearestBasicColour(cell.Bg);
     const int pair = alloc_pair(fg, bg);
     return pair < 0 ? 0 : pair;
 }
@@ -247,15 +247,15 @@ void CursesScreen::Blit(const CellBuffer& buffer) {
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < columns; ++x) {
             const Cell& cell = buffer.At(x, y);
-            const attr_t attrs = AttrsOf(cell.attrs);
-            const int pair = cell.coloured ? PairFor(cell) : 0;
+            const attr_t attrs = AttrsOf(cell.Attrs);
+            const int pair = cell.Coloured ? PairFor(cell) : 0;
             if (!unicode_) {
                 // The window's rendition carries the colour pair, which may be above 255.
                 wattr_set(stdscr, A_NORMAL, 0, const_cast<int*>(&pair));
-                mvwaddch(stdscr, y, x, LineCharacter(cell.ch) | attrs);
+                mvwaddch(stdscr, y, x, LineCharacter(cell.Ch) | attrs);
                 continue;
             }
-            const wchar_t text[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
+            const wchar_t text[2] = {static_cast<wchar_t>(cell.Ch), L'\0'};
             cchar_t cc;
             setcchar(&cc, text, attrs, 0, &pair);
             mvwadd_wch(stdscr, y, x, &cc);
@@ -274,13 +274,13 @@ void CursesScreen::OverlayTrueColour(const CellBuffer& buffer,
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < columns; ++x) {
             const Cell& cell = buffer.At(x, y);
-            if (!cell.coloured)
+            if (!cell.Coloured)
                 continue;
             std::snprintf(sequence, sizeof sequence, "\033[%d;%dH\033[38;2;%d;%d;%d;48;2;%d;%d;%dm",
-                          y + 1, x + 1, cell.fg.r, cell.fg.g, cell.fg.b, cell.bg.r, cell.bg.g,
-                          cell.bg.b);
+                          y + 1, x + 1, cell.Fg.R, cell.Fg.G, cell.Fg.B, cell.Bg.R, cell.Bg.G,
+                          cell.Bg.B);
             out += sequence;
-            AppendUtf8(out, unicode_ ? cell.ch : U' ');
+            AppendUtf8(out, unicode_ ? cell.Ch : U' ');
         }
     }
     if (out.empty())

@@ -10,32 +10,32 @@ namespace desktop = ui::desktop;
 using desktop::Kind;
 
 bool IsAutoRadio(const FocusItem& item) {
-    return item.kind == Kind::RadioButton;
+    return item.Kind == Kind::RadioButton;
 }
 
 void Collect(ui::WindowHandle dialog, std::vector<FocusItem>& items, int& group) {
     bool first = true;
     for (const ui::WindowHandle child : desktop::Children(dialog)) {
         const desktop::WindowInfo info = desktop::Inspect(child);
-        if (info.kind == Kind::Dialog) {
-            if (info.visible) {
+        if (info.Kind == Kind::Dialog) {
+            if (info.Visible) {
                 ++group;
                 Collect(child, items, group);
             }
             first = true;
             continue;
         }
-        if (first || (info.style & ui::style::WS_GROUP))
+        if (first || (info.Style & ui::style::WS_GROUP))
             ++group;
         first = false;
         FocusItem item;
-        item.window = child;
-        item.kind = info.kind;
-        item.tabStop = (info.style & ui::style::WS_TABSTOP) != 0;
-        item.usable = desktop::IsReallyVisible(child) && info.enabled;
-        item.checked =
-            info.kind == Kind::RadioButton && ui::Button(child).GetCheck() == BST_CHECKED;
-        item.group = group;
+        item.Window = child;
+        item.Kind = info.Kind;
+        item.TabStop = (info.Style & ui::style::WS_TABSTOP) != 0;
+        item.Usable = desktop::IsReallyVisible(child) && info.Enabled;
+        item.Checked =
+            info.Kind == Kind::RadioButton && ui::Button(child).GetCheck() == BST_CHECKED;
+        item.Group = group;
         items.push_back(item);
     }
 }
@@ -46,9 +46,9 @@ bool IsGroupStop(const std::vector<FocusItem>& items, int index) {
     int firstUsable = -1;
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         const FocusItem& other = items[static_cast<std::size_t>(i)];
-        if (other.group != item.group || !IsAutoRadio(other) || !other.usable)
+        if (other.Group != item.Group || !IsAutoRadio(other) || !other.Usable)
             continue;
-        if (other.checked)
+        if (other.Checked)
             return i == index;
         if (firstUsable < 0)
             firstUsable = i;
@@ -59,7 +59,7 @@ bool IsGroupStop(const std::vector<FocusItem>& items, int index) {
 bool SameRadioGroup(const std::vector<FocusItem>& items, int a, int b) {
     const FocusItem& first = items[static_cast<std::size_t>(a)];
     const FocusItem& second = items[static_cast<std::size_t>(b)];
-    return IsAutoRadio(first) && IsAutoRadio(second) && first.group == second.group;
+    return IsAutoRadio(first) && IsAutoRadio(second) && first.Group == second.Group;
 }
 
 } // namespace
@@ -73,7 +73,7 @@ std::vector<FocusItem> CollectControls(ui::WindowHandle dialog) {
 
 int IndexOf(const std::vector<FocusItem>& items, ui::WindowHandle window) {
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (items[static_cast<std::size_t>(i)].window == window)
+        if (items[static_cast<std::size_t>(i)].Window == window)
             return i;
     return -1;
 }
@@ -82,9 +82,9 @@ std::vector<int> TabStops(const std::vector<FocusItem>& items) {
     std::vector<int> stops;
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         const FocusItem& item = items[static_cast<std::size_t>(i)];
-        if (!item.usable)
+        if (!item.Usable)
             continue;
-        if (IsAutoRadio(item) ? IsGroupStop(items, i) : item.tabStop)
+        if (IsAutoRadio(item) ? IsGroupStop(items, i) : item.TabStop)
             stops.push_back(i);
     }
     return stops;
@@ -120,7 +120,7 @@ int NextInGroup(const std::vector<FocusItem>& items, int current, bool backwards
     for (int step = 1; step < count; ++step) {
         const int index = ((current + (backwards ? -step : step)) % count + count) % count;
         const FocusItem& item = items[static_cast<std::size_t>(index)];
-        if (item.usable && SameRadioGroup(items, index, current))
+        if (item.Usable && SameRadioGroup(items, index, current))
             return index;
     }
     return -1;
@@ -128,7 +128,7 @@ int NextInGroup(const std::vector<FocusItem>& items, int current, bool backwards
 
 int DefaultButton(const std::vector<FocusItem>& items) {
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (items[static_cast<std::size_t>(i)].kind == Kind::DefPushButton)
+        if (items[static_cast<std::size_t>(i)].Kind == Kind::DefPushButton)
             return i;
     return -1;
 }
@@ -136,7 +136,7 @@ int DefaultButton(const std::vector<FocusItem>& items) {
 ui::WindowHandle KeyboardDialog() {
     const auto isDialog = [](ui::WindowHandle window) {
         return window && desktop::IsReallyVisible(window) &&
-               desktop::Inspect(window).kind == Kind::Dialog;
+               desktop::Inspect(window).Kind == Kind::Dialog;
     };
     if (const ui::WindowHandle active = ui::GetActiveWindow().Handle(); isDialog(active))
         return active;

@@ -14,12 +14,12 @@
 namespace terminal {
 
 struct FocusItem {
-    ui::WindowHandle window = nullptr;
-    ui::desktop::Kind kind = ui::desktop::Kind::Text;
-    bool tabStop = false; // WS_TABSTOP
-    bool usable = false;  // visible and enabled
-    bool checked = false; // radio buttons
-    int group = 0;        // controls of one group share the number
+    ui::WindowHandle Window = nullptr;
+    ui::desktop::Kind Kind = ui::desktop::Kind::Text;
+    bool TabStop = false; // WS_TABSTOP
+    bool Usable = false;  // visible and enabled
+    bool Checked = false; // radio buttons
+    int Group = 0;        // controls of one group share the number
 };
 
 // The controls of the dialog and, in place, of its child dialogs, in resource order. A

@@ -41,14 +41,14 @@ DefaultButtonState CurrentDefaultButton() {
     if (index < 0)
         return DefaultButtonState{};
     const FocusItem& button = items[static_cast<std::size_t>(index)];
-    return DefaultButtonState{button.window, button.usable};
+    return DefaultButtonState{button.Window, button.Usable};
 }
 
 } // namespace
 
 class FrontEnd::Impl {
 public:
-    explicit Impl(FrontEndOptions options) { view_.file = std::move(options.file); }
+    explicit Impl(FrontEndOptions options) { view_.File = std::move(options.File); }
 
     std::optional<std::string> Start();
     void Stop();
@@ -88,8 +88,8 @@ private:
 std::optional<std::string> FrontEnd::Impl::Start() {
     if (auto error = screen_.Start())
         return error;
-    view_.colours = screen_.Colours();
-    view_.unicode = screen_.Unicode();
+    view_.Colours = screen_.Colours();
+    view_.Unicode = screen_.Unicode();
     desktop::SetChangeListener([this] { changed_ = true; });
     desktop::SetMessageBoxPresenter([this](const desktop::MessageBoxRequest& request) {
         ++openBoxes_;
@@ -120,7 +120,7 @@ void FrontEnd::Impl::FitMainWindow() {
     const ui::Rect wanted = ScreenPixels();
     const ui::Window window(mainWindow_);
     if (window.GetWindowRect() != wanted)
-        window.MoveWindow(wanted.left, wanted.top, wanted.Width(), wanted.Height(), true);
+        window.MoveWindow(wanted.Left, wanted.Top, wanted.Width(), wanted.Height(), true);
 }
 
 Place FrontEnd::Impl::CurrentPlace() const {
@@ -128,13 +128,13 @@ Place FrontEnd::Impl::CurrentPlace() const {
         return Place::TooSmall;
     if (openBoxes_ > 0)
         return Place::MessageBox;
-    if (view_.list.combo)
+    if (view_.List.Combo)
         return Place::ComboList;
     const ui::WindowHandle focus = desktop::GetFocus();
     if (!focus || !desktop::IsReallyVisible(focus))
         return Place::Nothing;
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    switch (info.kind) {
+    switch (info.Kind) {
     case Kind::TreeView:
         return Place::Tree;
     case Kind::PushButton:
@@ -143,7 +143,7 @@ Place FrontEnd::Impl::CurrentPlace() const {
     case Kind::RadioButton:
         return Place::RadioButton;
     case Kind::ComboBox:
-        return (info.style & ui::style::CBS_TYPEMASK) == ui::style::CBS_DROPDOWNLIST
+        return (info.Style & ui::style::CBS_TYPEMASK) == ui::style::CBS_DROPDOWNLIST
                    ? Place::Combo
                    : Place::ComboEdit;
     case Kind::TabControl:
@@ -157,32 +157,32 @@ Place FrontEnd::Impl::CurrentPlace() const {
 // (of a tree, its selected row).
 CellRect FrontEnd::Impl::FocusCells() const {
     const ScreenMap map;
-    if (view_.list.combo && desktop::IsReallyVisible(view_.list.combo)) {
-        const CellRect field = WindowCells(map, view_.list.combo);
+    if (view_.List.Combo && desktop::IsReallyVisible(view_.List.Combo)) {
+        const CellRect field = WindowCells(map, view_.List.Combo);
         const CellRect list =
-            ComboListCells(field, ui::ComboBox(view_.list.combo).GetCount(), canvas_.Rows());
-        return CellRect{std::min(field.left, list.left), std::min(field.top, list.top),
-                        std::max(field.right, list.right), std::max(field.top + 1, list.bottom)};
+            ComboListCells(field, ui::ComboBox(view_.List.Combo).GetCount(), canvas_.Rows());
+        return CellRect{std::min(field.Left, list.Left), std::min(field.Top, list.Top),
+                        std::max(field.Right, list.Right), std::max(field.Top + 1, list.Bottom)};
     }
     const ui::WindowHandle focus = desktop::GetFocus();
     if (!focus || !desktop::IsReallyVisible(focus))
         return CellRect{};
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    CellRect cells = map.ToCells(info.screenRect);
-    if (info.kind == Kind::ComboBox)
-        return CellRect{cells.left, cells.top, cells.right, cells.top + 1};
-    if (info.kind != Kind::TreeView)
+    CellRect cells = map.ToCells(info.ScreenRect);
+    if (info.Kind == Kind::ComboBox)
+        return CellRect{cells.Left, cells.Top, cells.Right, cells.Top + 1};
+    if (info.Kind != Kind::TreeView)
         return cells;
     const std::vector<desktop::TreeRow> rows = desktop::VisibleTreeRows(focus);
     const int top = desktop::TreeScrollTop(focus);
     for (int index = 0; index < static_cast<int>(rows.size()); ++index) {
-        if (!rows[static_cast<std::size_t>(index)].selected)
+        if (!rows[static_cast<std::size_t>(index)].Selected)
             continue;
-        const int y = cells.top + 1 + index - top; // below the frame's top line
-        if (y > cells.top && y < cells.bottom - 1)
-            return CellRect{cells.left, y - 1, cells.right, y + 2};
+        const int y = cells.Top + 1 + index - top; // below the frame's top line
+        if (y > cells.Top && y < cells.Bottom - 1)
+            return CellRect{cells.Left, y - 1, cells.Right, y + 2};
     }
-    return CellRect{cells.left, cells.top, cells.right, std::min(cells.bottom, cells.top + 3)};
+    return CellRect{cells.Left, cells.Top, cells.Right, std::min(cells.Bottom, cells.Top + 3)};
 }
 
 void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
@@ -192,7 +192,7 @@ void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
     bool pages = false;
     if (const ui::WindowHandle dialog = KeyboardDialog())
         for (const FocusItem& item : CollectControls(dialog))
-            pages = pages || (item.kind == Kind::TabControl && item.usable);
+            pages = pages || (item.Kind == Kind::TabControl && item.Usable);
     // The last three columns of both lines are kept for the edge marks.
     buffer.Text(1, 0, HintFor(CurrentPlace(), pages, columns - 4), kReverse, columns - 4);
     if (buffer.Rows() < 2)
@@ -206,14 +206,14 @@ void FrontEnd::Impl::PaintLines(CellBuffer& buffer) const {
         !notice.empty() && static_cast<int>(notice.size()) + 2 <= columns - 4)
         x = buffer.Text(x, last, notice, kReverse | kBold, columns - 4) + 2;
     x = buffer.Text(x, last, kLabel, kReverse | kBold, std::max(0, columns - 3 - x));
-    buffer.Text(x, last, ShortenPath(view_.file, columns - 3 - x), kReverse);
+    buffer.Text(x, last, ShortenPath(view_.File, columns - 3 - x), kReverse);
 }
 
 // Where more of the windows lies beyond the screen's edge, a mark on that edge: at the
 // right end of the hint line for above and of the status line for below (which hide
 // nothing of the windows), in the middle of the side columns for left and right.
 void FrontEnd::Impl::PaintEdgeMarks(CellBuffer& buffer) const {
-    const bool unicode = view_.unicode;
+    const bool unicode = view_.Unicode;
     const int right = buffer.Columns() - 1;
     const int middleRow = buffer.Rows() / 2;
     if (viewport_.MoreAbove())
@@ -238,7 +238,7 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
     }
     const ScreenMap map;
     const SizeNeed need = NeededSize(map);
-    const auto [canvasColumns, canvasRows] = CanvasSize(need.columns, need.rows, columns, rows);
+    const auto [canvasColumns, canvasRows] = CanvasSize(need.Columns, need.Rows, columns, rows);
     canvas_.Resize(canvasColumns, canvasRows);
     PaintContext context{canvas_, hits, map, view_, desktop::GetFocus(), EnterButton()};
     PaintDesktop(context);
@@ -250,8 +250,8 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
     viewport_.KeepInView(fold_.ToFolded(FocusCells()));
     buffer.Clear();
     const CellRect shown = viewport_.Shown();
-    for (int y = shown.top; y < shown.bottom; ++y)
-        for (int x = shown.left; x < shown.right; ++x)
+    for (int y = shown.Top; y < shown.Bottom; ++y)
+        for (int x = shown.Left; x < shown.Right; ++x)
             if (const auto cell = viewport_.ToScreen(x, y))
                 buffer.PutCell(cell->first, cell->second, folded_.At(x, y));
     PaintLines(buffer);
@@ -261,17 +261,17 @@ void FrontEnd::Impl::PaintScreen(CellBuffer& buffer, HitMap& hits) {
 std::optional<std::pair<int, int>> FrontEnd::Impl::Cursor() const {
     // The text cursor stands in the focused edit field, at the end of its text.
     const ui::WindowHandle focus = desktop::GetFocus();
-    if (tooSmall_ || view_.list.combo || !focus || !desktop::IsReallyVisible(focus))
+    if (tooSmall_ || view_.List.Combo || !focus || !desktop::IsReallyVisible(focus))
         return std::nullopt;
     const desktop::WindowInfo info = desktop::Inspect(focus);
-    if (info.kind != desktop::Kind::ComboBox)
+    if (info.Kind != desktop::Kind::ComboBox)
         return std::nullopt;
-    const CellRect cells = ScreenMap{}.ToCells(info.screenRect);
+    const CellRect cells = ScreenMap{}.ToCells(info.ScreenRect);
     const int length = static_cast<int>(desktop::ComboEditText(focus).size());
-    const int x = std::min(cells.left + length, std::max(cells.left, cells.right - 4));
-    if (!canvas_.Bounds().Contains(x, cells.top))
+    const int x = std::min(cells.Left + length, std::max(cells.Left, cells.Right - 4));
+    if (!canvas_.Bounds().Contains(x, cells.Top))
         return std::nullopt;
-    return viewport_.ToScreen(x, fold_.FoldedRow(cells.top));
+    return viewport_.ToScreen(x, fold_.FoldedRow(cells.Top));
 }
 
 void FrontEnd::Impl::Show() {
@@ -290,39 +290,39 @@ void FrontEnd::Impl::Run(ui::WindowHandle mainWindow, const std::function<bool()
             break;
         Show();
         Key key = screen_.ReadKey(changed_ ? 0 : 250);
-        if (key.code == KeyCode::None)
+        if (key.Code == KeyCode::None)
             continue;
         changed_ = true;
-        if (key.code == KeyCode::CtrlC) {
+        if (key.Code == KeyCode::CtrlC) {
             interrupted_ = true;
             break;
         }
-        if (key.code == KeyCode::Resize) {
+        if (key.Code == KeyCode::Resize) {
             FitMainWindow();
             continue;
         }
-        if (key.code == KeyCode::CtrlL) {
+        if (key.Code == KeyCode::CtrlL) {
             screen_.Invalidate();
             continue;
         }
         if (tooSmall_) {
             // Nothing of the windows is shown: only the ways out work.
-            if (key.code == KeyCode::Escape ||
-                (key.code == KeyCode::Char && (key.ch == 'q' || key.ch == 'Q')))
+            if (key.Code == KeyCode::Escape ||
+                (key.Code == KeyCode::Char && (key.Ch == 'q' || key.Ch == 'Q')))
                 interrupted_ = true;
             continue;
         }
         Act(key);
     }
-    view_.list = ComboList{};
+    view_.List = ComboList{};
     interrupted_ = false;
     Show();
 }
 
 void FrontEnd::Impl::Act(const Key& key) {
     saveNotice_.BeforeAction(CurrentDefaultButton());
-    if (key.code == KeyCode::Mouse) {
-        if (const auto cell = viewport_.ToCanvas(key.x, key.y))
+    if (key.Code == KeyCode::Mouse) {
+        if (const auto cell = viewport_.ToCanvas(key.X, key.Y))
             OnMousePress(view_, hits_, cell->first, fold_.CanvasRow(cell->second), canvas_.Rows());
     } else {
         KeyHandler(view_, canvas_.Rows()).OnKey(key);

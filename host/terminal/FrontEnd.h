@@ -17,7 +17,7 @@
 namespace terminal {
 
 struct FrontEndOptions {
-    std::string file; // the file being edited, shown in the status line
+    std::string File; // the file being edited, shown in the status line
 };
 
 class FrontEnd {

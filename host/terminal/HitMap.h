@@ -21,11 +21,11 @@ enum class HitPart {
 };
 
 struct HitZone {
-    CellRect rect;
-    HitPart part = HitPart::Window;
-    ui::WindowHandle window = nullptr;
-    ui::TreeItem item = nullptr;
-    int index = 0;
+    CellRect Rect;
+    HitPart Part = HitPart::Window;
+    ui::WindowHandle Window = nullptr;
+    ui::TreeItem Item = nullptr;
+    int Index = 0;
 };
 
 class HitMap {

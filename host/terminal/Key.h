@@ -33,10 +33,10 @@ enum class KeyCode {
 };
 
 struct Key {
-    KeyCode code = KeyCode::None;
-    char ch = 0; // KeyCode::Char
-    int x = 0;   // KeyCode::Mouse
-    int y = 0;
+    KeyCode Code = KeyCode::None;
+    char Ch = 0; // KeyCode::Char
+    int X = 0;   // KeyCode::Mouse
+    int Y = 0;
 };
 
 } // namespace terminal

@@ -18,24 +18,24 @@ bool IsPushButton(Kind kind) {
 }
 
 struct Focus {
-    std::vector<FocusItem> items;
-    int index = -1;
-    ui::WindowHandle dialog = nullptr;
+    std::vector<FocusItem> Items;
+    int Index = -1;
+    ui::WindowHandle Dialog = nullptr;
 };
 
 Focus CurrentFocus() {
     Focus focus;
-    focus.dialog = KeyboardDialog();
-    if (!focus.dialog)
+    focus.Dialog = KeyboardDialog();
+    if (!focus.Dialog)
         return focus;
-    focus.items = CollectControls(focus.dialog);
-    focus.index = IndexOf(focus.items, desktop::GetFocus());
+    focus.Items = CollectControls(focus.Dialog);
+    focus.Index = IndexOf(focus.Items, desktop::GetFocus());
     return focus;
 }
 
 int SelectedRow(const std::vector<desktop::TreeRow>& rows) {
     for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-        if (rows[static_cast<std::size_t>(i)].selected)
+        if (rows[static_cast<std::size_t>(i)].Selected)
             return i;
     return -1;
 }
@@ -44,76 +44,76 @@ int SelectedRow(const std::vector<desktop::TreeRow>& rows) {
 
 void EnsureUsableFocus() {
     const Focus focus = CurrentFocus();
-    if (!focus.dialog)
+    if (!focus.Dialog)
         return;
-    if (focus.index >= 0 && focus.items[static_cast<std::size_t>(focus.index)].usable)
+    if (focus.Index >= 0 && focus.Items[static_cast<std::size_t>(focus.Index)].Usable)
         return;
-    const int first = NextTabStop(focus.items, -1, false);
+    const int first = NextTabStop(focus.Items, -1, false);
     if (first >= 0)
-        desktop::SetFocus(focus.items[static_cast<std::size_t>(first)].window);
+        desktop::SetFocus(focus.Items[static_cast<std::size_t>(first)].Window);
 }
 
 ui::WindowHandle EnterButton() {
     const Focus focus = CurrentFocus();
-    if (focus.index >= 0 && IsPushButton(focus.items[static_cast<std::size_t>(focus.index)].kind))
-        return focus.items[static_cast<std::size_t>(focus.index)].window;
-    const int button = DefaultButton(focus.items);
-    return button >= 0 ? focus.items[static_cast<std::size_t>(button)].window : nullptr;
+    if (focus.Index >= 0 && IsPushButton(focus.Items[static_cast<std::size_t>(focus.Index)].Kind))
+        return focus.Items[static_cast<std::size_t>(focus.Index)].Window;
+    const int button = DefaultButton(focus.Items);
+    return button >= 0 ? focus.Items[static_cast<std::size_t>(button)].Window : nullptr;
 }
 
 void KeyHandler::OnKey(const Key& key) {
     if (OnListKey(key))
         return;
     const Focus focus = CurrentFocus();
-    if (!focus.dialog)
+    if (!focus.Dialog)
         return;
     const FocusItem* focused =
-        focus.index >= 0 ? &focus.items[static_cast<std::size_t>(focus.index)] : nullptr;
-    switch (key.code) {
+        focus.Index >= 0 ? &focus.Items[static_cast<std::size_t>(focus.Index)] : nullptr;
+    switch (key.Code) {
     case KeyCode::Tab:
     case KeyCode::BackTab: {
-        const int next = NextTabStop(focus.items, focus.index, key.code == KeyCode::BackTab);
+        const int next = NextTabStop(focus.Items, focus.Index, key.Code == KeyCode::BackTab);
         if (next >= 0)
-            desktop::SetFocus(focus.items[static_cast<std::size_t>(next)].window);
+            desktop::SetFocus(focus.Items[static_cast<std::size_t>(next)].Window);
         return;
     }
     case KeyCode::CtrlPageUp:
     case KeyCode::CtrlLeft:
-        ChangeTab(focus.items, -1);
+        ChangeTab(focus.Items, -1);
         return;
     case KeyCode::CtrlPageDown:
     case KeyCode::CtrlRight:
-        ChangeTab(focus.items, 1);
+        ChangeTab(focus.Items, 1);
         return;
     case KeyCode::Escape:
-        desktop::PressCancel(focus.dialog);
+        desktop::PressCancel(focus.Dialog);
         return;
     case KeyCode::Enter:
-        PressEnter(focus.items, focus.index);
+        PressEnter(focus.Items, focus.Index);
         return;
     default:
         break;
     }
-    if (!focused || !focused->usable)
+    if (!focused || !focused->Usable)
         return;
-    switch (focused->kind) {
+    switch (focused->Kind) {
     case Kind::PushButton:
     case Kind::DefPushButton:
-        if (key.code == KeyCode::Space)
-            desktop::ClickButton(focused->window);
+        if (key.Code == KeyCode::Space)
+            desktop::ClickButton(focused->Window);
         return;
     case Kind::RadioButton:
-        OnRadioKey(focus.items, focus.index, key);
+        OnRadioKey(focus.Items, focus.Index, key);
         return;
     case Kind::TreeView:
-        OnTreeKey(focused->window, key);
+        OnTreeKey(focused->Window, key);
         return;
     case Kind::ComboBox:
-        OnComboKey(focused->window, key);
+        OnComboKey(focused->Window, key);
         return;
     case Kind::TabControl:
-        if (key.code == KeyCode::Left || key.code == KeyCode::Right)
-            ChangeTab(focus.items, key.code == KeyCode::Left ? -1 : 1);
+        if (key.Code == KeyCode::Left || key.Code == KeyCode::Right)
+            ChangeTab(focus.Items, key.Code == KeyCode::Left ? -1 : 1);
         return;
     default:
         return;
@@ -124,11 +124,11 @@ bool KeyHandler::OnListKey(const Key& key) {
     ComboListControl list(view_, screenRows_);
     if (!list.IsOpen())
         return false;
-    if (!desktop::IsReallyVisible(view_.list.combo)) {
+    if (!desktop::IsReallyVisible(view_.List.Combo)) {
         list.Close();
         return false;
     }
-    switch (key.code) {
+    switch (key.Code) {
     case KeyCode::Up:
         list.Move(-1);
         return true;
@@ -167,36 +167,36 @@ void KeyHandler::OnTreeKey(ui::WindowHandle tree, const Key& key) {
     const int last = static_cast<int>(rows.size()) - 1;
     const auto select = [&](int index) {
         if (index >= 0 && index <= last && index != selected)
-            desktop::ClickTreeItem(tree, rows[static_cast<std::size_t>(index)].item);
+            desktop::ClickTreeItem(tree, rows[static_cast<std::size_t>(index)].Item);
     };
-    const bool plus = key.code == KeyCode::Char && key.ch == '+';
-    const bool minus = key.code == KeyCode::Char && key.ch == '-';
-    if (key.code == KeyCode::Down)
+    const bool plus = key.Code == KeyCode::Char && key.Ch == '+';
+    const bool minus = key.Code == KeyCode::Char && key.Ch == '-';
+    if (key.Code == KeyCode::Down)
         select(selected < 0 ? 0 : selected + 1);
-    else if (key.code == KeyCode::Up)
+    else if (key.Code == KeyCode::Up)
         select(selected < 0 ? 0 : selected - 1);
-    else if (key.code == KeyCode::Home)
+    else if (key.Code == KeyCode::Home)
         select(0);
-    else if (key.code == KeyCode::End)
+    else if (key.Code == KeyCode::End)
         select(last);
-    if (selected < 0 || !(plus || minus || key.code == KeyCode::Right || key.code == KeyCode::Left))
+    if (selected < 0 || !(plus || minus || key.Code == KeyCode::Right || key.Code == KeyCode::Left))
         return;
 
     const desktop::TreeRow& row = rows[static_cast<std::size_t>(selected)];
-    if (plus || key.code == KeyCode::Right) {
-        if (row.hasChildren && !row.expanded)
-            desktop::ClickTreeButton(tree, row.item);
-        else if (key.code == KeyCode::Right && row.hasChildren)
+    if (plus || key.Code == KeyCode::Right) {
+        if (row.HasChildren && !row.Expanded)
+            desktop::ClickTreeButton(tree, row.Item);
+        else if (key.Code == KeyCode::Right && row.HasChildren)
             select(selected + 1); // already open: on to the first child
         return;
     }
-    if (row.hasChildren && row.expanded) {
-        desktop::ClickTreeButton(tree, row.item);
+    if (row.HasChildren && row.Expanded) {
+        desktop::ClickTreeButton(tree, row.Item);
         return;
     }
-    if (key.code == KeyCode::Left)
+    if (key.Code == KeyCode::Left)
         for (int parent = selected - 1; parent >= 0; --parent)
-            if (rows[static_cast<std::size_t>(parent)].depth < row.depth) {
+            if (rows[static_cast<std::size_t>(parent)].Depth < row.Depth) {
                 select(parent);
                 return;
             }
@@ -204,7 +204,7 @@ void KeyHandler::OnTreeKey(ui::WindowHandle tree, const Key& key) {
 
 void KeyHandler::OnComboKey(ui::WindowHandle combo, const Key& key) {
     const ui::ComboBox box(combo);
-    switch (key.code) {
+    switch (key.Code) {
     case KeyCode::F4:
     case KeyCode::AltDown:
         ComboListControl(view_, screenRows_).Open(combo);
@@ -213,13 +213,13 @@ void KeyHandler::OnComboKey(ui::WindowHandle combo, const Key& key) {
     case KeyCode::Down: {
         // A closed drop-down list steps through its items, each step a choice.
         const int current = box.GetCurSel();
-        const int next = current < 0 ? 0 : current + (key.code == KeyCode::Down ? 1 : -1);
+        const int next = current < 0 ? 0 : current + (key.Code == KeyCode::Down ? 1 : -1);
         if (next >= 0 && next < box.GetCount() && next != current)
             desktop::ChooseComboItem(combo, next);
         return;
     }
     case KeyCode::Char:
-        desktop::TypeComboText(combo, desktop::ComboEditText(combo) + key.ch);
+        desktop::TypeComboText(combo, desktop::ComboEditText(combo) + key.Ch);
         return;
     case KeyCode::Backspace: {
         std::string text = desktop::ComboEditText(combo);
@@ -235,43 +235,43 @@ void KeyHandler::OnComboKey(ui::WindowHandle combo, const Key& key) {
 }
 
 void KeyHandler::OnRadioKey(const std::vector<FocusItem>& items, int focused, const Key& key) {
-    const ui::WindowHandle button = items[static_cast<std::size_t>(focused)].window;
-    if (key.code == KeyCode::Space) {
+    const ui::WindowHandle button = items[static_cast<std::size_t>(focused)].Window;
+    if (key.Code == KeyCode::Space) {
         desktop::ClickButton(button);
         return;
     }
-    const bool back = key.code == KeyCode::Up || key.code == KeyCode::Left;
-    const bool forward = key.code == KeyCode::Down || key.code == KeyCode::Right;
+    const bool back = key.Code == KeyCode::Up || key.Code == KeyCode::Left;
+    const bool forward = key.Code == KeyCode::Down || key.Code == KeyCode::Right;
     if (!back && !forward)
         return;
     // An automatic radio button is checked as the arrow key reaches it.
     const int next = NextInGroup(items, focused, back);
     if (next >= 0)
-        desktop::ClickButton(items[static_cast<std::size_t>(next)].window);
+        desktop::ClickButton(items[static_cast<std::size_t>(next)].Window);
 }
 
 void KeyHandler::ChangeTab(const std::vector<FocusItem>& items, int step) {
     for (const FocusItem& item : items) {
-        if (item.kind != Kind::TabControl || !item.usable)
+        if (item.Kind != Kind::TabControl || !item.Usable)
             continue;
-        const ui::TabControl tabs(item.window);
+        const ui::TabControl tabs(item.Window);
         const int count = tabs.GetItemCount();
         if (count <= 0)
             return;
         const int current = tabs.GetCurSel();
-        desktop::ClickTab(item.window, ((current < 0 ? 0 : current) + step + count) % count);
+        desktop::ClickTab(item.Window, ((current < 0 ? 0 : current) + step + count) % count);
         return;
     }
 }
 
 void KeyHandler::PressEnter(const std::vector<FocusItem>& items, int focused) {
-    if (focused >= 0 && IsPushButton(items[static_cast<std::size_t>(focused)].kind)) {
-        desktop::ClickButton(items[static_cast<std::size_t>(focused)].window);
+    if (focused >= 0 && IsPushButton(items[static_cast<std::size_t>(focused)].Kind)) {
+        desktop::ClickButton(items[static_cast<std::size_t>(focused)].Window);
         return;
     }
     const int button = DefaultButton(items);
-    if (button >= 0 && items[static_cast<std::size_t>(button)].usable)
-        desktop::ClickButton(items[static_cast<std::size_t>(button)].window);
+    if (button >= 0 && items[static_cast<std::size_t>(button)].Usable)
+        desktop::ClickButton(items[static_cast<std::size_t>(button)].Window);
 }
 
 } // namespace terminal

@@ -32,38 +32,38 @@ bool HasStopIcon(unsigned flags) {
 MessageBoxLayout LayOutMessageBox(const ui::desktop::MessageBoxRequest& request,
                                   const CellRect& over, int columns, int rows) {
     MessageBoxLayout layout;
-    const int iconWidth = HasStopIcon(request.flags) ? Length(kStopMark) + 1 : 0;
+    const int iconWidth = HasStopIcon(request.Flags) ? Length(kStopMark) + 1 : 0;
     const int textWidth = std::max(10, std::min(kMaxTextWidth, columns - 6 - iconWidth));
-    layout.lines = WrapLines(request.text, textWidth);
+    layout.Lines = WrapLines(request.Text, textWidth);
     int widest = 0;
-    for (const std::string& line : layout.lines)
+    for (const std::string& line : layout.Lines)
         widest = std::max(widest, Length(line));
     const int buttonsWidth =
-        Length(kOkLabel) + (HasCancel(request.flags) ? kButtonGap + Length(kCancelLabel) : 0);
-    const int inner = std::max({Length(request.caption) + 2, iconWidth + widest, buttonsWidth});
+        Length(kOkLabel) + (HasCancel(request.Flags) ? kButtonGap + Length(kCancelLabel) : 0);
+    const int inner = std::max({Length(request.Caption) + 2, iconWidth + widest, buttonsWidth});
     const int width = std::min(columns, inner + 4);
-    const int height = std::min(rows, static_cast<int>(layout.lines.size()) + 5);
-    layout.complete = width == inner + 4 && height == static_cast<int>(layout.lines.size()) + 5;
+    const int height = std::min(rows, static_cast<int>(layout.Lines.size()) + 5);
+    layout.Complete = width == inner + 4 && height == static_cast<int>(layout.Lines.size()) + 5;
 
     const CellRect screen{0, 0, columns, rows};
     const CellRect centre = over.Empty() ? screen : over;
     const int left =
-        std::clamp(centre.left + (centre.Width() - width) / 2, 0, std::max(0, columns - width));
+        std::clamp(centre.Left + (centre.Width() - width) / 2, 0, std::max(0, columns - width));
     // Between the hint line and the status line where it fits there, so that neither
     // shows beside the box.
     const int first = rows - 2 >= height ? 1 : 0;
     const int last = std::max(first, rows - height - first);
-    const int top = std::clamp(centre.top + (centre.Height() - height) / 2, first, last);
-    layout.box = CellRect{left, top, left + width, top + height};
-    layout.textLeft = left + 2 + iconWidth;
-    layout.textTop = top + 2;
+    const int top = std::clamp(centre.Top + (centre.Height() - height) / 2, first, last);
+    layout.Box = CellRect{left, top, left + width, top + height};
+    layout.TextLeft = left + 2 + iconWidth;
+    layout.TextTop = top + 2;
 
-    const int buttonsRow = layout.box.bottom - 2;
+    const int buttonsRow = layout.Box.Bottom - 2;
     int x = left + (width - buttonsWidth) / 2;
-    layout.buttons.push_back({x, buttonsRow, x + Length(kOkLabel), buttonsRow + 1});
-    if (HasCancel(request.flags)) {
+    layout.Buttons.push_back({x, buttonsRow, x + Length(kOkLabel), buttonsRow + 1});
+    if (HasCancel(request.Flags)) {
         x += Length(kOkLabel) + kButtonGap;
-        layout.buttons.push_back({x, buttonsRow, x + Length(kCancelLabel), buttonsRow + 1});
+        layout.Buttons.push_back({x, buttonsRow, x + Length(kCancelLabel), buttonsRow + 1});
     }
     return layout;
 }
@@ -79,48 +79,48 @@ bool MessageBoxView::Paint(const ui::desktop::MessageBoxRequest& request, int fo
     const bool tooSmall = TooSmall(buffer_.Columns(), buffer_.Rows());
     const ScreenMap map;
     const CellRect over =
-        !tooSmall && request.owner && ui::desktop::IsWindow(request.owner)
-            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.owner).screenRect))
+        !tooSmall && request.Owner && ui::desktop::IsWindow(request.Owner)
+            ? toScreen_(map.ToCells(ui::desktop::Inspect(request.Owner).ScreenRect))
             : CellRect{};
     const MessageBoxLayout layout =
         LayOutMessageBox(request, over, buffer_.Columns(), buffer_.Rows());
     if (tooSmall) {
         buffer_.Clear();
-        if (!layout.complete) {
+        if (!layout.Complete) {
             PaintSizeRequest(buffer_);
             screen_.Show(buffer_, std::nullopt);
             return false;
         }
     }
-    const CellRect& box = layout.box;
+    const CellRect& box = layout.Box;
     buffer_.Fill(box, U' ', kNormal);
     buffer_.Box(box, kNormal);
-    const CellRect bar{box.left, box.top, box.right, box.top + 1};
+    const CellRect bar{box.Left, box.Top, box.Right, box.Top + 1};
     buffer_.Fill(bar, U' ', kReverse | kBold);
-    const int captionX = box.left + std::max(0, (box.Width() - Length(request.caption)) / 2);
-    buffer_.Text(captionX, box.top, request.caption, kReverse | kBold, box.Width());
-    if (HasStopIcon(request.flags))
-        buffer_.Text(box.left + 2, layout.textTop, kStopMark, kBold);
-    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
-        const int y = layout.textTop + static_cast<int>(i);
-        if (y >= box.bottom - 3)
+    const int captionX = box.Left + std::max(0, (box.Width() - Length(request.Caption)) / 2);
+    buffer_.Text(captionX, box.Top, request.Caption, kReverse | kBold, box.Width());
+    if (HasStopIcon(request.Flags))
+        buffer_.Text(box.Left + 2, layout.TextTop, kStopMark, kBold);
+    for (std::size_t i = 0; i < layout.Lines.size(); ++i) {
+        const int y = layout.TextTop + static_cast<int>(i);
+        if (y >= box.Bottom - 3)
             break;
-        buffer_.Text(layout.textLeft, y, layout.lines[i], kNormal, box.right - 1 - layout.textLeft);
+        buffer_.Text(layout.TextLeft, y, layout.Lines[i], kNormal, box.Right - 1 - layout.TextLeft);
     }
-    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
-        const CellRect& button = layout.buttons[i];
+    for (std::size_t i = 0; i < layout.Buttons.size(); ++i) {
+        const CellRect& button = layout.Buttons[i];
         const bool focused = static_cast<int>(i) == focusedButton;
-        buffer_.Text(button.left, button.top, i == 0 ? kOkLabel : kCancelLabel,
+        buffer_.Text(button.Left, button.Top, i == 0 ? kOkLabel : kCancelLabel,
                      focused ? kReverse | kBold : kNormal);
         hits_.Add({button, HitPart::BoxButton, nullptr, nullptr, static_cast<int>(i)});
     }
-    const CellRect& focusedRect = layout.buttons[static_cast<std::size_t>(focusedButton)];
-    screen_.Show(buffer_, std::pair{focusedRect.left + 2, focusedRect.top});
+    const CellRect& focusedRect = layout.Buttons[static_cast<std::size_t>(focusedButton)];
+    screen_.Show(buffer_, std::pair{focusedRect.Left + 2, focusedRect.Top});
     return true;
 }
 
 int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool& interrupted) {
-    const bool cancel = HasCancel(request.flags);
+    const bool cancel = HasCancel(request.Flags);
     const int buttons = cancel ? 2 : 1;
     // Escape answers Cancel where the box has it, else OK.
     const int escapeAnswer = cancel ? IDCANCEL : IDOK;
@@ -129,16 +129,16 @@ int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool&
         const bool shown = Paint(request, focused);
         const Key key = screen_.ReadKey(250);
         const bool quit =
-            !shown && (key.code == KeyCode::Escape ||
-                       (key.code == KeyCode::Char && (key.ch == 'q' || key.ch == 'Q')));
-        if (TakeShutdownRequest() || key.code == KeyCode::CtrlC || quit) {
+            !shown && (key.Code == KeyCode::Escape ||
+                       (key.Code == KeyCode::Char && (key.Ch == 'q' || key.Ch == 'Q')));
+        if (TakeShutdownRequest() || key.Code == KeyCode::CtrlC || quit) {
             interrupted = true;
             return escapeAnswer;
         }
-        if (!shown && key.code != KeyCode::CtrlL)
+        if (!shown && key.Code != KeyCode::CtrlL)
             continue; // a box nobody sees is not answered
 
-        switch (key.code) {
+        switch (key.Code) {
         case KeyCode::Enter:
         case KeyCode::Space:
             return focused == 0 ? IDOK : IDCANCEL;
@@ -158,9 +158,9 @@ int MessageBoxView::Present(const ui::desktop::MessageBoxRequest& request, bool&
             screen_.Invalidate();
             break;
         case KeyCode::Mouse:
-            if (const HitZone* zone = hits_.At(key.x, key.y);
-                zone && zone->part == HitPart::BoxButton)
-                return zone->index == 0 ? IDOK : IDCANCEL;
+            if (const HitZone* zone = hits_.At(key.X, key.Y);
+                zone && zone->Part == HitPart::BoxButton)
+                return zone->Index == 0 ? IDOK : IDCANCEL;
             break;
         default:
             break;

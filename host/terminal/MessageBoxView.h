@@ -15,12 +15,12 @@
 namespace terminal {
 
 struct MessageBoxLayout {
-    CellRect box;
-    std::vector<std::string> lines;
-    int textLeft = 0;
-    int textTop = 0;
-    std::vector<CellRect> buttons; // OK, then Cancel when the box has it
-    bool complete = true;          // the screen holds the whole box, every line of its text
+    CellRect Box;
+    std::vector<std::string> Lines;
+    int TextLeft = 0;
+    int TextTop = 0;
+    std::vector<CellRect> Buttons; // OK, then Cancel when the box has it
+    bool Complete = true;          // the screen holds the whole box, every line of its text
 };
 
 // The box for a request, centred over `over` and kept on a screen of columns by rows.

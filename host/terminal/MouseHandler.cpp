@@ -11,9 +11,9 @@ void OnMousePress(ViewState& view, const HitMap& hits, int x, int y, int screenR
     ComboListControl list(view, screenRows);
     const HitZone* zone = hits.At(x, y);
     if (list.IsOpen()) {
-        const bool onList = zone && zone->window == view.list.combo &&
-                            (zone->part == HitPart::ComboItem || zone->part == HitPart::Blocker ||
-                             zone->part == HitPart::ComboButton);
+        const bool onList = zone && zone->Window == view.List.Combo &&
+                            (zone->Part == HitPart::ComboItem || zone->Part == HitPart::Blocker ||
+                             zone->Part == HitPart::ComboButton);
         if (!onList) {
             list.Close();
             return;
@@ -21,37 +21,37 @@ void OnMousePress(ViewState& view, const HitMap& hits, int x, int y, int screenR
     }
     if (!zone)
         return;
-    switch (zone->part) {
+    switch (zone->Part) {
     case HitPart::Window: {
-        const desktop::WindowInfo info = desktop::Inspect(zone->window);
-        if (info.kind == desktop::Kind::ComboBox) {
-            if (info.enabled && desktop::IsReallyVisible(zone->window))
-                desktop::SetFocus(zone->window); // a press in the edit field
+        const desktop::WindowInfo info = desktop::Inspect(zone->Window);
+        if (info.Kind == desktop::Kind::ComboBox) {
+            if (info.Enabled && desktop::IsReallyVisible(zone->Window))
+                desktop::SetFocus(zone->Window); // a press in the edit field
         } else {
-            desktop::ClickButton(zone->window);
+            desktop::ClickButton(zone->Window);
         }
         return;
     }
     case HitPart::TreeRow:
-        desktop::ClickTreeItem(zone->window, zone->item);
+        desktop::ClickTreeItem(zone->Window, zone->Item);
         return;
     case HitPart::TreeButton:
-        if (desktop::ClickTreeButton(zone->window, zone->item))
-            desktop::SetFocus(zone->window);
+        if (desktop::ClickTreeButton(zone->Window, zone->Item))
+            desktop::SetFocus(zone->Window);
         return;
     case HitPart::Tab:
         // The tab control takes the focus, so that the arrow keys then change the page.
-        if (desktop::ClickTab(zone->window, zone->index) && desktop::IsWindow(zone->window))
-            desktop::SetFocus(zone->window);
+        if (desktop::ClickTab(zone->Window, zone->Index) && desktop::IsWindow(zone->Window))
+            desktop::SetFocus(zone->Window);
         return;
     case HitPart::ComboButton:
         if (list.IsOpen())
             list.Close();
         else
-            list.Open(zone->window);
+            list.Open(zone->Window);
         return;
     case HitPart::ComboItem:
-        list.Choose(zone->index);
+        list.Choose(zone->Index);
         return;
     case HitPart::Blocker:
     case HitPart::BoxButton:

@@ -7,9 +7,9 @@ namespace terminal {
 namespace {
 
 int Distance(Rgb a, Rgb b) {
-    const int dr = a.r - b.r;
-    const int dg = a.g - b.g;
-    const int db = a.b - b.b;
+    const int dr = a.R - b.R;
+    const int dg = a.G - b.G;
+    const int db = a.B - b.B;
     // Weighted for the eye's greater sensitivity to green.
     return 2 * dr * dr + 4 * dg * dg + 3 * db * db;
 }
@@ -52,16 +52,16 @@ int NearestBasicColour(Rgb colour) {
 }
 
 int Nearest256Colour(Rgb colour) {
-    const int r = NearestCubeLevel(colour.r);
-    const int g = NearestCubeLevel(colour.g);
-    const int b = NearestCubeLevel(colour.b);
+    const int r = NearestCubeLevel(colour.R);
+    const int g = NearestCubeLevel(colour.G);
+    const int b = NearestCubeLevel(colour.B);
     const Rgb cube{static_cast<std::uint8_t>(kCubeLevels[r]),
                    static_cast<std::uint8_t>(kCubeLevels[g]),
                    static_cast<std::uint8_t>(kCubeLevels[b])};
     const int cubeIndex = 16 + 36 * r + 6 * g + b;
 
     // The grey ramp runs from 8 to 238 in steps of 10.
-    const int average = (colour.r + colour.g + colour.b) / 3;
+    const int average = (colour.R + colour.G + colour.B) / 3;
     int step = (average - 8 + 5) / 10;
     step = step < 0 ? 0 : (step > 23 ? 23 : step);
     const auto level = static_cast<std::uint8_t>(8 + 10 * step);

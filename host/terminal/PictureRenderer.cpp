@@ -13,12 +13,12 @@ Rgb Average(const ui::desktop::Pixels& pixels, int x0, int x1, int y0, int y1) {
         y1 = y0 + 1;
     unsigned long sum[3] = {0, 0, 0};
     unsigned long count = 0;
-    for (int y = y0; y < y1 && y < pixels.height; ++y) {
-        for (int x = x0; x < x1 && x < pixels.width; ++x) {
-            const std::size_t at = (static_cast<std::size_t>(y) * pixels.width + x) * 3;
-            sum[0] += pixels.rgb[at];
-            sum[1] += pixels.rgb[at + 1];
-            sum[2] += pixels.rgb[at + 2];
+    for (int y = y0; y < y1 && y < pixels.Height; ++y) {
+        for (int x = x0; x < x1 && x < pixels.Width; ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * pixels.Width + x) * 3;
+            sum[0] += pixels.Rgb[at];
+            sum[1] += pixels.Rgb[at + 1];
+            sum[2] += pixels.Rgb[at + 2];
             ++count;
         }
     }
@@ -29,20 +29,20 @@ Rgb Average(const ui::desktop::Pixels& pixels, int x0, int x1, int y0, int y1) {
 }
 
 Rgb Mix(Rgb a, Rgb b) {
-    return Rgb{static_cast<std::uint8_t>((a.r + b.r) / 2),
-               static_cast<std::uint8_t>((a.g + b.g) / 2),
-               static_cast<std::uint8_t>((a.b + b.b) / 2)};
+    return Rgb{static_cast<std::uint8_t>((a.R + b.R) / 2),
+               static_cast<std::uint8_t>((a.G + b.G) / 2),
+               static_cast<std::uint8_t>((a.B + b.B) / 2)};
 }
 
 void PaintPlaceholder(CellBuffer& buffer, const CellRect& rect, const ui::desktop::Pixels& pixels) {
     buffer.Fill(rect, U' ', kNormal);
     buffer.Box(rect, kNormal);
     const std::string label =
-        "picture " + std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
+        "picture " + std::to_string(pixels.Width) + "x" + std::to_string(pixels.Height);
     const int inner = rect.Width() - 2;
     const int shown =
         static_cast<int>(label.size()) < inner ? static_cast<int>(label.size()) : inner;
-    buffer.Text(rect.left + 1 + (inner - shown) / 2, rect.top + rect.Height() / 2, label, kDim,
+    buffer.Text(rect.Left + 1 + (inner - shown) / 2, rect.Top + rect.Height() / 2, label, kDim,
                 shown);
 }
 
@@ -50,18 +50,18 @@ void PaintPlaceholder(CellBuffer& buffer, const CellRect& rect, const ui::deskto
 
 std::vector<CellColours> ScalePicture(const ui::desktop::Pixels& pixels, int columns, int rows) {
     std::vector<CellColours> cells;
-    if (columns <= 0 || rows <= 0 || pixels.width <= 0 || pixels.height <= 0 ||
-        pixels.rgb.size() < static_cast<std::size_t>(pixels.width) * pixels.height * 3)
+    if (columns <= 0 || rows <= 0 || pixels.Width <= 0 || pixels.Height <= 0 ||
+        pixels.Rgb.size() < static_cast<std::size_t>(pixels.Width) * pixels.Height * 3)
         return cells;
     cells.reserve(static_cast<std::size_t>(columns) * rows);
     const int halves = rows * 2;
     for (int row = 0; row < rows; ++row) {
-        const int upper0 = (2 * row) * pixels.height / halves;
-        const int upper1 = (2 * row + 1) * pixels.height / halves;
-        const int lower1 = (2 * row + 2) * pixels.height / halves;
+        const int upper0 = (2 * row) * pixels.Height / halves;
+        const int upper1 = (2 * row + 1) * pixels.Height / halves;
+        const int lower1 = (2 * row + 2) * pixels.Height / halves;
         for (int column = 0; column < columns; ++column) {
-            const int x0 = column * pixels.width / columns;
-            const int x1 = (column + 1) * pixels.width / columns;
+            const int x0 = column * pixels.Width / columns;
+            const int x1 = (column + 1) * pixels.Width / columns;
             cells.push_back(CellColours{Average(pixels, x0, x1, upper0, upper1),
                                         Average(pixels, x0, x1, upper1, lower1)});
         }
@@ -79,13 +79,13 @@ void PaintPicture(CellBuffer& buffer, const CellRect& rect, const ui::desktop::P
         return;
     }
     std::size_t at = 0;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x, ++at) {
+    for (int y = rect.Top; y < rect.Bottom; ++y) {
+        for (int x = rect.Left; x < rect.Right; ++x, ++at) {
             const CellColours& cell = cells[at];
             if (unicode)
-                buffer.PutColoured(x, y, glyph::kUpperHalf, cell.upper, cell.lower);
+                buffer.PutColoured(x, y, glyph::kUpperHalf, cell.Upper, cell.Lower);
             else
-                buffer.PutColoured(x, y, U' ', cell.upper, Mix(cell.upper, cell.lower));
+                buffer.PutColoured(x, y, U' ', cell.Upper, Mix(cell.Upper, cell.Lower));
         }
     }
 }

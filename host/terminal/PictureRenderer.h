@@ -13,8 +13,8 @@ namespace terminal {
 
 // The colours of one cell: its upper and its lower half.
 struct CellColours {
-    Rgb upper;
-    Rgb lower;
+    Rgb Upper;
+    Rgb Lower;
 };
 
 // The picture scaled to columns by rows cells, row by row; each half cell is the average of

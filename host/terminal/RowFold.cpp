@@ -7,7 +7,7 @@ namespace {
 
 bool HoldsNothingToRead(const CellBuffer& canvas, int y) {
     for (int x = 0; x < canvas.Columns(); ++x) {
-        const char32_t ch = canvas.At(x, y).ch;
+        const char32_t ch = canvas.At(x, y).Ch;
         if (ch != U' ' && ch != glyph::kVLine)
             return false;
     }
@@ -22,9 +22,9 @@ bool SameRow(const CellBuffer& canvas, int a, int b) {
 }
 
 struct Run {
-    int start = 0;
-    int length = 0;
-    int kept = 0;
+    int Start = 0;
+    int Length = 0;
+    int Kept = 0;
 };
 
 } // namespace
@@ -33,33 +33,33 @@ RowFold RowFold::Plan(const CellBuffer& canvas, int excess) {
     const int rows = canvas.Rows();
     std::vector<Run> runs;
     for (int y = 1; y < rows; ++y) {
-        const bool continues = !runs.empty() && runs.back().start + runs.back().length == y &&
+        const bool continues = !runs.empty() && runs.back().Start + runs.back().Length == y &&
                                HoldsNothingToRead(canvas, y) && SameRow(canvas, y - 1, y);
         if (continues)
-            ++runs.back().length;
+            ++runs.back().Length;
         else if (HoldsNothingToRead(canvas, y))
             runs.push_back({y, 1, 1});
     }
     for (Run& run : runs)
-        run.kept = run.length;
+        run.Kept = run.Length;
     // One row at a time from the run that keeps the most, the first of equals.
     for (; excess > 0; --excess) {
         Run* longest = nullptr;
         for (Run& run : runs)
-            if (run.kept > 1 && (!longest || run.kept > longest->kept))
+            if (run.Kept > 1 && (!longest || run.Kept > longest->Kept))
                 longest = &run;
         if (!longest)
             break;
-        --longest->kept;
+        --longest->Kept;
     }
 
     RowFold fold;
     fold.folded_.resize(static_cast<std::size_t>(rows));
     std::size_t next = 0;
     for (int y = 0; y < rows; ++y) {
-        while (next < runs.size() && runs[next].start + runs[next].length <= y)
+        while (next < runs.size() && runs[next].Start + runs[next].Length <= y)
             ++next;
-        const bool leftOut = next < runs.size() && y >= runs[next].start + runs[next].kept;
+        const bool leftOut = next < runs.size() && y >= runs[next].Start + runs[next].Kept;
         if (!leftOut)
             fold.kept_.push_back(y);
         fold.folded_[static_cast<std::size_t>(y)] = static_cast<int>(fold.kept_.size()) - 1;
@@ -89,8 +89,8 @@ int RowFold::FoldedRow(int canvasRow) const {
 CellRect RowFold::ToFolded(const CellRect& canvasCells) const {
     if (canvasCells.Empty())
         return canvasCells;
-    return CellRect{canvasCells.left, FoldedRow(canvasCells.top), canvasCells.right,
-                    FoldedRow(canvasCells.bottom - 1) + 1};
+    return CellRect{canvasCells.Left, FoldedRow(canvasCells.Top), canvasCells.Right,
+                    FoldedRow(canvasCells.Bottom - 1) + 1};
 }
 
 void RowFold::Copy(const CellBuffer& canvas, CellBuffer& folded) const {

@@ -14,7 +14,7 @@ void SaveNotice::AfterAction(const DefaultButtonState& state, Clock::time_point 
                              std::time_t wallClock) {
     // A window that closed takes its button out of sight: that is no Save to report.
     const bool saved =
-        before_.button && before_.usable && state.button == before_.button && !state.usable;
+        before_.Button && before_.Usable && state.Button == before_.Button && !state.Usable;
     before_ = DefaultButtonState{};
     if (!saved)
         return;

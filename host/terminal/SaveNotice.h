@@ -16,8 +16,8 @@ namespace terminal {
 
 // The default button of the dialog that takes the keys, as a Save can leave it.
 struct DefaultButtonState {
-    ui::WindowHandle button = nullptr; // none: no dialog, or one without a default button
-    bool usable = false;               // shown and enabled
+    ui::WindowHandle Button = nullptr; // none: no dialog, or one without a default button
+    bool Usable = false;               // shown and enabled
 };
 
 // "Saved HH:MM:SS" in local time.

@@ -19,10 +19,10 @@ int RoundedSpan(int sizePx, int step) {
 } // namespace
 
 CellRect CellRect::Intersect(const CellRect& other) const {
-    CellRect result{std::max(left, other.left), std::max(top, other.top),
-                    std::min(right, other.right), std::min(bottom, other.bottom)};
+    CellRect result{std::max(Left, other.Left), std::max(Top, other.Top),
+                    std::min(Right, other.Right), std::min(Bottom, other.Bottom)};
     if (result.Empty())
-        return CellRect{result.left, result.top, result.left, result.top};
+        return CellRect{result.Left, result.Top, result.Left, result.Top};
     return result;
 }
 
@@ -39,14 +39,14 @@ int ScreenMap::Row(int yPx) const {
 
 CellRect ScreenMap::ToCells(const ui::Rect& screenPx) const {
     CellRect cells;
-    cells.left = Column(screenPx.left);
-    cells.top = Row(screenPx.top);
-    cells.right = cells.left + RoundedSpan(std::max(0, screenPx.Width()), kCellWidthPx);
+    cells.Left = Column(screenPx.Left);
+    cells.Top = Row(screenPx.Top);
+    cells.Right = cells.Left + RoundedSpan(std::max(0, screenPx.Width()), kCellWidthPx);
     // The last row is the one that holds the bottom edge, unless the edge passes a row's
     // top by no more than the slack: a box then closes on the row above, and its last
     // control row stays inside it.
-    const int lastRow = FloorDiv(screenPx.bottom - 1 - kRowSlackPx, kCellHeightPx);
-    cells.bottom = std::max(cells.top, lastRow) + 1;
+    const int lastRow = FloorDiv(screenPx.Bottom - 1 - kRowSlackPx, kCellHeightPx);
+    cells.Bottom = std::max(cells.Top, lastRow) + 1;
     return cells;
 }
 

@@ -9,16 +9,16 @@ namespace terminal {
 inline constexpr int kCellWidthPx = 6;
 inline constexpr int kCellHeightPx = 13;
 
-// A rectangle of cells; right and bottom are exclusive.
+// A rectangle of cells; Right and Bottom are exclusive.
 struct CellRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool Empty() const { return right <= left || bottom <= top; }
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool Empty() const { return Right <= Left || Bottom <= Top; }
+    bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
     CellRect Intersect(const CellRect& other) const;
     friend bool operator==(const CellRect&, const CellRect&) = default;
 };

@@ -16,25 +16,25 @@ SizeNeed NeededSize(const ScreenMap& map) {
         if (!desktop::IsReallyVisible(window))
             continue;
         const desktop::WindowInfo info = desktop::Inspect(window);
-        if (info.kind == desktop::Kind::Frame)
+        if (info.Kind == desktop::Kind::Frame)
             continue;
-        const CellRect cells = map.ToCells(info.screenRect);
-        need.columns = std::max(need.columns, cells.right);
-        need.rows = std::max(need.rows, cells.bottom);
+        const CellRect cells = map.ToCells(info.ScreenRect);
+        need.Columns = std::max(need.Columns, cells.Right);
+        need.Rows = std::max(need.Rows, cells.Bottom);
     }
     return need;
 }
 
 bool TooSmall(int columns, int rows) {
-    return columns < kMinimumSize.columns || rows < kMinimumSize.rows;
+    return columns < kMinimumSize.Columns || rows < kMinimumSize.Rows;
 }
 
 void PaintSizeRequest(CellBuffer& buffer) {
     buffer.Clear();
     const std::string text = "The terminal is " + std::to_string(buffer.Columns()) + " by " +
                              std::to_string(buffer.Rows()) + " characters; the window needs " +
-                             std::to_string(kMinimumSize.columns) + " by " +
-                             std::to_string(kMinimumSize.rows) +
+                             std::to_string(kMinimumSize.Columns) + " by " +
+                             std::to_string(kMinimumSize.Rows) +
                              ".\nMake it larger, or press q or Esc to quit (Ctrl-C also quits).";
     const std::vector<std::string> lines = WrapLines(text, std::max(1, buffer.Columns() - 2));
     const int top = std::max(0, (buffer.Rows() - static_cast<int>(lines.size())) / 2);

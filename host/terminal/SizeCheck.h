@@ -8,8 +8,8 @@
 namespace terminal {
 
 struct SizeNeed {
-    int columns = 0;
-    int rows = 0;
+    int Columns = 0;
+    int Rows = 0;
 };
 
 // The cells that the visible top-level windows reach (the main window, which fills the

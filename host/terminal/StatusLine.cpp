@@ -9,8 +9,8 @@ namespace {
 
 // One key of the hint line; the lower the rank, the longer it stays as the line narrows.
 struct Hint {
-    std::string_view keys;
-    int rank;
+    std::string_view Keys;
+    int Rank;
 };
 
 // The way out and the way to the other page outlast everything else.
@@ -51,7 +51,7 @@ bool Modal(Place place) {
 std::string Join(const std::vector<Hint>& hints) {
     std::string line;
     for (const Hint& hint : hints)
-        line += (line.empty() ? "" : "  ") + std::string(hint.keys);
+        line += (line.empty() ? "" : "  ") + std::string(hint.Keys);
     return line;
 }
 
@@ -73,7 +73,7 @@ std::string HintFor(Place place, bool pages, int width) {
             return line;
         auto drop = hints.begin();
         for (auto hint = hints.begin(); hint != hints.end(); ++hint)
-            if (hint->rank >= drop->rank)
+            if (hint->Rank >= drop->Rank)
                 drop = hint;
         hints.erase(drop);
     }

@@ -13,9 +13,9 @@ namespace terminal {
 // the lines in front of the item, its button (or a line for an item without children)
 // and its text.
 struct TreeRowLayout {
-    std::u32string lines; // connecting lines, one character per column
-    int buttonColumn = 0;
-    int textColumn = 0;
+    std::u32string Lines; // connecting lines, one character per column
+    int ButtonColumn = 0;
+    int TextColumn = 0;
 };
 
 // The layout of each row of the visible items, in display order.

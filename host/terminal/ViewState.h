@@ -11,17 +11,17 @@
 namespace terminal {
 
 struct ComboList {
-    ui::WindowHandle combo = nullptr; // nullptr: no list is open
-    int highlighted = 0;
-    int top = 0;   // first item shown
-    int shown = 0; // rows of items the list has room for
+    ui::WindowHandle Combo = nullptr; // nullptr: no list is open
+    int Highlighted = 0;
+    int Top = 0;   // first item shown
+    int Shown = 0; // rows of items the list has room for
 };
 
 struct ViewState {
-    ColourMode colours = ColourMode::Monochrome;
-    bool unicode = false;
-    std::string file; // the file being edited, shown in the status line
-    ComboList list;
+    ColourMode Colours = ColourMode::Monochrome;
+    bool Unicode = false;
+    std::string File; // the file being edited, shown in the status line
+    ComboList List;
 };
 
 } // namespace terminal

@@ -30,14 +30,14 @@ int Viewport::MaxTop() const {
 void Viewport::KeepInView(const CellRect& canvasCells) {
     if (canvasCells.Empty())
         return;
-    if (canvasCells.right > left_ + screenColumns_)
-        left_ = canvasCells.right - screenColumns_;
-    if (canvasCells.left < left_)
-        left_ = canvasCells.left;
-    if (canvasCells.bottom > top_ + 1 + ViewRows())
-        top_ = canvasCells.bottom - 1 - ViewRows();
-    if (canvasCells.top < top_ + 1)
-        top_ = canvasCells.top - 1;
+    if (canvasCells.Right > left_ + screenColumns_)
+        left_ = canvasCells.Right - screenColumns_;
+    if (canvasCells.Left < left_)
+        left_ = canvasCells.Left;
+    if (canvasCells.Bottom > top_ + 1 + ViewRows())
+        top_ = canvasCells.Bottom - 1 - ViewRows();
+    if (canvasCells.Top < top_ + 1)
+        top_ = canvasCells.Top - 1;
     left_ = std::clamp(left_, 0, MaxLeft());
     top_ = std::clamp(top_, 0, MaxTop());
 }
@@ -59,8 +59,8 @@ std::optional<std::pair<int, int>> Viewport::ToScreen(int x, int y) const {
 }
 
 CellRect Viewport::ToScreen(const CellRect& canvasCells) const {
-    return CellRect{canvasCells.left - left_, canvasCells.top - top_, canvasCells.right - left_,
-                    canvasCells.bottom - top_};
+    return CellRect{canvasCells.Left - left_, canvasCells.Top - top_, canvasCells.Right - left_,
+                    canvasCells.Bottom - top_};
 }
 
 } // namespace terminal

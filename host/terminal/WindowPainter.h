@@ -11,12 +11,12 @@
 namespace terminal {
 
 struct PaintContext {
-    CellBuffer& buffer;
-    HitMap& hits;
-    const ScreenMap& map;
-    const ViewState& view;
-    ui::WindowHandle focus = nullptr;
-    ui::WindowHandle enterButton = nullptr; // the button that Enter presses, marked as default
+    CellBuffer& Buffer;
+    HitMap& Hits;
+    const ScreenMap& Map;
+    const ViewState& View;
+    ui::WindowHandle Focus = nullptr;
+    ui::WindowHandle EnterButton = nullptr; // the button that Enter presses, marked as default
 };
 
 void PaintDesktop(PaintContext& context);

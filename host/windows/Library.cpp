@@ -10,9 +10,9 @@ namespace host {
 struct Library::Loaded {
     using DriverConfigFunction = int(__cdecl*)(int, const char*, const char*, const char*);
 
-    HMODULE handle = nullptr;
-    DriverConfigFunction driverConfig = nullptr;
-    std::vector<HWND> windows; // in the order they were opened
+    HMODULE Handle = nullptr;
+    DriverConfigFunction DriverConfig = nullptr;
+    std::vector<HWND> Windows; // in the order they were opened
 
     void NoteNewWindows();
 };
@@ -20,14 +20,14 @@ struct Library::Loaded {
 namespace {
 
 struct WindowSearch {
-    HMODULE library;
-    std::vector<HWND> found;
+    HMODULE Library;
+    std::vector<HWND> Found;
 };
 
 BOOL CALLBACK CollectLibraryWindow(HWND hwnd, LPARAM lParam) {
     auto& search = *reinterpret_cast<WindowSearch*>(lParam);
-    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)) == search.library)
-        search.found.push_back(hwnd);
+    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)) == search.Library)
+        search.Found.push_back(hwnd);
     return TRUE;
 }
 
@@ -35,12 +35,12 @@ BOOL CALLBACK CollectLibraryWindow(HWND hwnd, LPARAM lParam) {
 
 // The library's windows are the dialogs built from its own module's resources.
 void Library::Loaded::NoteNewWindows() {
-    WindowSearch search{handle, {}};
+    WindowSearch search{Handle, {}};
     EnumThreadWindows(GetCurrentThreadId(), CollectLibraryWindow,
                       reinterpret_cast<LPARAM>(&search));
-    for (HWND hwnd : search.found) {
-        if (std::find(windows.begin(), windows.end(), hwnd) == windows.end())
-            windows.push_back(hwnd);
+    for (HWND hwnd : search.Found) {
+        if (std::find(Windows.begin(), Windows.end(), hwnd) == Windows.end())
+            Windows.push_back(hwnd);
     }
 }
 
@@ -58,10 +58,10 @@ bool Library::Load(const std::string& libraryPath) {
         return false;
     }
     loaded_ = std::make_unique<Loaded>();
-    loaded_->handle = handle;
-    loaded_->driverConfig = reinterpret_cast<Loaded::DriverConfigFunction>(
+    loaded_->Handle = handle;
+    loaded_->DriverConfig = reinterpret_cast<Loaded::DriverConfigFunction>(
         reinterpret_cast<void*>(GetProcAddress(handle, "DriverConfig")));
-    if (!loaded_->driverConfig) {
+    if (!loaded_->DriverConfig) {
         error_ = libraryPath + " does not export DriverConfig";
         return false;
     }
@@ -69,7 +69,7 @@ bool Library::Load(const std::string& libraryPath) {
 }
 
 int Library::OpenWindow() {
-    const int result = loaded_->driverConfig(0, root_.c_str(), module_.c_str(), extra_.c_str());
+    const int result = loaded_->DriverConfig(0, root_.c_str(), module_.c_str(), extra_.c_str());
     loaded_->NoteNewWindows();
     return result;
 }
@@ -77,15 +77,15 @@ int Library::OpenWindow() {
 std::vector<Window> Library::VisibleWindows() const {
     std::vector<Window> windows;
     if (loaded_)
-        for (HWND hwnd : loaded_->windows)
+        for (HWND hwnd : loaded_->Windows)
             if (IsWindow(hwnd) && IsWindowVisible(hwnd))
                 windows.push_back(hwnd);
     return windows;
 }
 
 void Library::Unload() {
-    if (loaded_ && loaded_->handle)
-        FreeLibrary(loaded_->handle);
+    if (loaded_ && loaded_->Handle)
+        FreeLibrary(loaded_->Handle);
     loaded_.reset();
 }
 

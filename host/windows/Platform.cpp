@@ -68,8 +68,8 @@ void DestroyMainWindow(Window window) {
 }
 
 struct MessageBoxWatch::Hook {
-    explicit Hook(MessageBoxAnswers& answers) : watcher(answers) {}
-    MessageBoxWatcher watcher;
+    explicit Hook(MessageBoxAnswers& answers) : Watcher(answers) {}
+    MessageBoxWatcher Watcher;
 };
 
 MessageBoxWatch::MessageBoxWatch(MessageBoxAnswers& answers)
@@ -79,10 +79,10 @@ MessageBoxWatch::~MessageBoxWatch() = default;
 
 // The user works in the windows until the main window is closed.
 int RunInteractive(Library& library, const std::string&) {
-    Desktop& desktop = PlatformDesktop();
+    UserActions& actions = PlatformUserActions();
     const auto mainWindow = static_cast<HWND>(CreateMainWindow());
     library.OpenWindow();
-    desktop.Settle();
+    actions.Settle();
 
     SetPropA(mainWindow, "interactive", reinterpret_cast<HANDLE>(1));
     MSG message;
@@ -96,7 +96,7 @@ int RunInteractive(Library& library, const std::string&) {
     RemovePropA(mainWindow, "interactive");
 
     DestroyMainWindow(mainWindow);
-    desktop.Settle();
+    actions.Settle();
     library.Unload();
     return 0;
 }

@@ -89,17 +89,17 @@ WindowInfo Inspect(WindowHandle window) {
     const WindowObject* object = Find(window);
     if (!object)
         return info;
-    info.kind = object->Kind;
-    info.id = object->Id;
-    info.text = object->Text;
-    info.screenRect = detail::ScreenRect(*object);
-    info.visible = object->Visible;
-    info.enabled = object->Enabled;
-    info.style = object->Style;
-    info.exStyle = object->ExStyle;
-    info.parent = object->Parent;
-    info.owner = object->Owner;
-    info.moduleTitle = object->ModuleTitle;
+    info.Kind = object->Kind;
+    info.Id = object->Id;
+    info.Text = object->Text;
+    info.ScreenRect = detail::ScreenRect(*object);
+    info.Visible = object->Visible;
+    info.Enabled = object->Enabled;
+    info.Style = object->Style;
+    info.ExStyle = object->ExStyle;
+    info.Parent = object->Parent;
+    info.Owner = object->Owner;
+    info.ModuleTitle = object->ModuleTitle;
     return info;
 }
 

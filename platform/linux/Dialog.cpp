@@ -160,8 +160,8 @@ int Dialog::Create() {
     int originY = 0;
     if (!child && owner && !(resource->Style & style::DS_ABSALIGN)) {
         const Rect client = detail::ClientScreenRect(*owner);
-        originX = client.left;
-        originY = client.top;
+        originX = client.Left;
+        originY = client.Top;
     }
     const int left = originX + convert.X(resource->X);
     const int top = originY + convert.Y(resource->Y);

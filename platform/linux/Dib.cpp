@@ -56,13 +56,13 @@ std::variant<desktop::Pixels, std::string> DecodeDib(std::string_view bytes) {
         return std::string("bitmap data truncated");
 
     desktop::Pixels pixels;
-    pixels.width = width;
-    pixels.height = static_cast<int>(height);
-    pixels.rgb.resize(std::size_t(width) * std::size_t(height) * 3u);
+    pixels.Width = width;
+    pixels.Height = static_cast<int>(height);
+    pixels.Rgb.resize(std::size_t(width) * std::size_t(height) * 3u);
     for (std::int64_t row = 0; row < height; ++row) {
         const std::int64_t sourceRow = topDown ? row : height - 1 - row;
         const std::size_t source = dataOffset + std::size_t(sourceRow) * stride;
-        std::uint8_t* target = &pixels.rgb[std::size_t(row) * std::size_t(width) * 3u];
+        std::uint8_t* target = &pixels.Rgb[std::size_t(row) * std::size_t(width) * 3u];
         for (std::int32_t x = 0; x < width; ++x) {
             const std::size_t pixel = source + std::size_t(x) * bytesPerPixel;
             // Stored blue, green, red.

@@ -63,10 +63,10 @@ private:
 int MessageBoxA(WindowHandle owner, const char* text, const char* caption, unsigned flags) {
     WindowObject* ownerWindow = detail::Find(owner);
     desktop::MessageBoxRequest request;
-    request.owner = ownerWindow;
-    request.caption = CaptionFor(ownerWindow, caption);
-    request.text = text ? text : "";
-    request.flags = flags;
+    request.Owner = ownerWindow;
+    request.Caption = CaptionFor(ownerWindow, caption);
+    request.Text = text ? text : "";
+    request.Flags = flags;
 
     int answer = IDOK;
     {

@@ -85,9 +85,9 @@ std::string TitleOf(std::string_view path) {
 }
 
 void Read(ModuleEntry& module) {
-    auto read = rc::ReadResourceFile(module.Resources->bytes);
+    auto read = rc::ReadResourceFile(module.Resources->Bytes);
     if (auto* error = std::get_if<std::string>(&read))
-        *error = std::string(module.Resources->name) + ": " + *error;
+        *error = std::string(module.Resources->Name) + ": " + *error;
     module.Read = std::make_unique<std::variant<rc::Resources, std::string>>(std::move(read));
 }
 

@@ -8,8 +8,8 @@
 namespace ui {
 
 struct ModuleResources {
-    std::string_view name;  // the .res file's name, for reports
-    std::string_view bytes; // its contents
+    std::string_view Name;  // the .res file's name, for reports
+    std::string_view Bytes; // its contents
 };
 
 // Registers the resources of the module that contains `resources` (found by its address).

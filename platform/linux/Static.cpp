@@ -22,8 +22,8 @@ Bitmap Static::SetBitmap(Bitmap bitmap) const {
     // A bitmap control takes the size of its image, keeping its top left corner.
     if (pixels && !(window->Style & (kRealSizeControl | kCenterImage))) {
         const Rect bounds = window->Bounds;
-        detail::SetBounds(*window, {bounds.left, bounds.top, bounds.left + pixels->width,
-                                    bounds.top + pixels->height});
+        detail::SetBounds(*window, {bounds.Left, bounds.Top, bounds.Left + pixels->Width,
+                                    bounds.Top + pixels->Height});
     }
     detail::Changed();
     return previous;

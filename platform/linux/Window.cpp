@@ -79,8 +79,8 @@ void Window::ScreenToClient(Rect& rect) const {
     if (!window)
         return;
     const Rect client = detail::ClientScreenRect(*window);
-    rect = {rect.left - client.left, rect.top - client.top, rect.right - client.left,
-            rect.bottom - client.top};
+    rect = {rect.Left - client.Left, rect.Top - client.Top, rect.Right - client.Left,
+            rect.Bottom - client.Top};
 }
 
 Window Window::GetDlgItem(int id) const {

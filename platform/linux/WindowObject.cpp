@@ -132,13 +132,13 @@ Rect ScreenRect(const WindowObject& window) {
     if (!window.Parent)
         return window.Bounds;
     const Rect origin = ClientScreenRect(*window.Parent);
-    return {window.Bounds.left + origin.left, window.Bounds.top + origin.top,
-            window.Bounds.right + origin.left, window.Bounds.bottom + origin.top};
+    return {window.Bounds.Left + origin.Left, window.Bounds.Top + origin.Top,
+            window.Bounds.Right + origin.Left, window.Bounds.Bottom + origin.Top};
 }
 
 Rect ClientScreenRect(const WindowObject& window) {
     Rect rect = ScreenRect(window);
-    rect.top = std::min(rect.bottom, rect.top + window.CaptionHeight);
+    rect.Top = std::min(rect.Bottom, rect.Top + window.CaptionHeight);
     return rect;
 }
 

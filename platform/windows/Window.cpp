@@ -58,7 +58,7 @@ Rect Window::GetWindowRect() const {
 }
 
 void Window::ScreenToClient(Rect& rect) const {
-    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    POINT corners[2] = {{rect.Left, rect.Top}, {rect.Right, rect.Bottom}};
     ::ScreenToClient(ToHwnd(handle_), &corners[0]);
     ::ScreenToClient(ToHwnd(handle_), &corners[1]);
     rect = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};

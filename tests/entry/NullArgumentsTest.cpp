@@ -56,7 +56,7 @@ protected:
         std::vector<std::string> nodes;
         ui::WindowHandle window = nullptr;
         for (const ui::WindowHandle top : desktop::TopLevelWindows()) {
-            if (!desktop::Inspect(top).moduleTitle.empty() && desktop::IsReallyVisible(top))
+            if (!desktop::Inspect(top).ModuleTitle.empty() && desktop::IsReallyVisible(top))
                 window = top;
         }
         if (!window)
@@ -65,19 +65,19 @@ protected:
         // Expanded as a user expands them, the root first.
         for (const char* node : {"DeviceTemplate", "PCI-3916"}) {
             for (const desktop::TreeRow& row : desktop::VisibleTreeRows(tree))
-                if (row.text == node && row.hasChildren && !row.expanded)
-                    desktop::ClickTreeButton(tree, row.item);
+                if (row.Text == node && row.HasChildren && !row.Expanded)
+                    desktop::ClickTreeButton(tree, row.Item);
         }
         for (const desktop::TreeRow& row : desktop::VisibleTreeRows(tree))
-            if (row.depth == 2)
-                nodes.push_back(row.text);
+            if (row.Depth == 2)
+                nodes.push_back(row.Text);
         return nodes;
     }
     std::string StopBoxTexts() const {
         std::string texts;
         for (const desktop::MessageBoxRequest& box : boxes_.Boxes())
-            if ((box.flags & 0xF0) == MB_ICONSTOP)
-                texts += box.text + "\n";
+            if ((box.Flags & 0xF0) == MB_ICONSTOP)
+                texts += box.Text + "\n";
         return texts;
     }
 

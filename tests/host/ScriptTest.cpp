@@ -11,12 +11,12 @@ namespace host {
 namespace {
 
 struct Accepted {
-    const char* line;
-    ActionKind kind;
-    int id;
-    int number;
-    bool ok;
-    const char* text;
+    const char* Line;
+    ActionKind Kind;
+    int Id;
+    int Number;
+    bool Ok;
+    const char* Text;
 };
 
 TEST(ScriptLine, ActionsAndTheirArguments) {
@@ -38,16 +38,16 @@ TEST(ScriptLine, ActionsAndTheirArguments) {
         {"open", ActionKind::Open, 0, 0, true, ""},
     };
     for (const Accepted& expected : cases) {
-        SCOPED_TRACE(expected.line);
-        const auto parsed = ParseLine(expected.line, 7);
+        SCOPED_TRACE(expected.Line);
+        const auto parsed = ParseLine(expected.Line, 7);
         const auto* action = std::get_if<Action>(&parsed);
         ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->kind, expected.kind);
-        EXPECT_EQ(action->line, 7);
-        EXPECT_EQ(action->id, expected.id);
-        EXPECT_EQ(action->number, expected.number);
-        EXPECT_EQ(action->ok, expected.ok);
-        EXPECT_EQ(action->text, expected.text);
+        EXPECT_EQ(action->Kind, expected.Kind);
+        EXPECT_EQ(action->Line, 7);
+        EXPECT_EQ(action->Id, expected.Id);
+        EXPECT_EQ(action->Number, expected.Number);
+        EXPECT_EQ(action->Ok, expected.Ok);
+        EXPECT_EQ(action->Text, expected.Text);
     }
 }
 
@@ -95,8 +95,8 @@ TEST(ScriptLine, LinesAUserCouldNotPerformAreRefusedWithTheReason) {
         const auto parsed = ParseLine(line, 12);
         const auto* error = std::get_if<ScriptError>(&parsed);
         ASSERT_NE(error, nullptr);
-        EXPECT_EQ(error->line, 12);
-        EXPECT_EQ(error->reason, reason);
+        EXPECT_EQ(error->Line, 12);
+        EXPECT_EQ(error->Reason, reason);
     }
 }
 
@@ -106,7 +106,7 @@ TEST(ScriptRun, StopsAtTheFirstRefusedLineNamingIt) {
     const auto result = RunScriptLines(
         script, [] { return true; },
         [&](const Action& action) -> std::optional<std::string> {
-            performed.push_back(action.kind);
+            performed.push_back(action.Kind);
             return std::nullopt;
         });
     ASSERT_TRUE(result.has_value());
@@ -121,7 +121,7 @@ TEST(ScriptRun, AnActionThatFailsEndsTheRunWithItsLine) {
         script, [] { return true; },
         [&](const Action& action) -> std::optional<std::string> {
             ++performed;
-            if (action.id == 555) {
+            if (action.Id == 555) {
                 return std::string("no visible control 555");
             }
             return std::nullopt;

@@ -127,20 +127,20 @@ TEST_F(ControlTest, PictureShowsTheModuleBitmapAtItsSize) {
     EXPECT_EQ(ui::LoadBitmapA(999), nullptr);
 
     const desktop::Pixels pixels = desktop::BitmapPixels(bitmap);
-    ASSERT_EQ(pixels.width, 3);
-    ASSERT_EQ(pixels.height, 2);
+    ASSERT_EQ(pixels.Width, 3);
+    ASSERT_EQ(pixels.Height, 2);
     // Rows from the top: red, green, blue over white, black, grey.
     const std::vector<std::uint8_t> expected = {255, 0,   0,   0, 255, 0, 0,   0,   255,
                                                 255, 255, 255, 0, 0,   0, 128, 128, 128};
-    EXPECT_EQ(pixels.rgb, expected);
+    EXPECT_EQ(pixels.Rgb, expected);
 
     ui::Static picture(Control(*page_, IDC_PICTURE));
     const ui::Rect before = picture.GetWindowRect();
     EXPECT_EQ(picture.SetBitmap(bitmap), nullptr);
     EXPECT_EQ(desktop::PictureBitmap(picture.Handle()), bitmap);
     const ui::Rect after = picture.GetWindowRect();
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.Left, before.Left);
+    EXPECT_EQ(after.Top, before.Top);
     EXPECT_EQ(after.Width(), 3);
     EXPECT_EQ(after.Height(), 2);
     EXPECT_EQ(picture.SetBitmap(nullptr), bitmap);

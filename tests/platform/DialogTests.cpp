@@ -22,8 +22,8 @@ TEST_F(DialogTest, CreateRunsInitHiddenAndShowsAVisibleResourceAfterwards) {
     EXPECT_EQ(log_, (Texts{"init visible=0", "init visible=0"}));
     EXPECT_TRUE(main->IsWindowVisible());
     EXPECT_FALSE(page->IsWindowVisible()) << "the page's resource is not visible";
-    EXPECT_EQ(desktop::Inspect(main->Handle()).text, "Main window");
-    EXPECT_EQ(desktop::Inspect(main->Handle()).moduleTitle, App()->Title());
+    EXPECT_EQ(desktop::Inspect(main->Handle()).Text, "Main window");
+    EXPECT_EQ(desktop::Inspect(main->Handle()).ModuleTitle, App()->Title());
     EXPECT_EQ(App()->Starts, 1) << "the start-up step ran once, before the first dialog";
     // The first tab stop takes the focus of a shown dialog.
     EXPECT_EQ(desktop::GetFocus(), main->GetDlgItem(IDC_ADD).Handle());
@@ -46,7 +46,7 @@ TEST_F(DialogTest, DialogUnitsBecomePixelsOfTheDialogFont) {
     EXPECT_EQ(page->GetParent().Handle(), main->Handle());
     EXPECT_EQ(page->GetClientRect(), (ui::Rect{0, 0, 344, 302}));
     const ui::Rect client = page->GetClientRect();
-    page->MoveWindow(client.left + 160, client.top + 30, client.Width(), client.Height(), false);
+    page->MoveWindow(client.Left + 160, client.Top + 30, client.Width(), client.Height(), false);
     ui::Rect placed = page->GetWindowRect();
     main->ScreenToClient(placed);
     EXPECT_EQ(placed, (ui::Rect{160, 30, 160 + 344, 30 + 302}));
@@ -60,14 +60,14 @@ TEST_F(DialogTest, DialogUnitsBecomePixelsOfTheDialogFont) {
 TEST_F(DialogTest, OwnerIsTheActiveWindowAndFollowsActivation) {
     desktop::SetActiveWindow(nullptr);
     auto unowned = Make(IDD_PLAIN);
-    EXPECT_EQ(desktop::Inspect(unowned->Handle()).owner, nullptr);
-    EXPECT_EQ(unowned->GetWindowRect().left, 6) << "placed on the screen";
+    EXPECT_EQ(desktop::Inspect(unowned->Handle()).Owner, nullptr);
+    EXPECT_EQ(unowned->GetWindowRect().Left, 6) << "placed on the screen";
 
     desktop::SetActiveWindow(frame_);
     auto main = Make(IDD_MAIN);
     EXPECT_EQ(ui::GetActiveWindow().Handle(), main->Handle()) << "shown, so activated";
     auto second = Make(IDD_PLAIN);
-    EXPECT_EQ(desktop::Inspect(second->Handle()).owner, main->Handle());
+    EXPECT_EQ(desktop::Inspect(second->Handle()).Owner, main->Handle());
     ui::WindowHandle activeElsewhere = frame_;
     std::thread([&activeElsewhere] { activeElsewhere = ui::GetActiveWindow().Handle(); }).join();
     EXPECT_EQ(activeElsewhere, nullptr) << "each thread has its own active window";
@@ -105,7 +105,7 @@ TEST_F(DialogTest, DestroyCascadeOwnedWindowsFirstThenParentsBeforeChildren) {
     auto main = Make(IDD_MAIN, nullptr, "main");
     auto page = Make(IDD_PAGE, main.get(), "page");
     auto owned = Make(IDD_PLAIN, nullptr, "owned");
-    ASSERT_EQ(desktop::Inspect(owned->Handle()).owner, main->Handle());
+    ASSERT_EQ(desktop::Inspect(owned->Handle()).Owner, main->Handle());
     const ui::WindowHandle mainHandle = main->Handle();
     const ui::WindowHandle pageHandle = page->Handle();
     main->DestroyHook = [&] {
@@ -143,22 +143,22 @@ TEST_F(DialogTest, AnExceptionInAHandlerIsShownWithTheStopIconAndHandled) {
     ASSERT_TRUE(desktop::ClickButton(main->GetDlgItem(IDC_ADD).Handle()));
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     const desktop::MessageBoxRequest& box = boxes_.Boxes()[0];
-    EXPECT_EQ(box.text, "The file is locked.");
-    EXPECT_EQ(box.flags, MB_OK | MB_ICONSTOP);
-    EXPECT_EQ(box.owner, main->Handle());
-    EXPECT_EQ(box.caption, App()->Title());
+    EXPECT_EQ(box.Text, "The file is locked.");
+    EXPECT_EQ(box.Flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(box.Owner, main->Handle());
+    EXPECT_EQ(box.Caption, App()->Title());
     EXPECT_TRUE(main->IsWindowVisible()) << "the window stays open";
     EXPECT_TRUE(main->Dispatch(ui::Event{WM_COMMAND, BN_CLICKED, IDC_ADD})) << "handled";
 
     main->Hook = [](const ui::Event&) { throw 42; };
     main->Dispatch(ui::Event{WM_COMMAND, BN_CLICKED, IDC_ADD});
-    EXPECT_EQ(boxes_.Boxes().back().text, "An unexpected error occurred.");
+    EXPECT_EQ(boxes_.Boxes().back().Text, "An unexpected error occurred.");
 
     // In the initialisation: the box, and the window is made all the same.
     LogDialog failing(IDD_MAIN, nullptr, log_);
     failing.InitHook = []() -> int { throw std::runtime_error("no templates"); };
     EXPECT_NE(failing.Create(), 0);
-    EXPECT_EQ(boxes_.Boxes().back().text, "no templates");
+    EXPECT_EQ(boxes_.Boxes().back().Text, "no templates");
 }
 
 TEST_F(DialogTest, MessageBoxCaptionsAnswersAndModality) {
@@ -169,15 +169,15 @@ TEST_F(DialogTest, MessageBoxCaptionsAnswersAndModality) {
     boxes_.QueueAnswer(IDCANCEL);
     EXPECT_EQ(ui::MessageBoxA(nullptr, "only OK", nullptr, MB_OK), IDOK);
     ASSERT_EQ(boxes_.Boxes().size(), 3u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Note");
-    EXPECT_EQ(boxes_.Boxes()[1].caption, App()->Title());
-    EXPECT_EQ(boxes_.Boxes()[2].caption, "Error") << "neither owner nor caption: the default";
-    EXPECT_EQ(boxes_.Boxes()[2].owner, nullptr);
+    EXPECT_EQ(boxes_.Boxes()[0].Caption, "Note");
+    EXPECT_EQ(boxes_.Boxes()[1].Caption, App()->Title());
+    EXPECT_EQ(boxes_.Boxes()[2].Caption, "Error") << "neither owner nor caption: the default";
+    EXPECT_EQ(boxes_.Boxes()[2].Owner, nullptr);
 
     // The owner's top-level window takes no input while the box is up.
     bool enabledDuringBox = true;
     desktop::SetMessageBoxPresenter([&](const desktop::MessageBoxRequest&) {
-        enabledDuringBox = desktop::Inspect(main->Handle()).enabled;
+        enabledDuringBox = desktop::Inspect(main->Handle()).Enabled;
         return IDOK;
     });
     ui::Window(main->GetDlgItem(IDC_ADD)).MessageBoxA("from a control", nullptr, MB_OK);
@@ -190,7 +190,7 @@ TEST_F(DialogTest, WithoutAnApplicationTheCaptionIsTheSystemDefault) {
     EXPECT_EQ(ui::Application::Current(), nullptr);
     ui::MessageBoxA(nullptr, "text", nullptr, MB_OK);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Error");
+    EXPECT_EQ(boxes_.Boxes()[0].Caption, "Error");
     testing::internal::CaptureStderr();
     LogDialog dialog(IDD_MAIN, nullptr, log_);
     EXPECT_EQ(dialog.Create(), 0) << "no module to take the resource from";

@@ -62,10 +62,10 @@ public:
     FailNth(int n, int code) : n_(n), code_(code) { previous_ = SetFaultHook(this); }
     ~FailNth() override { SetFaultHook(previous_); }
     int BeforeCall(FileCall call, std::string_view) override {
-        calls.push_back(call);
-        return static_cast<int>(calls.size()) == n_ ? code_ : 0;
+        Calls.push_back(call);
+        return static_cast<int>(Calls.size()) == n_ ? code_ : 0;
     }
-    std::vector<FileCall> calls;
+    std::vector<FileCall> Calls;
 
 private:
     int n_;
@@ -275,7 +275,7 @@ TEST_F(FileTest, HookFailsTheChosenCallOnly) {
     file.Write(std::string_view("ef"));
     file.Close();
     EXPECT_EQ(Get(), "abef456789");
-    EXPECT_EQ(hook.calls, (std::vector<FileCall>{FileCall::Seek, FileCall::Write, FileCall::Write,
+    EXPECT_EQ(hook.Calls, (std::vector<FileCall>{FileCall::Seek, FileCall::Write, FileCall::Write,
                                                  FileCall::Write, FileCall::Close}));
 }
 

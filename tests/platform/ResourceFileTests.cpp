@@ -157,9 +157,9 @@ TEST(ResourceFile, ReadsWhatTheResourceCompilerMakes) {
     EXPECT_EQ(resources.Dialogs.size(), 2u) << "other resource types are passed over";
     const rc::BitmapResource* bitmap = resources.FindBitmap(105);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ((std::array{bitmap->Pixels.width, bitmap->Pixels.height}), (std::array{3, 2}));
+    EXPECT_EQ((std::array{bitmap->Pixels.Width, bitmap->Pixels.Height}), (std::array{3, 2}));
     // The top row first (red, green, blue), though stored last, then white, black, grey.
-    EXPECT_EQ(bitmap->Pixels.rgb, (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255,
+    EXPECT_EQ(bitmap->Pixels.Rgb, (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255,
                                                              255, 255, 0, 0, 0, 128, 128, 128}));
 }
 
@@ -184,7 +184,7 @@ TEST(ResourceFile, ReadsClassicTemplatesTextsAndColourTables) {
     EXPECT_EQ(read->Controls[0].Text, "x");
     const rc::BitmapResource* bitmap = resources.FindBitmap(9);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->Pixels.rgb, (std::vector<std::uint8_t>{3, 2, 1})) << "after the colours";
+    EXPECT_EQ(bitmap->Pixels.Rgb, (std::vector<std::uint8_t>{3, 2, 1})) << "after the colours";
 }
 
 TEST(ResourceFile, RefusesWhatTheLayerCannotShowNamingTheResource) {

@@ -31,7 +31,7 @@ protected:
     std::vector<std::string> VisibleTexts() const {
         std::vector<std::string> texts;
         for (const TreeRow& row : ui::desktop::VisibleTreeRows(tree_.Handle()))
-            texts.push_back(row.text);
+            texts.push_back(row.Text);
         return texts;
     }
 
@@ -209,9 +209,9 @@ TEST_F(TreeViewTest, UserExpandAndCollapseNotifyAroundTheChange) {
     EXPECT_EQ(tree_.GetSelectedItem(), root_);
     const std::vector<TreeRow> rows = ui::desktop::VisibleTreeRows(tree_.Handle());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_TRUE(rows[0].selected);
-    EXPECT_TRUE(rows[0].hasChildren);
-    EXPECT_FALSE(rows[0].expanded);
+    EXPECT_TRUE(rows[0].Selected);
+    EXPECT_TRUE(rows[0].HasChildren);
+    EXPECT_FALSE(rows[0].Expanded);
 }
 
 // As the system's tree view does (checked under Wine): a click on the expand button of a

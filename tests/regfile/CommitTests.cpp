@@ -442,8 +442,8 @@ TEST_F(KilledCommitTest, RegionMixingOldAndNewBytesIsRolledBack) {
 // to a free name and the user told.
 TEST_F(KilledCommitTest, EditedFileIsLeftAsItIsAndTheJournalSetAside) {
     struct Edit {
-        const char* name;
-        std::function<std::string(std::string)> apply;
+        const char* Name;
+        std::function<std::string(std::string)> Apply;
     };
     const std::vector<Edit> edits = {
         {"head", [](std::string f) { return f.replace(f.find("Template2]"), 10, "Templat0]M"); }},
@@ -464,11 +464,11 @@ TEST_F(KilledCommitTest, EditedFileIsLeftAsItIsAndTheJournalSetAside) {
     int setAside = 0;
     for (const Task& task : kTasks) {
         for (const Edit& edit : edits) {
-            SCOPED_TRACE(std::string(task.Name) + ", " + edit.name);
+            SCOPED_TRACE(std::string(task.Name) + ", " + edit.Name);
             Prepare(task);
             RunTaskUntilCompleting();
             const std::string journalBytes = ReadBytes(journal_);
-            const std::string edited = edit.apply(Read());
+            const std::string edited = edit.Apply(Read());
             Write(edited);
             RegFile editor;
             OpenEditor(editor);
@@ -496,8 +496,8 @@ TEST_F(CommitTest, ForeignEntryAtTheJournalNameIsNeverTouched) {
     const std::string journal = JournalPath(path_);
     const std::string outside = folder_.PathOf("outside.txt");
     struct Foreign {
-        const char* name;
-        std::function<void()> make;
+        const char* Name;
+        std::function<void()> Make;
     };
     const std::vector<Foreign> foreign = {
         {"text file", [&] { WriteBytes(journal, "my notes\n"); }},
@@ -517,11 +517,11 @@ TEST_F(CommitTest, ForeignEntryAtTheJournalNameIsNeverTouched) {
         {"dangling symbolic link", [&] { std::filesystem::create_symlink(outside, journal); }},
     };
     for (const Foreign& entry : foreign) {
-        SCOPED_TRACE(entry.name);
+        SCOPED_TRACE(entry.Name);
         std::filesystem::remove(outside);
         std::filesystem::remove(journal);
         Write(kSection2);
-        entry.make();
+        entry.Make();
         const auto status = std::filesystem::symlink_status(journal);
         const bool regular = std::filesystem::is_regular_file(status);
         const std::uintmax_t size = regular ? std::filesystem::file_size(journal) : 0;

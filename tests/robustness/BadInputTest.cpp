@@ -63,8 +63,8 @@ TEST(BadInput, NulBytesInside) {
     // ahead of it are shown, and the window says at once that nothing can be saved.
     EXPECT_EQ(session.TemplateNodes(), "Template0");
     ASSERT_EQ(session.Boxes().size(), 1u);
-    EXPECT_NE(session.Boxes()[0].text.find("holds a zero byte"), std::string::npos)
-        << session.Boxes()[0].text;
+    EXPECT_NE(session.Boxes()[0].Text.find("holds a zero byte"), std::string::npos)
+        << session.Boxes()[0].Text;
     FallingCh0(session, "Template0");
     session.Click(1006);
     EXPECT_EQ(session.StopBoxesSince(1), 1);
@@ -84,9 +84,9 @@ TEST(BadInput, NoLineEndsAtAll) {
     session.Click(104);
     session.Click(1006);
     ASSERT_GE(session.Boxes().size(), 2u);
-    EXPECT_NE(session.Boxes().back().text.find("line 1 is not a registry file header"),
+    EXPECT_NE(session.Boxes().back().Text.find("line 1 is not a registry file header"),
               std::string::npos)
-        << session.Boxes().back().text;
+        << session.Boxes().back().Text;
     EXPECT_TRUE(SameBytes(tree.Read(), start));
 }
 
@@ -245,8 +245,8 @@ TEST(BadInput, RegFilePathOf300Characters) {
     EXPECT_EQ(session.Window(), nullptr);
     ASSERT_EQ(session.Boxes().size(), 1u);
     EXPECT_EQ(session.StopBoxesSince(0), 1);
-    EXPECT_NE(session.Boxes()[0].text.find("longer than 255 characters"), std::string::npos)
-        << session.Boxes()[0].text;
+    EXPECT_NE(session.Boxes()[0].Text.find("longer than 255 characters"), std::string::npos)
+        << session.Boxes()[0].Text;
 }
 
 // The file cannot be opened: the window shows no templates and says so in a stop box that
@@ -258,7 +258,7 @@ void ExpectUnopenable(const std::string& root, const std::string& reason) {
     EXPECT_EQ(session.TemplateNodes(), "");
     ASSERT_EQ(session.Boxes().size(), 1u);
     EXPECT_EQ(session.StopBoxesSince(0), 1);
-    const std::string& told = session.Boxes()[0].text;
+    const std::string& told = session.Boxes()[0].Text;
     EXPECT_NE(told.find("could not be read from \"" + root +
                         "Public/Tarnwick/Device_Drivers/PCI3916/PCI3916.reg\": " + reason + "."),
               std::string::npos)
@@ -386,7 +386,7 @@ TEST(BadInput, FileMadeReadOnlyBeforeTheSave) {
     session.Click(1006);
     std::system(("chattr -i '" + tree.RegPath() + "' 2>/dev/null").c_str());
     ASSERT_EQ(session.Boxes().size(), 1u);
-    EXPECT_EQ(session.Boxes()[0].text,
+    EXPECT_EQ(session.Boxes()[0].Text,
               "The templates were not saved to \"" + tree.RegPath() + "\": the file is read-only.");
     EXPECT_EQ(session.StopBoxesSince(0), 1);
     EXPECT_TRUE(session.Enabled(1006));

@@ -96,9 +96,9 @@ TEST(Journal, EditedByHandAfterAKillTheFileIsLeftAndTheUserTold) {
     ASSERT_EQ(session.Open(), 1);
     ASSERT_EQ(session.Boxes().size(), 1u);
     const auto& box = session.Boxes()[0];
-    EXPECT_EQ(box.flags & 0xF0u, MB_ICONINFORMATION);
-    EXPECT_NE(box.text.find("left exactly as it is"), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("\"PCI3916.reg.undo.stale-1\""), std::string::npos) << box.text;
+    EXPECT_EQ(box.Flags & 0xF0u, MB_ICONINFORMATION);
+    EXPECT_NE(box.Text.find("left exactly as it is"), std::string::npos) << box.Text;
+    EXPECT_NE(box.Text.find("\"PCI3916.reg.undo.stale-1\""), std::string::npos) << box.Text;
     EXPECT_EQ(session.TemplateNodes(), "Template1,Template2");
     EXPECT_TRUE(SameBytes(tree.Read(), edited));
     EXPECT_FALSE(tree.JournalLeft());
@@ -130,8 +130,8 @@ TEST(Journal, CutShortByAKillWithTheFileUntouchedSinceItIsRolledBackSilently) {
 // Save says which file is in the way, and nothing there is removed, changed or followed.
 TEST(Journal, ForeignEntryAtTheJournalName) {
     struct Foreign {
-        const char* name;
-        std::function<void(const std::string& journal, const std::string& outside)> make;
+        const char* Name;
+        std::function<void(const std::string& journal, const std::string& outside)> Make;
     };
     const std::vector<Foreign> kinds = {
         {"text file",
@@ -159,12 +159,12 @@ TEST(Journal, ForeignEntryAtTheJournalName) {
     };
     const std::string start = DriverFile({0, 1});
     for (const Foreign& kind : kinds) {
-        SCOPED_TRACE(kind.name);
+        SCOPED_TRACE(kind.Name);
         DriverTree tree;
         tree.Write(start);
         const std::string journal = JournalOf(tree);
         const std::string outside = tree.Folder() + "/outside";
-        kind.make(journal, outside);
+        kind.Make(journal, outside);
         const auto type = std::filesystem::symlink_status(journal).type();
         const bool outsideExisted = std::filesystem::exists(outside);
         {
@@ -176,7 +176,7 @@ TEST(Journal, ForeignEntryAtTheJournalName) {
             session.Click(kAdd);
             session.Click(kSave);
             ASSERT_EQ(session.StopBoxesSince(0), 1);
-            const std::string& text = session.Boxes().back().text;
+            const std::string& text = session.Boxes().back().Text;
             EXPECT_NE(text.find("\"PCI3916.reg.undo\" in the same folder is in the way"),
                       std::string::npos)
                 << text;

@@ -105,13 +105,13 @@ ui::WindowHandle Session::Tree() const {
 
 void Session::ExpandModel() const {
     for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
-        if (row.text == "DeviceTemplate" && !row.expanded) {
-            EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.item));
+        if (row.Text == "DeviceTemplate" && !row.Expanded) {
+            EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.Item));
         }
     }
     for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
-        if (row.text == "PCI-3916" && row.hasChildren && !row.expanded) {
-            EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.item));
+        if (row.Text == "PCI-3916" && row.HasChildren && !row.Expanded) {
+            EXPECT_TRUE(desktop::ClickTreeButton(Tree(), row.Item));
         }
     }
 }
@@ -119,8 +119,8 @@ void Session::ExpandModel() const {
 void Session::Select(std::string_view node) const {
     ExpandModel();
     for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
-        if (row.text == node) {
-            EXPECT_TRUE(desktop::ClickTreeItem(Tree(), row.item));
+        if (row.Text == node) {
+            EXPECT_TRUE(desktop::ClickTreeItem(Tree(), row.Item));
             return;
         }
     }
@@ -144,17 +144,17 @@ void Session::Choose(int comboId, int item) const {
 
 bool Session::Enabled(int id) const {
     const ui::WindowHandle control = Control(id);
-    return control && desktop::Inspect(control).enabled;
+    return control && desktop::Inspect(control).Enabled;
 }
 
 std::string Session::TemplateNodes() const {
     ExpandModel();
     std::string nodes;
     for (const desktop::TreeRow& row : desktop::VisibleTreeRows(Tree())) {
-        if (row.depth != 2)
+        if (row.Depth != 2)
             continue;
         nodes += nodes.empty() ? "" : ",";
-        nodes += row.text;
+        nodes += row.Text;
     }
     return nodes;
 }
@@ -162,7 +162,7 @@ std::string Session::TemplateNodes() const {
 int Session::StopBoxesSince(std::size_t from) const {
     int count = 0;
     for (std::size_t i = from; i < boxes_.Boxes().size(); ++i)
-        count += (boxes_.Boxes()[i].flags & 0xF0) == MB_ICONSTOP ? 1 : 0;
+        count += (boxes_.Boxes()[i].Flags & 0xF0) == MB_ICONSTOP ? 1 : 0;
     return count;
 }
 

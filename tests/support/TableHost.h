@@ -33,29 +33,29 @@ public:
     explicit TableHost(const std::string& path) {
         // The module whose resources the tree's window is built from.
         static ui::Application application;
-        if (path.size() >= sizeof pathField)
+        if (path.size() >= sizeof PathField)
             throw std::runtime_error("path too long: " + path);
-        std::memcpy(pathField, path.data(), path.size());
-        if (!host.Create())
+        std::memcpy(PathField, path.data(), path.size());
+        if (!Host.Create())
             throw std::runtime_error("cannot create the tree's window");
-        host.Tree.InsertItem(templates::kRootNodeText, nullptr);
-        host.Tree.InsertItem(templates::kModelNodeText, host.Tree.GetRootItem());
+        Host.Tree.InsertItem(templates::kRootNodeText, nullptr);
+        Host.Tree.InsertItem(templates::kModelNodeText, Host.Tree.GetRootItem());
     }
-    ~TableHost() { ui::desktop::DestroyWindow(host.Handle()); }
+    ~TableHost() { ui::desktop::DestroyWindow(Host.Handle()); }
     TableHost(const TableHost&) = delete;
     TableHost& operator=(const TableHost&) = delete;
 
     // Loads the table as the window's initialisation does.
     void Load() {
-        if (table.LoadTemplateList())
-            dialogs::ShowTemplates(host.Tree, table.FileTemplates());
-        table.LoadAllTemplates(Listed());
+        if (Table.LoadTemplateList())
+            dialogs::ShowTemplates(Host.Tree, Table.FileTemplates());
+        Table.LoadAllTemplates(Listed());
     }
     // Saves as the window's Save does, the tree then showing the file after a merge.
     bool Save() {
-        const bool saved = table.Save(dialogs::ListedInOrder(host.Tree));
-        if (saved && table.LastSaveMerged())
-            dialogs::ShowTemplates(host.Tree, table.FileTemplates());
+        const bool saved = Table.Save(dialogs::ListedInOrder(Host.Tree));
+        if (saved && Table.LastSaveMerged())
+            dialogs::ShowTemplates(Host.Tree, Table.FileTemplates());
         return saved;
     }
     // Remove of a template node as the window does it: the table's rule, then the node.
@@ -63,24 +63,24 @@ public:
         const ui::TreeItem node = Node(dialogs::TemplateNodeText(index));
         if (!node)
             return false;
-        table.RemoveTemplate(Listed(), index);
-        host.Tree.DeleteItem(node);
+        Table.RemoveTemplate(Listed(), index);
+        Host.Tree.DeleteItem(node);
         return true;
     }
-    templates::TemplateSet Listed() const { return dialogs::ListedTemplates(host.Tree); }
+    templates::TemplateSet Listed() const { return dialogs::ListedTemplates(Host.Tree); }
     // The model node's child with this text, or nullptr.
     ui::TreeItem Node(std::string_view text) const {
-        const ui::TreeItem model = dialogs::ModelNode(host.Tree);
-        for (ui::TreeItem node = host.Tree.GetChildItem(model); node;
-             node = host.Tree.GetNextSiblingItem(node))
-            if (host.Tree.GetItemText(node) == text)
+        const ui::TreeItem model = dialogs::ModelNode(Host.Tree);
+        for (ui::TreeItem node = Host.Tree.GetChildItem(model); node;
+             node = Host.Tree.GetNextSiblingItem(node))
+            if (Host.Tree.GetItemText(node) == text)
                 return node;
         return nullptr;
     }
 
-    TreeHost host;
-    char pathField[256] = {};
-    templates::TemplateTable table{pathField};
+    TreeHost Host;
+    char PathField[256] = {};
+    templates::TemplateTable Table{PathField};
 };
 
 } // namespace testing_support

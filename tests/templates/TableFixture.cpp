@@ -18,20 +18,19 @@ std::string Section(int index, int switchId, std::string_view trigger, std::stri
            "\n\"LatchData\"=hex:" + std::string(latch) + "\r\n";
 }
 
-TableFixture::TableFixture(const std::string* content)
-    : TableHost((folder.PathOf("PCI3916.reg"))) {
+TableFixture::TableFixture(const std::string* content) : TableHost((Folder.PathOf("PCI3916.reg"))) {
     if (content)
         WriteBytes(Path(), *content);
 }
 
 std::string TableFixture::NodeTexts() const {
     std::string texts;
-    const ui::TreeItem model = dialogs::ModelNode(host.Tree);
-    for (ui::TreeItem node = host.Tree.GetChildItem(model); node;
-         node = host.Tree.GetNextSiblingItem(node)) {
+    const ui::TreeItem model = dialogs::ModelNode(Host.Tree);
+    for (ui::TreeItem node = Host.Tree.GetChildItem(model); node;
+         node = Host.Tree.GetNextSiblingItem(node)) {
         if (!texts.empty())
             texts += ",";
-        texts += host.Tree.GetItemText(node);
+        texts += Host.Tree.GetItemText(node);
     }
     return texts;
 }

@@ -14,7 +14,7 @@ std::string Section(int index, int switchId, std::string_view trigger, std::stri
 
 // Holds the temporary folder, made ahead of the table host that names a file in it.
 struct FixtureFolder {
-    TempFolder folder;
+    TempFolder Folder;
 };
 
 class TableFixture : public FixtureFolder, public TableHost {
@@ -23,8 +23,8 @@ public:
     // model nodes as the template window does.
     explicit TableFixture(const std::string* content);
 
-    std::string Path() const { return pathField; }
-    std::string FileBytes() const { return ReadBytes(pathField); }
+    std::string Path() const { return PathField; }
+    std::string FileBytes() const { return ReadBytes(PathField); }
     std::string NodeTexts() const; // children of the model node, joined by ","
 };
 

@@ -37,42 +37,42 @@ TEST(TemplateTableLoad, ListsSectionsInIndexOrderAndKeepsDefaultsElsewhere) {
     fixture.Load();
 
     EXPECT_EQ(fixture.NodeTexts(), "Template0,Template3,Template12");
-    EXPECT_EQ(fixture.table.Records[0].SwitchId, 2);
-    EXPECT_EQ(fixture.table.Records[3].SwitchId, 15);
-    EXPECT_EQ(Bytes(fixture.table.Records[3].TriggerMode),
+    EXPECT_EQ(fixture.Table.Records[0].SwitchId, 2);
+    EXPECT_EQ(fixture.Table.Records[3].SwitchId, 15);
+    EXPECT_EQ(Bytes(fixture.Table.Records[3].TriggerMode),
               std::string("\xFF\x01\xFF\x02\xFF\x03\xFF\x04", 8));
-    EXPECT_EQ(fixture.table.Records[12].LatchData[0], 1);
-    EXPECT_EQ(fixture.table.UsedSwitchIds, (1u << 2) | (1u << 15) | (1u << 7));
+    EXPECT_EQ(fixture.Table.Records[12].LatchData[0], 1);
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, (1u << 2) | (1u << 15) | (1u << 7));
     for (int i : {1, 2, 4, 11, 13, 15}) {
-        const TemplateRecord& record = fixture.table.Records[i];
+        const TemplateRecord& record = fixture.Table.Records[i];
         EXPECT_EQ(record.Tag, 123);
         EXPECT_EQ(record.SwitchId, i);
         EXPECT_EQ(Bytes(record.TriggerMode), std::string(8, '\0'));
         EXPECT_EQ(Bytes(record.LatchData), std::string(8, '\0'));
     }
-    EXPECT_EQ(fixture.table.CurrentRecord, &fixture.table.Records[0]);
-    EXPECT_TRUE(fixture.table.Loaded());
+    EXPECT_EQ(fixture.Table.CurrentRecord, &fixture.Table.Records[0]);
+    EXPECT_TRUE(fixture.Table.Loaded());
     // The model node is scrolled into view, not selected or expanded.
-    EXPECT_EQ(fixture.host.Tree.GetSelectedItem(), nullptr);
-    EXPECT_FALSE(fixture.host.Tree.IsExpanded(dialogs::ModelNode(fixture.host.Tree)));
+    EXPECT_EQ(fixture.Host.Tree.GetSelectedItem(), nullptr);
+    EXPECT_FALSE(fixture.Host.Tree.IsExpanded(dialogs::ModelNode(fixture.Host.Tree)));
 }
 
 TEST(TemplateTableLoad, ShortHexValueFillsOnlyItsFirstBytes) {
     const std::string file = kHead + Section(1, 4, "04,00,04,00", "01,00,00,00,00,00,00,00,01,01");
     TableFixture fixture(&file);
     fixture.Load();
-    EXPECT_EQ(Bytes(fixture.table.Records[1].TriggerMode), std::string("\x04\0\x04\0\0\0\0\0", 8));
-    EXPECT_EQ(Bytes(fixture.table.Records[1].LatchData), std::string("\x01\0\0\0\0\0\0\0", 8));
+    EXPECT_EQ(Bytes(fixture.Table.Records[1].TriggerMode), std::string("\x04\0\x04\0\0\0\0\0", 8));
+    EXPECT_EQ(Bytes(fixture.Table.Records[1].LatchData), std::string("\x01\0\0\0\0\0\0\0", 8));
 }
 
 TEST(TemplateTableLoad, MissingFileGivesNoNodesAndRefusesToSave) {
     TableFixture fixture(nullptr);
     fixture.Load();
     EXPECT_EQ(fixture.NodeTexts(), "");
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 0);
-    EXPECT_FALSE(fixture.table.Loaded());
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 0);
+    EXPECT_FALSE(fixture.Table.Loaded());
     EXPECT_FALSE(fixture.Save());
-    EXPECT_EQ(fixture.table.LastError().Code, ENOENT);
+    EXPECT_EQ(fixture.Table.LastError().Code, ENOENT);
     EXPECT_FALSE(std::filesystem::exists(fixture.Path())); // never created
 }
 
@@ -82,13 +82,13 @@ TEST(TemplateTableSwitchIds, SectionWithoutLatchDataStillTakesItsSwitchId) {
                                      "VKR3916S\\Template0] \r\n\n\"SwitchID\"=dword:0\r\n";
     TableFixture fixture(&file);
     fixture.Load();
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 1u);
-    fixture.host.Tree.SelectItem(dialogs::ModelNode(fixture.host.Tree), TVGN_CARET);
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 1u);
+    fixture.Host.Tree.SelectItem(dialogs::ModelNode(fixture.Host.Tree), TVGN_CARET);
     const int index = templates::LowestFreeTemplateIndex(
-        dialogs::SiblingTemplates(fixture.host.Tree, fixture.host.Tree.GetSelectedItem()).Mask());
+        dialogs::SiblingTemplates(fixture.Host.Tree, fixture.Host.Tree.GetSelectedItem()).Mask());
     EXPECT_EQ(index, 1);
-    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
-    EXPECT_EQ(fixture.table.Records[1].SwitchId, 1); // not 0, which template 0 has
+    ASSERT_TRUE(fixture.Table.AssignFreeSwitchId(index));
+    EXPECT_EQ(fixture.Table.Records[1].SwitchId, 1); // not 0, which template 0 has
 }
 
 TEST(TemplateTableSwitchIds, ShownTemplateWithoutSwitchIdOrLatchDataTakesItsIndex) {
@@ -100,9 +100,9 @@ TEST(TemplateTableSwitchIds, ShownTemplateWithoutSwitchIdOrLatchDataTakesItsInde
     TableFixture fixture(&file);
     fixture.Load();
     EXPECT_EQ(fixture.NodeTexts(), "Template0,Template2");
-    EXPECT_EQ(fixture.table.UsedSwitchIds, (1u << 0) | (1u << 2));
-    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(1));
-    EXPECT_EQ(fixture.table.Records[1].SwitchId, 1) << "a shown template's switch ID handed out";
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, (1u << 0) | (1u << 2));
+    ASSERT_TRUE(fixture.Table.AssignFreeSwitchId(1));
+    EXPECT_EQ(fixture.Table.Records[1].SwitchId, 1) << "a shown template's switch ID handed out";
 }
 
 TEST(TemplateTableSwitchIds, SharedSwitchIdStaysTakenUntilTheLastHolderGoes) {
@@ -111,29 +111,29 @@ TEST(TemplateTableSwitchIds, SharedSwitchIdStaysTakenUntilTheLastHolderGoes) {
                              Section(1, 6, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
     TableFixture fixture(&file);
     fixture.Load();
-    ASSERT_EQ(fixture.table.UsedSwitchIds, 1u << 6);
-    auto& tree = fixture.host.Tree;
+    ASSERT_EQ(fixture.Table.UsedSwitchIds, 1u << 6);
+    auto& tree = fixture.Host.Tree;
 
-    fixture.table.ReleaseSwitchId(fixture.Listed(), 6, 0);
+    fixture.Table.ReleaseSwitchId(fixture.Listed(), 6, 0);
     tree.DeleteItem(fixture.Node("Template0"));
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 1u << 6) << "template 1 still uses switch ID 6";
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 1u << 6) << "template 1 still uses switch ID 6";
 
-    fixture.table.ReleaseSwitchId(fixture.Listed(), 6, 1);
+    fixture.Table.ReleaseSwitchId(fixture.Listed(), 6, 1);
     tree.DeleteItem(fixture.Node("Template1"));
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 0u);
 }
 
 TEST(TemplateTableSwitchIds, AllTakenAssignsNothing) {
     TableFixture fixture(nullptr);
-    fixture.table.UsedSwitchIds = 0xFFFF;
-    fixture.table.Records[4].SwitchId = 9;
-    EXPECT_FALSE(fixture.table.AssignFreeSwitchId(4));
-    EXPECT_EQ(fixture.table.Records[4].SwitchId, 9);
+    fixture.Table.UsedSwitchIds = 0xFFFF;
+    fixture.Table.Records[4].SwitchId = 9;
+    EXPECT_FALSE(fixture.Table.AssignFreeSwitchId(4));
+    EXPECT_EQ(fixture.Table.Records[4].SwitchId, 9);
 }
 
 TEST(TemplateTableIndices, LowestFreeComesFromTheTreeAndIsSixteenWhenFull) {
     TableFixture fixture(nullptr);
-    auto& tree = fixture.host.Tree;
+    auto& tree = fixture.Host.Tree;
     const ui::TreeItem model = dialogs::ModelNode(tree);
     for (int i = 0; i < 16; ++i)
         if (i != 5)
@@ -153,10 +153,10 @@ TEST(TemplateTableSave, WritesEveryTemplateAlsoUnderACollapsedModelNode) {
         kHead + Section(0, 1, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
     TableFixture fixture(&file);
     fixture.Load();
-    auto& tree = fixture.host.Tree;
+    auto& tree = fixture.Host.Tree;
     ASSERT_FALSE(tree.IsExpanded(dialogs::ModelNode(tree)));
-    fixture.table.Records[0].SwitchId = 9;
-    fixture.table.Records[0].LatchData[6] = 1;
+    fixture.Table.Records[0].SwitchId = 9;
+    fixture.Table.Records[0].LatchData[6] = 1;
 
     ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
@@ -167,10 +167,10 @@ TEST(TemplateTableSave, WritesEveryTemplateAlsoUnderACollapsedModelNode) {
 // lowest free one), with the lowest free switch ID.
 int RemoveThenAdd(TableFixture& fixture, int index) {
     fixture.Remove(index);
-    auto& tree = fixture.host.Tree;
+    auto& tree = fixture.Host.Tree;
     const int added = templates::LowestFreeTemplateIndex(
         dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
-    if (added < templates::kTemplateCount && fixture.table.AssignFreeSwitchId(added))
+    if (added < templates::kTemplateCount && fixture.Table.AssignFreeSwitchId(added))
         tree.InsertItem(dialogs::TemplateNodeText(added), dialogs::ModelNode(tree));
     return added;
 }
@@ -187,10 +187,10 @@ TEST(TemplateTableSave, RemovedThenReAddedIndexIsDeletedThenAppendedAtTheEnd) {
     // Remove template 3, then add: index 3 again, the lowest free switch ID (3, now that 9
     // is released), and the removed template's trigger and latch settings.
     ASSERT_EQ(RemoveThenAdd(fixture, 3), 3);
-    EXPECT_EQ(fixture.table.Records[3].SwitchId, 3);
+    EXPECT_EQ(fixture.Table.Records[3].SwitchId, 3);
 
     ASSERT_TRUE(fixture.Save());
-    EXPECT_EQ(fixture.table.PendingDeletes, 0);
+    EXPECT_EQ(fixture.Table.PendingDeletes, 0);
     EXPECT_EQ(fixture.FileBytes(),
               kHead + plain(0, 0) + plain(1, 1) + plain(2, 2) + plain(5, 5) +
                   Section(3, 3, "04,00,00,00,00,00,00,00", "01,00,00,00,00,00,00,00"));
@@ -207,12 +207,12 @@ TEST(TemplateTableSave, RemovedThenReAddedWithTheSameValuesIsStillWritten) {
     TableFixture fixture(&file);
     fixture.Load();
     ASSERT_EQ(RemoveThenAdd(fixture, 3), 3);
-    ASSERT_EQ(fixture.table.Records[3].SwitchId, 3) << "the same values as before";
+    ASSERT_EQ(fixture.Table.Records[3].SwitchId, 3) << "the same values as before";
 
     ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(),
               head + Section(5, 5, zeros, zeros) + Section(3, 3, zeros, zeros));
-    EXPECT_EQ(fixture.table.PendingDeletes, 0);
+    EXPECT_EQ(fixture.Table.PendingDeletes, 0);
 }
 
 // Switch IDs the board cannot have (dword:40, dword:ffffffff) are shown as read, take no
@@ -223,19 +223,19 @@ TEST(TemplateTableSwitchIds, SwitchIdsBeyondTheBoardsTakeNothing) {
     file.replace(file.find("dword:0\r"), 8, "dword:ffffffff\r");
     TableFixture fixture(&file);
     fixture.Load();
-    auto& tree = fixture.host.Tree;
-    EXPECT_EQ(fixture.table.Records[0].SwitchId, 64);
-    EXPECT_EQ(fixture.table.Records[1].SwitchId, -1);
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
-    fixture.table.ReleaseSwitchId(fixture.Listed(), 64, 0);
-    fixture.table.ReleaseSwitchId(fixture.Listed(), -1, 1);
-    EXPECT_EQ(fixture.table.UsedSwitchIds, 0u);
+    auto& tree = fixture.Host.Tree;
+    EXPECT_EQ(fixture.Table.Records[0].SwitchId, 64);
+    EXPECT_EQ(fixture.Table.Records[1].SwitchId, -1);
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 0u);
+    fixture.Table.ReleaseSwitchId(fixture.Listed(), 64, 0);
+    fixture.Table.ReleaseSwitchId(fixture.Listed(), -1, 1);
+    EXPECT_EQ(fixture.Table.UsedSwitchIds, 0u);
     int index = -1;
     index = templates::LowestFreeTemplateIndex(
         dialogs::SiblingTemplates(tree, dialogs::ModelNode(tree)).Mask());
     ASSERT_EQ(index, 2);
-    ASSERT_TRUE(fixture.table.AssignFreeSwitchId(index));
-    EXPECT_EQ(fixture.table.Records[2].SwitchId, 0);
+    ASSERT_TRUE(fixture.Table.AssignFreeSwitchId(index));
+    EXPECT_EQ(fixture.Table.Records[2].SwitchId, 0);
     tree.InsertItem("Template2", dialogs::ModelNode(tree));
     ASSERT_TRUE(fixture.Save());
     EXPECT_EQ(fixture.FileBytes(), file + Section(2, 0, zeros, zeros));
@@ -245,17 +245,17 @@ TEST(TemplateTableSave, FileHeldByAnotherOpenerFailsAndKeepsDeletionsPending) {
     const std::string file =
         kHead + Section(2, 2, "00,00,00,00,00,00,00,00", "00,00,00,00,00,00,00,00");
     TableFixture fixture(&file);
-    fixture.table.BusyWait = std::chrono::milliseconds(100);
+    fixture.Table.BusyWait = std::chrono::milliseconds(100);
     fixture.Load();
-    fixture.table.PendingDeletes = 1u << 2;
-    fixture.host.Tree.DeleteItem(fixture.Node("Template2"));
+    fixture.Table.PendingDeletes = 1u << 2;
+    fixture.Host.Tree.DeleteItem(fixture.Node("Template2"));
 
     const int held = open(fixture.Path().c_str(), O_RDWR);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
     EXPECT_FALSE(fixture.Save());
-    EXPECT_EQ(fixture.table.LastError().Code, EWOULDBLOCK);
-    EXPECT_EQ(fixture.table.PendingDeletes, 1u << 2);
+    EXPECT_EQ(fixture.Table.LastError().Code, EWOULDBLOCK);
+    EXPECT_EQ(fixture.Table.PendingDeletes, 1u << 2);
     close(held);
 
     EXPECT_EQ(fixture.FileBytes(), file);
@@ -274,18 +274,18 @@ TEST(TemplateTableSave, ChangedFileGetsOnlyThisWindowsChanges) {
     second.Load();
 
     // The second window edits template 1, removes template 2 and adds template 3, and saves.
-    second.table.Records[1].SwitchId = 9;
-    second.table.PendingDeletes |= 1u << 2;
-    second.host.Tree.DeleteItem(second.Node("Template2"));
-    second.host.Tree.InsertItem("Template3", dialogs::ModelNode(second.host.Tree));
-    second.table.Records[3].SwitchId = 3;
+    second.Table.Records[1].SwitchId = 9;
+    second.Table.PendingDeletes |= 1u << 2;
+    second.Host.Tree.DeleteItem(second.Node("Template2"));
+    second.Host.Tree.InsertItem("Template3", dialogs::ModelNode(second.Host.Tree));
+    second.Table.Records[3].SwitchId = 3;
     ASSERT_TRUE(second.Save());
 
     // The first window edits template 0 and template 5 (which the second did not touch),
     // and template 1's trigger edges: only that value of template 1 is written.
-    first.table.Records[0].LatchData[0] = 1;
-    first.table.Records[5].SwitchId = 12;
-    first.table.Records[1].TriggerMode[0] = 4;
+    first.Table.Records[0].LatchData[0] = 1;
+    first.Table.Records[5].SwitchId = 12;
+    first.Table.Records[1].TriggerMode[0] = 4;
     ASSERT_TRUE(first.Save());
     const auto read = templates::LoadTemplateFile(first.Path());
     ASSERT_TRUE(read.Ok);
@@ -300,7 +300,7 @@ TEST(TemplateTableSave, ChangedFileGetsOnlyThisWindowsChanges) {
     // The first window now shows the file as it is: template 3 listed, template 2 gone,
     // template 1's switch ID that of the file.
     EXPECT_EQ(first.NodeTexts(), "Template0,Template1,Template5,Template3");
-    EXPECT_EQ(first.table.Records[1].SwitchId, 9);
+    EXPECT_EQ(first.Table.Records[1].SwitchId, 9);
     const std::string before = first.FileBytes();
     ASSERT_TRUE(first.Save());
     EXPECT_EQ(first.FileBytes(), before) << "an unchanged window rewrote templates";
@@ -317,18 +317,18 @@ TEST(TemplateTableSave, FailedSaveLeavesFileAndTableAsTheyWere) {
     const std::string file = kHead + Section(0, 0, kZeros, kZeros) + Section(4, 4, kZeros, kZeros);
     TableFixture fixture(&file);
     fixture.Load();
-    auto& tree = fixture.host.Tree;
-    fixture.table.PendingDeletes = 1u << 0;
+    auto& tree = fixture.Host.Tree;
+    fixture.Table.PendingDeletes = 1u << 0;
     tree.DeleteItem(fixture.Node("Template0"));
-    fixture.table.Records[4].SwitchId = 7;
+    fixture.Table.Records[4].SwitchId = 7;
     tree.InsertItem("Template1", dialogs::ModelNode(tree));
 
     platform::FaultHook* previous = platform::SetFaultHook(&hook);
     const bool saved = fixture.Save();
     platform::SetFaultHook(previous);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(fixture.table.LastError().Code, ENOSPC);
-    EXPECT_EQ(fixture.table.PendingDeletes, 1u << 0);
+    EXPECT_EQ(fixture.Table.LastError().Code, ENOSPC);
+    EXPECT_EQ(fixture.Table.PendingDeletes, 1u << 0);
     EXPECT_EQ(fixture.FileBytes(), file);
 
     ASSERT_TRUE(fixture.Save());
@@ -343,16 +343,16 @@ TEST(TemplateTableSave, NothingChangedNeverTouchesTheFile) {
     const std::string written =
         kHead + Section(0, 0, kZeros, kZeros) + Section(4, 2, kZeros, kZeros);
     TableFixture fixture(&written);
-    fixture.table.BusyWait = std::chrono::milliseconds(50);
+    fixture.Table.BusyWait = std::chrono::milliseconds(50);
     fixture.Load();
     // Another opener holds the file: a Save that opened it would fail.
     const int held = open(fixture.Path().c_str(), O_RDWR);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
-    EXPECT_TRUE(fixture.Save()) << fixture.table.LastError().Text;
+    EXPECT_TRUE(fixture.Save()) << fixture.Table.LastError().Text;
     EXPECT_EQ(fixture.FileBytes(), written);
     // One change, and the Save is a real one again.
-    fixture.table.Records[4].SwitchId = 6;
+    fixture.Table.Records[4].SwitchId = 6;
     EXPECT_FALSE(fixture.Save()) << "the change went nowhere";
     close(held);
     ASSERT_TRUE(fixture.Save());

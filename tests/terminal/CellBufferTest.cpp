@@ -26,7 +26,7 @@ TEST(CellBuffer, BoxHasCornersAndSides) {
     EXPECT_EQ(buffer.RowText(0), "┌──┐");
     EXPECT_EQ(buffer.RowText(1), "│  │");
     EXPECT_EQ(buffer.RowText(2), "└──┘");
-    EXPECT_EQ(buffer.At(0, 1).attrs, kBold);
+    EXPECT_EQ(buffer.At(0, 1).Attrs, kBold);
 }
 
 TEST(CellBuffer, TextShowsControlCharactersAsBlanksAndStopsAtItsWidth) {
@@ -42,9 +42,9 @@ TEST(CellBuffer, ColouredCellsKeepTheirColoursUntilOverdrawn) {
     buffer.PutColoured(0, 0, glyph::kUpperHalf, Rgb{1, 2, 3}, Rgb{4, 5, 6});
     buffer.PutColoured(1, 0, glyph::kUpperHalf, Rgb{1, 2, 3}, Rgb{4, 5, 6});
     buffer.Put(1, 0, U'x', kNormal); // a message box over the picture
-    EXPECT_TRUE(buffer.At(0, 0).coloured);
-    EXPECT_EQ(buffer.At(0, 0).bg, (Rgb{4, 5, 6}));
-    EXPECT_FALSE(buffer.At(1, 0).coloured);
+    EXPECT_TRUE(buffer.At(0, 0).Coloured);
+    EXPECT_EQ(buffer.At(0, 0).Bg, (Rgb{4, 5, 6}));
+    EXPECT_FALSE(buffer.At(1, 0).Coloured);
 }
 
 } // namespace

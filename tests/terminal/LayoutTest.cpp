@@ -23,8 +23,8 @@ TEST(ScreenMap, CellsAreSixByThirteenPixels) {
 
 TEST(ScreenMap, EdgesWithinAQuarterRowOfABoundarySnapToIt) {
     // A label three pixels above a row boundary shares the row of the controls below it.
-    EXPECT_EQ(Cells(174, 194, 210, 207).top, 15);
-    EXPECT_EQ(Cells(174, 190, 210, 203).top, 14);
+    EXPECT_EQ(Cells(174, 194, 210, 207).Top, 15);
+    EXPECT_EQ(Cells(174, 190, 210, 203).Top, 14);
     // A button 21 pixels high keeps two rows although its bottom reaches a third.
     EXPECT_EQ(Cells(216, 409, 282, 430), (CellRect{36, 31, 47, 33}));
 }
@@ -33,7 +33,7 @@ TEST(ScreenMap, AGroupBoxEnclosesTheControlsOfItsLastRow) {
     const CellRect box = Cells(167, 56, 479, 147);
     const CellRect lastRow = Cells(239, 127, 252, 140);
     EXPECT_EQ(box, (CellRect{27, 4, 79, 12}));
-    EXPECT_LT(lastRow.top, box.bottom - 1); // above the box's bottom line
+    EXPECT_LT(lastRow.Top, box.Bottom - 1); // above the box's bottom line
 }
 
 TEST(ScreenMap, AControlIsNeverLessThanOneCell) {
@@ -53,35 +53,35 @@ TEST(ComboList, ShowsNoMoreItemsThanTheDroppedHeightHolds) {
 
 ui::desktop::MessageBoxRequest Request(const char* text, unsigned flags) {
     ui::desktop::MessageBoxRequest request;
-    request.caption = "PCI3916Cfg";
-    request.text = text;
-    request.flags = flags;
+    request.Caption = "PCI3916Cfg";
+    request.Text = text;
+    request.Flags = flags;
     return request;
 }
 
 TEST(MessageBoxLayout, IsCentredOverItsOwner) {
     const MessageBoxLayout layout = LayOutMessageBox(Request("SwitchID already used!", MB_OK),
                                                      CellRect{26, 4, 83, 30}, 120, 40);
-    EXPECT_EQ(layout.box, (CellRect{41, 14, 67, 20}));
-    ASSERT_EQ(layout.buttons.size(), 1u);
-    EXPECT_EQ(layout.buttons[0], (CellRect{51, 18, 57, 19}));
-    EXPECT_EQ(layout.lines, (std::vector<std::string>{"SwitchID already used!"}));
+    EXPECT_EQ(layout.Box, (CellRect{41, 14, 67, 20}));
+    ASSERT_EQ(layout.Buttons.size(), 1u);
+    EXPECT_EQ(layout.Buttons[0], (CellRect{51, 18, 57, 19}));
+    EXPECT_EQ(layout.Lines, (std::vector<std::string>{"SwitchID already used!"}));
 }
 
 TEST(MessageBoxLayout, WithoutOwnerIsCentredOnTheScreenAndStaysOnIt) {
     const auto request =
         Request("The configuration of PCI3916 is change, save the change", MB_OKCANCEL);
     const MessageBoxLayout centred = LayOutMessageBox(request, CellRect{}, 100, 30);
-    EXPECT_LE(std::abs(centred.box.left - (100 - centred.box.right)), 1);
-    ASSERT_EQ(centred.buttons.size(), 2u);
-    EXPECT_EQ(centred.buttons[1].Width(), 10); // [ Cancel ]
+    EXPECT_LE(std::abs(centred.Box.Left - (100 - centred.Box.Right)), 1);
+    ASSERT_EQ(centred.Buttons.size(), 2u);
+    EXPECT_EQ(centred.Buttons[1].Width(), 10); // [ Cancel ]
     const MessageBoxLayout pushed = LayOutMessageBox(request, CellRect{90, 0, 100, 2}, 100, 30);
-    EXPECT_EQ(pushed.box.right, 100);
+    EXPECT_EQ(pushed.Box.Right, 100);
     // Below the hint line and above the status line, which stay whole beside it.
-    EXPECT_EQ(pushed.box.top, 1);
+    EXPECT_EQ(pushed.Box.Top, 1);
     const MessageBoxLayout low = LayOutMessageBox(request, CellRect{0, 28, 100, 30}, 100, 30);
-    EXPECT_EQ(low.box.bottom, 29);
-    EXPECT_TRUE(centred.complete && pushed.complete);
+    EXPECT_EQ(low.Box.Bottom, 29);
+    EXPECT_TRUE(centred.Complete && pushed.Complete);
 }
 
 // A screen smaller than the box: the box is cut to it and says so, for the presenter,
@@ -89,26 +89,26 @@ TEST(MessageBoxLayout, WithoutOwnerIsCentredOnTheScreenAndStaysOnIt) {
 TEST(MessageBoxLayout, OnAScreenTooSmallForTheBoxIsMarkedIncomplete) {
     const auto request = Request("SwitchID already used!", MB_OK);
     const MessageBoxLayout fits = LayOutMessageBox(request, CellRect{}, 30, 6);
-    EXPECT_TRUE(fits.complete);
-    EXPECT_EQ(fits.box, (CellRect{2, 0, 28, 6})); // no room for the lines: over them
-    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 30, 5).complete);
+    EXPECT_TRUE(fits.Complete);
+    EXPECT_EQ(fits.Box, (CellRect{2, 0, 28, 6})); // no room for the lines: over them
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 30, 5).Complete);
     // Narrower, the text wraps and the box grows a row.
     const MessageBoxLayout wrapped = LayOutMessageBox(request, CellRect{}, 27, 7);
-    EXPECT_TRUE(wrapped.complete);
-    EXPECT_EQ(wrapped.lines.size(), 2u);
-    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 27, 6).complete);
-    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 14, 20).complete);
+    EXPECT_TRUE(wrapped.Complete);
+    EXPECT_EQ(wrapped.Lines.size(), 2u);
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 27, 6).Complete);
+    EXPECT_FALSE(LayOutMessageBox(request, CellRect{}, 14, 20).Complete);
     const MessageBoxLayout cut = LayOutMessageBox(request, CellRect{}, 20, 4);
-    EXPECT_LE(cut.box.right, 20);
-    EXPECT_LE(cut.box.bottom, 4);
+    EXPECT_LE(cut.Box.Right, 20);
+    EXPECT_LE(cut.Box.Bottom, 4);
 }
 
 TEST(MessageBoxLayout, AStopIconMovesTheTextRightAndLongTextWraps) {
     const std::string text(70, 'x');
     const MessageBoxLayout layout =
         LayOutMessageBox(Request(text.c_str(), MB_OK | MB_ICONSTOP), CellRect{}, 120, 40);
-    EXPECT_EQ(layout.textLeft, layout.box.left + 6);
-    EXPECT_EQ(layout.lines.size(), 2u);
+    EXPECT_EQ(layout.TextLeft, layout.Box.Left + 6);
+    EXPECT_EQ(layout.Lines.size(), 2u);
 }
 
 TEST(TextWrap, BreaksAtLineFeedsAndBetweenWords) {
@@ -126,14 +126,14 @@ TEST(TreeLayout, LinesJoinEachItemToItsParentAndRunOnToLaterSiblings) {
     // DeviceTemplate > PCI-3916 > Template0, Template1; then a second model node.
     const auto layouts = LayOutTree({Row(0, true), Row(1, true), Row(2), Row(2), Row(1)});
     ASSERT_EQ(layouts.size(), 5u);
-    EXPECT_EQ(layouts[0].lines, U"");
-    EXPECT_EQ(layouts[0].textColumn, 3);
-    EXPECT_EQ(layouts[1].lines, U" ├");
-    EXPECT_EQ(layouts[2].lines, U" │ ├");
-    EXPECT_EQ(layouts[3].lines, U" │ └");
-    EXPECT_EQ(layouts[4].lines, U" └");
-    EXPECT_EQ(layouts[3].buttonColumn, 4);
-    EXPECT_EQ(layouts[3].textColumn, 7);
+    EXPECT_EQ(layouts[0].Lines, U"");
+    EXPECT_EQ(layouts[0].TextColumn, 3);
+    EXPECT_EQ(layouts[1].Lines, U" ├");
+    EXPECT_EQ(layouts[2].Lines, U" │ ├");
+    EXPECT_EQ(layouts[3].Lines, U" │ └");
+    EXPECT_EQ(layouts[4].Lines, U" └");
+    EXPECT_EQ(layouts[3].ButtonColumn, 4);
+    EXPECT_EQ(layouts[3].TextColumn, 7);
 }
 
 } // namespace

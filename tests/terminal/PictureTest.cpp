@@ -15,16 +15,16 @@ TEST(Picture, EachHalfCellAveragesThePixelsItCovers) {
     const auto cells =
         ScalePicture(Picture(2, 2, {200, 0, 0, 100, 0, 0, 0, 0, 50, 0, 0, 150}), 1, 1);
     ASSERT_EQ(cells.size(), 1u);
-    EXPECT_EQ(cells[0].upper, (Rgb{150, 0, 0}));
-    EXPECT_EQ(cells[0].lower, (Rgb{0, 0, 100}));
+    EXPECT_EQ(cells[0].Upper, (Rgb{150, 0, 0}));
+    EXPECT_EQ(cells[0].Lower, (Rgb{0, 0, 100}));
 }
 
 TEST(Picture, ScalesUpByRepeatingPixels) {
     const auto cells = ScalePicture(Picture(1, 1, {10, 20, 30}), 3, 2);
     ASSERT_EQ(cells.size(), 6u);
     for (const CellColours& cell : cells) {
-        EXPECT_EQ(cell.upper, (Rgb{10, 20, 30}));
-        EXPECT_EQ(cell.lower, (Rgb{10, 20, 30}));
+        EXPECT_EQ(cell.Upper, (Rgb{10, 20, 30}));
+        EXPECT_EQ(cell.Lower, (Rgb{10, 20, 30}));
     }
 }
 
@@ -39,7 +39,7 @@ TEST(Picture, MonochromeTerminalGetsAFramedPlaceholder) {
                  Picture(219, 159, std::vector<std::uint8_t>(219 * 159 * 3)),
                  ColourMode::Monochrome, true);
     EXPECT_EQ(buffer.RowText(1), "│ picture 219x159  │");
-    EXPECT_FALSE(buffer.At(5, 1).coloured);
+    EXPECT_FALSE(buffer.At(5, 1).Coloured);
 }
 
 TEST(Picture, ColourTerminalGetsHalfBlocksOrColouredBlanks) {
@@ -47,12 +47,12 @@ TEST(Picture, ColourTerminalGetsHalfBlocksOrColouredBlanks) {
     buffer.Resize(1, 1);
     const auto pixels = Picture(1, 2, {255, 0, 0, 0, 0, 255});
     PaintPicture(buffer, buffer.Bounds(), pixels, ColourMode::Colours256, true);
-    EXPECT_EQ(buffer.At(0, 0).ch, glyph::kUpperHalf);
-    EXPECT_EQ(buffer.At(0, 0).fg, (Rgb{255, 0, 0}));
-    EXPECT_EQ(buffer.At(0, 0).bg, (Rgb{0, 0, 255}));
+    EXPECT_EQ(buffer.At(0, 0).Ch, glyph::kUpperHalf);
+    EXPECT_EQ(buffer.At(0, 0).Fg, (Rgb{255, 0, 0}));
+    EXPECT_EQ(buffer.At(0, 0).Bg, (Rgb{0, 0, 255}));
     PaintPicture(buffer, buffer.Bounds(), pixels, ColourMode::Colours8, false);
-    EXPECT_EQ(buffer.At(0, 0).ch, U' ');
-    EXPECT_EQ(buffer.At(0, 0).bg, (Rgb{127, 0, 127}));
+    EXPECT_EQ(buffer.At(0, 0).Ch, U' ');
+    EXPECT_EQ(buffer.At(0, 0).Bg, (Rgb{127, 0, 127}));
 }
 
 TEST(Palette, ModeFollowsTheColourCountAndColorTerm) {

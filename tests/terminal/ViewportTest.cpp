@@ -42,7 +42,7 @@ TEST(Viewport, ARectangleLargerThanTheViewShowsItsTopLeft) {
     view.KeepInView(CellRect{0, 25, 87, 34});
     view.KeepInView(CellRect{2, 2, 86, 33});
     EXPECT_EQ(view.Left(), 2);
-    EXPECT_EQ(view.Shown().top, 2);
+    EXPECT_EQ(view.Shown().Top, 2);
 }
 
 TEST(Viewport, MapsScreenCellsBothWaysAndSkipsTheTwoLines) {

@@ -18,8 +18,8 @@
 #include "platform/ComboBox.h"
 #include "platform/Dialog.h"
 #include "platform/File.h"
-#include "platform/FileSeam.h"
 #include "platform/FileReason.h"
+#include "platform/FileSeam.h"
 #include "platform/Static.h"
 #include "platform/TabControl.h"
 #include "platform/TreeView.h"
@@ -250,9 +250,9 @@ void TestTreeFocus(LayerDialog& dialog) {
 // What the tree control sends its parent: every notification code, and the action and
 // items of each selection change, recorded by a subclass of the dialog's procedure.
 struct SelectionChange {
-    UINT action = 0;
-    HTREEITEM oldItem = nullptr;
-    HTREEITEM newItem = nullptr;
+    UINT Action = 0;
+    HTREEITEM OldItem = nullptr;
+    HTREEITEM NewItem = nullptr;
 };
 std::vector<SelectionChange> selectionChanges;
 std::vector<UINT> treeNotifications;
@@ -344,8 +344,8 @@ void TestUserCollapse(LayerDialog& dialog) {
     CHECK(tree.GetSelectedItem() == model);
     CHECK(tree.IsExpanded(model));
     CHECK(selectionChanges.size() == 1);
-    CHECK(!selectionChanges.empty() && selectionChanges[0].action == TVC_BYKEYBOARD &&
-          selectionChanges[0].oldItem == firstItem && selectionChanges[0].newItem == modelItem);
+    CHECK(!selectionChanges.empty() && selectionChanges[0].Action == TVC_BYKEYBOARD &&
+          selectionChanges[0].OldItem == firstItem && selectionChanges[0].NewItem == modelItem);
     ClearTreeRecords();
     SendMessageA(treeHwnd, WM_KEYDOWN, VK_LEFT, 0);
     Pump();

@@ -1,5 +1,5 @@
 // The user's actions over the Linux windowing layer's own windows.
-#include "host/Desktop.h"
+#include "host/UserActions.h"
 
 #include "platform/linux/Desktop.h"
 
@@ -16,16 +16,16 @@ ui::WindowHandle HandleOf(Window window) {
 ui::WindowHandle FindKind(ui::WindowHandle window, desktop::Kind kind) {
     for (const ui::WindowHandle child : desktop::Children(window)) {
         const desktop::WindowInfo info = desktop::Inspect(child);
-        if (info.kind == kind && desktop::IsReallyVisible(child))
+        if (info.Kind == kind && desktop::IsReallyVisible(child))
             return child;
-        if (info.kind == desktop::Kind::Dialog)
+        if (info.Kind == desktop::Kind::Dialog)
             if (const ui::WindowHandle found = FindKind(child, kind))
                 return found;
     }
     return nullptr;
 }
 
-class LayerDesktop final : public Desktop {
+class LayerUserActions final : public UserActions {
 public:
     Window ActiveWindow() const override { return ui::GetActiveWindow().Handle(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
@@ -37,18 +37,18 @@ public:
         return desktop::FindControl(HandleOf(window), id);
     }
     bool IsComboBox(Window control) const override {
-        return desktop::Inspect(HandleOf(control)).kind == desktop::Kind::ComboBox;
+        return desktop::Inspect(HandleOf(control)).Kind == desktop::Kind::ComboBox;
     }
     bool IsVisible(Window control) const override {
         return desktop::IsReallyVisible(HandleOf(control));
     }
     bool IsEnabled(Window control) const override {
-        return desktop::Inspect(HandleOf(control)).enabled;
+        return desktop::Inspect(HandleOf(control)).Enabled;
     }
     std::vector<TreeRow> VisibleTreeRows(Window tree) const override {
         std::vector<TreeRow> rows;
         for (const desktop::TreeRow& row : desktop::VisibleTreeRows(HandleOf(tree)))
-            rows.push_back({row.item, row.text, row.hasChildren, row.expanded});
+            rows.push_back({row.Item, row.Text, row.HasChildren, row.Expanded});
         return rows;
     }
     void ClickTreeItem(Window tree, TreeItem item) override {
@@ -73,9 +73,9 @@ public:
 
 } // namespace
 
-Desktop& PlatformDesktop() {
-    static LayerDesktop desktop;
-    return desktop;
+UserActions& PlatformUserActions() {
+    static LayerUserActions actions;
+    return actions;
 }
 
 } // namespace host

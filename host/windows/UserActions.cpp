@@ -1,6 +1,6 @@
 // The user's actions on real windows, each performed with the messages that the same
 // action of a real user produces.
-#include "host/Desktop.h"
+#include "host/UserActions.h"
 
 #include <windows.h>
 
@@ -93,10 +93,10 @@ std::vector<TreeRow> TreeRows(HWND tree) {
     for (HTREEITEM item = TreeView_GetRoot(tree); item;
          item = TreeView_GetNextVisible(tree, item)) {
         TreeRow row;
-        row.item = item;
-        row.text = ItemText(tree, item);
-        row.hasChildren = TreeView_GetChild(tree, item) != nullptr;
-        row.expanded = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+        row.Item = item;
+        row.Text = ItemText(tree, item);
+        row.HasChildren = TreeView_GetChild(tree, item) != nullptr;
+        row.Expanded = (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
         rows.push_back(std::move(row));
     }
     return rows;
@@ -163,7 +163,7 @@ HTREEITEM ItemOf(TreeItem item) {
     return static_cast<HTREEITEM>(item);
 }
 
-class WindowsDesktop final : public Desktop {
+class WindowsUserActions final : public UserActions {
 public:
     Window ActiveWindow() const override { return GetActiveWindow(); }
     Window FindVisible(Window window, ControlClass controlClass) const override {
@@ -212,9 +212,9 @@ public:
 
 } // namespace
 
-Desktop& PlatformDesktop() {
-    static WindowsDesktop desktop;
-    return desktop;
+UserActions& PlatformUserActions() {
+    static WindowsUserActions actions;
+    return actions;
 }
 
 } // namespace host

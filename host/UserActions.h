@@ -13,17 +13,17 @@ using Window = void*;   // a window or control of the library
 using TreeItem = void*; // a node of a tree view
 
 struct TreeRow {
-    TreeItem item = nullptr;
-    std::string text;
-    bool hasChildren = false;
-    bool expanded = false;
+    TreeItem Item = nullptr;
+    std::string Text;
+    bool HasChildren = false;
+    bool Expanded = false;
 };
 
 enum class ControlClass { TreeView, TabControl };
 
-class Desktop {
+class UserActions {
 public:
-    virtual ~Desktop() = default;
+    virtual ~UserActions() = default;
 
     // The active window of this thread.
     virtual Window ActiveWindow() const = 0;
@@ -52,7 +52,7 @@ public:
     virtual void Settle() = 0;
 };
 
-// This platform's desktop.
-Desktop& PlatformDesktop();
+// This platform's user actions.
+UserActions& PlatformUserActions();
 
 } // namespace host
