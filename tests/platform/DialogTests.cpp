@@ -186,6 +186,7 @@ TEST_F(DialogTest, OwnerIsTheActiveWindowAndFollowsActivation) {
     EXPECT_EQ(ui::GetActiveWindow().Handle(), main->Handle()) << "shown, so activated";
     auto second = Make(IDD_PLAIN);
     EXPECT_EQ(desktop::Inspect(second->Handle()).owner, main->Handle());
+    EXPECT_FALSE(second->IsWindowVisible()) << "the resource is not visible";
 #ifdef _WIN32
     // The system's focus for the first tab stop of a dialog whose initialisation returns
     // non-zero activates the dialog, a hidden one too; the Linux layer activates only shown

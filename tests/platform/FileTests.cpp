@@ -466,9 +466,9 @@ TEST_F(FileTest, ReadAccessOpensAReadOnlyFileAndRefusesWrites) {
     File second;
     EXPECT_EQ(second.Open(path_, info, FileAccess::Read), ERROR_SHARING_VIOLATION);
     file.Close();
-    // Neither a missing file nor an empty name is a read-only file.
+    // Neither a missing file nor a folder is a read-only file.
     EXPECT_FALSE(IsReadOnlyFile(folder_ + "\\none.reg"));
-    EXPECT_FALSE(IsReadOnlyFile(""));
+    EXPECT_FALSE(IsReadOnlyFile(folder_));
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(Get(), "0123456789");
 }
