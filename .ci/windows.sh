@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows side of CI: installs the cross toolchains and Wine when they are missing,
 # builds PCI3916Cfg.dll for 64-bit and 32-bit Windows and devhost.exe, checks the DLLs'
-# export and import tables, and runs the layer checks and every end-to-end scenario
+# export and import tables, and runs the layers' GoogleTest suites (tests/platform, built
+# with GoogleTest from the googletest package's sources) and every end-to-end scenario
 # under Wine in Xvfb (64-bit only: this machine runs no 32-bit programs), and makes and
 # checks the zip for Windows users (both DLLs, devhost.exe and pci3916cfg.exe, a README),
 # whose pci3916cfg.exe then runs under Wine. Prints a summary and exits non-zero on any
@@ -10,8 +11,10 @@ set -u
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-# nlohmann-json3-dev: pci3916cfg.exe's JSON, whose headers the cross builds copy.
-packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 nlohmann-json3-dev wine64 xvfb xauth unzip)
+# nlohmann-json3-dev: pci3916cfg.exe's JSON, whose headers the cross builds copy;
+# googletest: the sources of GoogleTest, which the cross builds compile for the layers' tests.
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 nlohmann-json3-dev googletest wine64 xvfb xauth
+          unzip)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" > /dev/null 2>&1 || missing+=("$package")
@@ -167,7 +170,7 @@ else
 fi
 
 # --- Under Wine ---------------------------------------------------------------------------
-if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/wine/LayerTest.exe ]; then
+if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/platform/platform_ui_tests.exe ]; then
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/wine-prefix.XXXXXX")
     export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
     started=$(date +%s)
@@ -179,6 +182,10 @@ if [ -f build-win64/bin/devhost.exe ] && [ -f build-win64/tests/wine/LayerTest.e
             > build-win64/wine-scenarios.log 2>&1
         wine_status=$?
         cat build-win64/wine-scenarios.log
+        # The suites' GoogleTest summaries (a failed suite also fails the run's result).
+        while IFS= read -r line; do
+            case "$line" in ok*) note "$line" ;; *) fail "${line#FAIL }" ;; esac
+        done < <(grep -E '^(ok|FAIL) gtest\.' build-win64/wine-scenarios.log)
         result=$(grep '^wine: ' build-win64/wine-scenarios.log | tail -1)
         if [ "$wine_status" = 0 ]; then note "${result:-wine: no result}"; else fail "${result:-wine: no result}"; fi
         if [ -n "$zipped" ]; then run_zipped_cli "$zipped"; else fail "no zip to run pci3916cfg.exe from"; fi

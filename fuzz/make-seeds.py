@@ -90,11 +90,12 @@ for name, text in script_seeds.items():
 
 # The resource-file target reads compiled resources: the project's scripts compiled as the
 # build compiles them, with bitmaps of more than 4 KB left out so that the seeds stay small.
+# (The corpus also keeps wine-layer-test, written from the script of the retired Wine layer
+# test, tests/wine/LayerTest.rc.)
 rc_files = {
     "library": root / "dialogs/PCI3916Cfg.rc",
     "tree-host": root / "tests/templates/TreeHost.rc",
     "layer-test": root / "tests/platform/resources/ui_tests.rc",
-    "wine-layer-test": root / "tests/wine/LayerTest.rc",
     "reader-test": root / "tests/platform/resources/reader.rc",
 }
 windres = ["x86_64-w64-mingw32-windres", "--preprocessor=c++", "--preprocessor-arg=-E",

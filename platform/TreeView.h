@@ -21,11 +21,13 @@ public:
     TreeItem GetNextSiblingItem(TreeItem item) const { return GetNextItem(item, TVGN_NEXT); }
     // TVM_GETITEM with TVIF_TEXT: the item's whole text.
     std::string GetItemText(TreeItem item) const;
-    // TVM_SELECTITEM with TVGN_CARET or TVGN_FIRSTVISIBLE.
+    // TVM_SELECTITEM with TVGN_CARET or TVGN_FIRSTVISIBLE; the item's collapsed ancestors
+    // are expanded (the system's tree notifies those expansions, the Linux layer does not).
     bool SelectItem(TreeItem item, unsigned code) const;
     // TVM_DELETEITEM: the item and its children.
     bool DeleteItem(TreeItem item) const;
-    // TVM_EXPAND with TVE_EXPAND, TVE_COLLAPSE or TVE_TOGGLE (programmatic: no notification).
+    // TVM_EXPAND with TVE_EXPAND, TVE_COLLAPSE or TVE_TOGGLE (programmatic: no notification,
+    // except that the system's tree notifies the first expansion of an item).
     bool Expand(TreeItem item, unsigned code) const;
     bool IsExpanded(TreeItem item) const;
 };

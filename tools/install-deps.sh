@@ -13,10 +13,11 @@ run_packages=(cmake g++ make libncurses-dev libxxhash-dev nlohmann-json3-dev bin
 # The tests on top: the suites, benchmarks, sanitizers and fuzzing (clang), valgrind, the
 # terminal sessions (tmux), the packages (dpkg-dev, and lintian to check the Debian
 # package), the template document's JSON Schema (python3-jsonschema), the Windows builds
-# under Wine.
+# under Wine (with googletest, the sources of GoogleTest that they compile).
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev tmux
                valgrind clang libclang-rt-14-dev python3 python3-jsonschema dpkg-dev lintian
-               g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth imagemagick unzip)
+               g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine64 xvfb xauth imagemagick
+               unzip)
 
 case "${1:-}" in
     --run) packages=("${run_packages[@]}") ;;

@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/Dialog.h"
 #include "platform/windows/Module.h"
 
@@ -8,6 +11,15 @@ namespace {
 
 using win::FromHwnd;
 using win::ToHwnd;
+
+// The dialogs whose Create runs on this thread. One that is destroyed during its
+// initialisation fails Create, and as after any failed Create its last step
+// (PostNcDestroy) has not run.
+thread_local std::vector<const Dialog*> creating;
+
+bool IsBeingCreated(const Dialog* dialog) {
+    return std::find(creating.begin(), creating.end(), dialog) != creating.end();
+}
 
 Dialog* DialogOf(HWND hwnd) {
     return reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
@@ -44,7 +56,8 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         // the system may reuse) before its last step, which may delete it.
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         dialog->Attach(nullptr);
-        dialog->DispatchNcDestroy();
+        if (!IsBeingCreated(dialog))
+            dialog->DispatchNcDestroy();
         return FALSE;
     default:
         return FALSE;
@@ -72,9 +85,13 @@ int Dialog::Create() {
     // A dialog without a parent is owned by the window that is active on this thread, so
     // it stays in front of it and goes when it goes.
     HWND owner = parent_ ? ToHwnd(parent_->Handle()) : ::GetActiveWindow();
+    creating.push_back(this);
     HWND hwnd = CreateDialogParamA(win::ResourceModule(), MAKEINTRESOURCEA(resourceId_), owner,
                                    DialogProcedure, reinterpret_cast<LPARAM>(this));
-    return hwnd != nullptr ? 1 : 0;
+    creating.erase(std::find(creating.begin(), creating.end(), this));
+    // The system returns the handle of a dialog that was destroyed during its
+    // initialisation, which the object has let go of.
+    return hwnd != nullptr && Handle() != nullptr ? 1 : 0;
 }
 
 void Dialog::EndDialog(int result) {

@@ -1,5 +1,7 @@
 // The platform file layer: exclusive open, the calls on an open file, the file error and
-// the fault hook.
+// the fault hook. Built for both layers: the tests of what only one system has (a second
+// process, pipes, links and modes on Linux; sharing, the read-only attribute and long
+// paths on Windows) are each built for their own.
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -10,27 +12,50 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "platform/File.h"
-#include "platform/FileReason.h"
 #include "platform/FileSeam.h"
+#include "platform/FileReason.h"
 
 namespace platform {
 namespace {
 
+// A new folder of its own in the temporary folder.
+std::string MakeTempFolder() {
+#ifdef _WIN32
+    static int made = 0;
+    for (;;) {
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() /
+            ("file-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made));
+        if (std::filesystem::create_directory(folder))
+            return folder.string();
+    }
+#else
+    std::string pattern = (std::filesystem::temp_directory_path() / "file-XXXXXX").string();
+    return mkdtemp(pattern.data()) ? pattern : std::string();
+#endif
+}
+
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "file-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
+        folder_ = MakeTempFolder();
+        ASSERT_FALSE(folder_.empty());
         path_ = folder_ + "/data.reg";
         Put("0123456789");
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
 
     void Put(const std::string& bytes) const {
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
@@ -39,6 +64,7 @@ protected:
         std::ifstream in(path_, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+#ifndef _WIN32
     // Exit status of a child process that tries to open the file.
     int OpenInChild() const {
         pid_t child = fork();
@@ -51,6 +77,7 @@ protected:
         waitpid(child, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+#endif
 
     std::string folder_;
     std::string path_;
@@ -73,6 +100,9 @@ private:
     FaultHook* previous_ = nullptr;
 };
 
+#ifndef _WIN32
+// --- Linux: the system's codes and texts, a second process, pipes, links and modes --------
+
 TEST_F(FileTest, OpenNeverCreatesAndRefusesFolders) {
     File file;
     FileErrorInfo info;
@@ -88,6 +118,7 @@ TEST_F(FileTest, OpenNeverCreatesAndRefusesFolders) {
     EXPECT_EQ(file.Open(folder_, info), EISDIR);
     EXPECT_FALSE(file.IsOpen());
 }
+#endif
 
 TEST_F(FileTest, BackslashSeparatesFolders) {
     File file;
@@ -98,6 +129,7 @@ TEST_F(FileTest, BackslashSeparatesFolders) {
     EXPECT_EQ(file.Length(), 10u);
 }
 
+#ifndef _WIN32
 TEST_F(FileTest, HeldExclusivelyUntilClose) {
     File first;
     FileErrorInfo info;
@@ -110,6 +142,7 @@ TEST_F(FileTest, HeldExclusivelyUntilClose) {
     EXPECT_FALSE(first.IsOpen());
     EXPECT_EQ(OpenInChild(), 0);
 }
+#endif
 
 TEST_F(FileTest, ReadWriteSeekAndLength) {
     File file;
@@ -130,6 +163,25 @@ TEST_F(FileTest, ReadWriteSeekAndLength) {
     EXPECT_EQ(Get(), "01ab45");
 }
 
+// Cutting keeps the position; reading from the start sees the cut content.
+TEST_F(FileTest, CutKeepsThePosition) {
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Create(folder_ + "/new.reg", info), 0);
+    file.Write(std::string_view("0123456789"));
+    EXPECT_EQ(file.Length(), 10u);
+    file.Seek(8, SeekOrigin::Begin);
+    file.SetLength(4);
+    EXPECT_EQ(file.Length(), 4u);
+    file.Seek(0, SeekOrigin::End);
+    file.Write(std::string_view("ab"));
+    file.Seek(0, SeekOrigin::Begin);
+    std::string bytes(16, '.');
+    EXPECT_EQ(file.Read(bytes), 6u);
+    EXPECT_EQ(bytes.substr(0, 6), "0123ab");
+}
+
+#ifndef _WIN32
 TEST_F(FileTest, CreateMakesOnlyNewFilesAndRemoveIgnoresMissingFiles) {
     File file;
     FileErrorInfo info;
@@ -244,6 +296,7 @@ TEST_F(FileTest, ReadAccessRefusesWhatIsNoRegularFileWithoutWaiting) {
     alarm(0);
     EXPECT_FALSE(file.IsOpen());
 }
+#endif
 
 // The editor's own refusal of a long file names its limit; the system's refusal of a write
 // cannot know it.
@@ -255,22 +308,35 @@ TEST(FileReason, TooLargeNamesTheLimitOfTheEditor) {
               "the file is too large");
 }
 
+#ifdef _WIN32
+constexpr int kDiskFull = ERROR_DISK_FULL;
+#else
+constexpr int kDiskFull = ENOSPC;
+#endif
+
 TEST_F(FileTest, HookFailsTheChosenCallOnly) {
     File file;
     FileErrorInfo info;
     ASSERT_EQ(file.Open(path_, info), 0);
-    FailNth hook(3, ENOSPC);
+    FailNth hook(3, kDiskFull);
     file.Seek(0, SeekOrigin::Begin);
     file.Write(std::string_view("ab"));
     try {
         file.Write(std::string_view("cd"));
         FAIL() << "the third call did not fail";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.Code(), ENOSPC);
+        EXPECT_EQ(error.Code(), kDiskFull);
         EXPECT_EQ(error.Info().Cause, "write");
         EXPECT_EQ(error.Info().FileName, path_);
+#ifdef _WIN32
+        // The system's own text for the code (FormatMessage), in Wine's words.
+        EXPECT_FALSE(error.Info().Text.empty());
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot write \"" + path_ + "\": " + error.Info().Text);
+#else
         EXPECT_EQ(std::string(error.what()),
                   "Cannot write \"" + path_ + "\": No space left on device");
+#endif
     }
     file.Write(std::string_view("ef"));
     file.Close();
@@ -279,6 +345,7 @@ TEST_F(FileTest, HookFailsTheChosenCallOnly) {
                                                  FileCall::Write, FileCall::Close}));
 }
 
+#ifndef _WIN32
 TEST_F(FileTest, HookFailsOpenAndCloseToo) {
     File file;
     FileErrorInfo info;
@@ -297,6 +364,141 @@ TEST_F(FileTest, HookFailsOpenAndCloseToo) {
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(OpenInChild(), 0);
 }
+#endif
+
+#ifdef _WIN32
+// --- Windows: the system's codes and texts, sharing, the read-only attribute, long paths --
+
+TEST_F(FileTest, OpenNeverCreatesAndNamesTheSystemsError) {
+    File file;
+    FileErrorInfo info;
+    const std::string missing = folder_ + "\\missing.reg";
+    EXPECT_EQ(file.Open(missing, info), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(info.Code, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(info.Cause, "open");
+    EXPECT_FALSE(info.Text.empty()) << "the system's text";
+    EXPECT_EQ(info.FileName, missing);
+    EXPECT_FALSE(FileExists(missing));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_NE(file.Open(folder_, info), 0) << "a folder";
+    EXPECT_FALSE(file.IsOpen());
+}
+
+// Held without sharing: a second open of the file fails until the first one closes.
+TEST_F(FileTest, HeldWithoutSharingUntilClose) {
+    File first;
+    FileErrorInfo info;
+    ASSERT_EQ(first.Open(path_, info), 0);
+    File second;
+    EXPECT_EQ(second.Open(path_, info), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(second.OpenToRead(path_, info), ERROR_SHARING_VIOLATION);
+    first.Close();
+    EXPECT_FALSE(first.IsOpen());
+    EXPECT_EQ(second.Open(path_, info), 0);
+}
+
+// A new file only: anything at the name refuses the creation and stays as it was; a rename
+// never replaces what is at the new name.
+TEST_F(FileTest, CreateMakesOnlyNewFilesAndRenameNeverReplaces) {
+    File file;
+    FileErrorInfo info;
+    EXPECT_EQ(file.Create(path_, info), kFileExistsCode);
+    EXPECT_EQ(QueryEntry(path_), EntryKind::RegularFile);
+    EXPECT_EQ(Get(), "0123456789");
+    const std::string folder = folder_ + "\\folder";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    EXPECT_EQ(QueryEntry(folder), EntryKind::Other);
+    EXPECT_EQ(QueryEntry(folder_ + "\\none"), EntryKind::None);
+    EXPECT_NE(file.Create(folder, info), 0);
+    EXPECT_NE(file.OpenToRead(folder, info), 0);
+    ASSERT_EQ(file.OpenToRead(path_, info), 0);
+    char head[4] = {};
+    EXPECT_EQ(file.Read(head), 4u);
+    EXPECT_EQ(std::string(head, 4), "0123");
+    file.Close();
+
+    const std::string moved = folder_ + "\\moved.reg";
+    EXPECT_EQ(RenameNoReplace(path_, folder), kFileExistsCode);
+    EXPECT_EQ(RenameNoReplace(path_, moved), 0);
+    EXPECT_EQ(QueryEntry(path_), EntryKind::None);
+    EXPECT_EQ(QueryEntry(moved), EntryKind::RegularFile);
+    RemoveFile(moved);
+    EXPECT_FALSE(FileExists(moved));
+    EXPECT_NO_THROW(RemoveFile(moved));
+}
+
+// A file with the read-only attribute: opened for reading (and held without sharing), it
+// refuses writes, and a refused open of it for writing names the cause.
+TEST_F(FileTest, ReadAccessOpensAReadOnlyFileAndRefusesWrites) {
+    EXPECT_FALSE(IsReadOnlyFile(path_));
+    const FileErrorInfo refusal = MakeFileErrorInfo("open", ERROR_ACCESS_DENIED, path_);
+    EXPECT_EQ(FileReasonText(refusal), "access is denied");
+
+    ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(IsReadOnlyFile(path_));
+    EXPECT_EQ(FileReasonText(refusal), "the file is read-only");
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Open(path_, info, FileAccess::Read), 0);
+    std::string bytes(16, '.');
+    EXPECT_EQ(file.Read(bytes), 10u);
+    EXPECT_EQ(bytes.substr(0, 10), "0123456789");
+    EXPECT_THROW(file.Write(std::string_view("x")), FileError);
+    File second;
+    EXPECT_EQ(second.Open(path_, info, FileAccess::Read), ERROR_SHARING_VIOLATION);
+    file.Close();
+    // Neither a missing file nor a folder is a read-only file.
+    EXPECT_FALSE(IsReadOnlyFile(folder_ + "\\none.reg"));
+    EXPECT_FALSE(IsReadOnlyFile(folder_));
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Get(), "0123456789");
+}
+
+// Paths longer than the 259 characters of the plain system calls: every call of the file
+// layer takes them, in any of the forms a caller may give ("/", "..").
+TEST_F(FileTest, LongPaths) {
+    std::string folder = folder_;
+    std::vector<std::string> folders;
+    while (folder.size() < 300) {
+        folder += "\\" + std::string(60, 'f');
+        folders.push_back(folder);
+        const std::wstring wide(folder.begin(), folder.end());
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr)) << folder;
+    }
+    const std::string path = folder + "\\PCI3916.reg";
+    File file;
+    FileErrorInfo info;
+    ASSERT_EQ(file.Create(path, info), 0);
+    file.Write(std::string_view("0123456789"));
+    file.Sync();
+    file.Close();
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(QueryEntry(path), EntryKind::RegularFile);
+    EXPECT_EQ(QueryEntry(folder), EntryKind::Other);
+
+    // The same file through "/" separators and a "..".
+    const std::string other = folder + "\\..\\" + std::string(60, 'f') + "/PCI3916.reg";
+    ASSERT_EQ(file.Open(other, info), 0);
+    EXPECT_EQ(file.Path(), other);
+    EXPECT_EQ(file.Length(), 10u);
+    file.Close();
+    ASSERT_EQ(file.OpenToRead(path, info), 0);
+    file.Close();
+
+    const std::string moved = path + ".undo";
+    EXPECT_EQ(RenameNoReplace(path, moved), 0);
+    EXPECT_EQ(QueryEntry(path), EntryKind::None);
+    RemoveFile(moved);
+    EXPECT_FALSE(FileExists(moved));
+    // A missing file in a long path is told as such, with the path as given.
+    EXPECT_EQ(file.Open(path, info), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(info.FileName, path);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const std::wstring wide(it->begin(), it->end());
+        EXPECT_TRUE(RemoveDirectoryW((L"\\\\?\\" + wide).c_str())) << *it;
+    }
+}
+#endif
 
 } // namespace
 } // namespace platform

@@ -32,6 +32,8 @@ std::string NotificationName(unsigned code) {
 }
 
 bool LogDialog::ProcessMessage(const ui::Event& event) {
+    if (event.Message == WM_NOTIFY)
+        Notifications.push_back(event.Code);
     return ui::RouteMessage(*this, kLogRoutes, event) || Dialog::ProcessMessage(event);
 }
 
@@ -59,6 +61,11 @@ void LogDialog::OnAnyNotify(const ui::Event& event) {
         Hook(event);
 }
 
+void LogDialog::OnOK() {
+    Log("ok");
+    Dialog::OnOK();
+}
+
 void LogDialog::OnCancel() {
     Log("cancel");
     Dialog::OnCancel();
@@ -76,12 +83,12 @@ std::optional<TestApp>& LayerTest::App() {
 
 void LayerTest::SetUp() {
     App().emplace();
-    frame_ = ui::desktop::CreateFrameWindow("host", ui::Rect{100, 50, 740, 530});
+    frame_ = desktop::CreateFrameWindow("host", ui::Rect{100, 50, 740, 530});
 }
 
 void LayerTest::TearDown() {
-    for (ui::WindowHandle window : ui::desktop::TopLevelWindows())
-        ui::desktop::DestroyWindow(window);
+    for (ui::WindowHandle window : desktop::TopLevelWindows())
+        desktop::DestroyWindow(window);
     App().reset();
 }
 

@@ -1,6 +1,8 @@
-// What the windowing layer's tests share: an application of this program (whose embedded
-// resources are tests/platform/resources/ui_tests.rc), a dialog that logs every message it
-// gets, and a fixture with a host frame window and a message box recorder.
+// What the windowing layer's tests share: an application of this program (whose resources
+// are tests/platform/resources/ui_tests.rc, embedded on Linux, linked on Windows), a dialog
+// that logs every message it gets, and a fixture with a host frame window and a message box
+// recorder. The same tests judge both layers: they act through the desktop of
+// tests/support/Desktop.h, the Linux layer's own or the real one under Wine.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +15,13 @@
 
 #include "platform/Application.h"
 #include "platform/Dialog.h"
-#include "platform/linux/Desktop.h"
+#include "tests/support/Desktop.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "resources/ui_tests.h"
 
 namespace uitest {
+
+namespace desktop = testing_support::desktop;
 
 class TestApp : public ui::Application {
 public:
@@ -28,7 +32,8 @@ public:
     }
 };
 
-// Logs "init", "destroy", "ncdestroy" and "command <code> <id>" / "notify <name> <id>".
+// Logs "init", "destroy", "ncdestroy", "ok", "cancel" and "<name> <id>" of a command /
+// "notify <name> <id>" of a notification.
 class LogDialog : public ui::Dialog {
 public:
     LogDialog(int resourceId, const ui::Window* parent, std::vector<std::string>& log,
@@ -41,9 +46,13 @@ public:
     std::function<void()> DestroyHook;
     std::function<int()> InitHook;
 
+    // The code of every WM_NOTIFY that reached the dialog, routed or not.
+    std::vector<unsigned> Notifications;
+
     void OnDestroyMessage(const ui::Event& event);
     void OnAnyCommand(const ui::Event& event);
     void OnAnyNotify(const ui::Event& event);
+    void OnOK() override;
     void OnCancel() override;
 
 protected:

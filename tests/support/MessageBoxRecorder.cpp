@@ -2,8 +2,8 @@
 
 namespace testing_support {
 
-using ui::desktop::MessageBoxRequest;
-using ui::desktop::SetMessageBoxPresenter;
+using desktop::MessageBoxRequest;
+using desktop::SetMessageBoxPresenter;
 
 MessageBoxRecorder::MessageBoxRecorder() {
     SetMessageBoxPresenter([this](const MessageBoxRequest& request) {

@@ -1,11 +1,12 @@
 // A message box presenter for the windowing layer's tests: records every box and answers from a
-// queue, with OK (the default button) once the queue is empty.
+// queue, with OK (the default button) once the queue is empty. On Windows it answers the
+// real boxes (tests/support/Desktop.h).
 #pragma once
 
 #include <deque>
 #include <vector>
 
-#include "platform/linux/Desktop.h"
+#include "tests/support/Desktop.h"
 
 namespace testing_support {
 
@@ -18,11 +19,11 @@ public:
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     void QueueAnswer(int answer) { answers_.push_back(answer); }
-    const std::vector<ui::desktop::MessageBoxRequest>& Boxes() const { return boxes_; }
+    const std::vector<desktop::MessageBoxRequest>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
 
 private:
-    std::vector<ui::desktop::MessageBoxRequest> boxes_;
+    std::vector<desktop::MessageBoxRequest> boxes_;
     std::deque<int> answers_;
 };
 
