@@ -2,51 +2,20 @@
 
 #include <string>
 
+#include "host/windows/SystemWindows.h"
+
 namespace host {
 namespace {
 
+using win::ClassName;
+using win::IsMessageBox;
+using win::ShowsStopIcon;
+using win::WindowText;
+
 constexpr UINT kAnswerBox = WM_APP + 1;
 constexpr char kWindowClass[] = "DevHostMessageBoxWatcher";
-// The id of a message box's text control.
-constexpr int kTextId = 0xFFFF;
 
 MessageBoxWatcher* activeWatcher = nullptr;
-
-std::string ClassName(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
-std::string WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), length + 1)));
-    return text;
-}
-
-// A message box is a dialog that the system builds without a module of the caller's (the
-// dialogs of the library come from the library's module), with its text control.
-bool IsMessageBox(HWND hwnd) {
-    if (ClassName(hwnd) != "#32770" || !GetDlgItem(hwnd, kTextId))
-        return false;
-    const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    return module == nullptr || module == GetModuleHandleA("user32.dll");
-}
-
-// The icon shown: the stop sign or none (the library shows no other icon).
-bool ShowsStopIcon(HWND box) {
-    const HICON stop = LoadIconA(nullptr, MAKEINTRESOURCEA(32513)); // IDI_HAND
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) != "Static" ||
-            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-            continue;
-        const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-        if (icon && icon == stop && IsWindowVisible(child))
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -101,7 +70,8 @@ void MessageBoxWatcher::Answer(HWND box) {
     unsigned flags = hasCancel ? MB_OKCANCEL : MB_OK;
     if (ShowsStopIcon(box))
         flags |= MB_ICONSTOP;
-    const bool ok = answers_.Answer(WindowText(box), WindowText(GetDlgItem(box, kTextId)), flags);
+    const bool ok = answers_.Answer(WindowText(box),
+                                    WindowText(GetDlgItem(box, win::kMessageBoxTextId)), flags);
     SendMessageA(GetDlgItem(box, ok ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
 }
 

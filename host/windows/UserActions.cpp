@@ -8,14 +8,12 @@
 
 #include <string>
 
+#include "host/windows/SystemWindows.h"
+
 namespace host {
 namespace {
 
-std::string ClassName(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
+using win::ClassName;
 
 std::vector<HWND> Children(HWND window) {
     std::vector<HWND> children;
@@ -25,7 +23,7 @@ std::vector<HWND> Children(HWND window) {
 }
 
 bool IsDialog(HWND hwnd) {
-    return ClassName(hwnd) == "#32770";
+    return ClassName(hwnd) == win::kDialogClass;
 }
 
 std::string ItemText(HWND tree, HTREEITEM item) {

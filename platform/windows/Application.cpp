@@ -10,6 +10,10 @@ namespace {
 Application* currentApplication = nullptr;
 HINSTANCE resourceModule = nullptr;
 
+} // namespace
+
+namespace win {
+
 std::string ModuleTitle(HINSTANCE module) {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
@@ -20,10 +24,6 @@ std::string ModuleTitle(HINSTANCE module) {
         name.erase(dot);
     return name;
 }
-
-} // namespace
-
-namespace win {
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
@@ -47,7 +47,7 @@ void SetResourceModule(HINSTANCE module) {
 // module is where its dialogs and bitmaps come from.
 Application::Application() {
     win::SetResourceModule(win::ThisModule());
-    title_ = ModuleTitle(win::ResourceModule());
+    title_ = win::ModuleTitle(win::ResourceModule());
     currentApplication = this;
 }
 

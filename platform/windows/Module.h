@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/Window.h"
 
 namespace ui::win {
@@ -21,6 +23,9 @@ inline HWND ToHwnd(WindowHandle handle) {
 inline WindowHandle FromHwnd(HWND hwnd) {
     return reinterpret_cast<WindowHandle>(hwnd);
 }
+
+// A module's file name without its folder and extension: the application's title.
+std::string ModuleTitle(HINSTANCE module);
 
 // Registers the common control classes (tree view, tab control) once per process.
 void InitCommonControlsOnce();

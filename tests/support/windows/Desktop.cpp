@@ -9,8 +9,18 @@
 
 #include <commctrl.h>
 
+#include "host/windows/SystemWindows.h"
+#include "platform/windows/Module.h"
+
 namespace testing_support::desktop {
 namespace {
+
+using host::win::ClassName;
+using host::win::IsMessageBox;
+using host::win::kDialogClass;
+using host::win::kMessageBoxTextId;
+using host::win::ShowsStopIcon;
+using host::win::WindowText;
 
 HWND ToHwnd(ui::WindowHandle handle) {
     return reinterpret_cast<HWND>(handle);
@@ -24,20 +34,6 @@ HTREEITEM ToItem(ui::TreeItem item) {
 
 constexpr char kFrameClass[] = "PciTestFrame";
 constexpr char kWatcherClass[] = "PciTestMessageBoxWatcher";
-constexpr char kDialogClass[] = "#32770";
-
-std::string ClassName(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
-std::string WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), length + 1)));
-    return text;
-}
 
 bool IsChildWindow(HWND hwnd) {
     return (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) != 0;
@@ -89,48 +85,12 @@ bool IsTree(HWND hwnd) {
     return ClassName(hwnd) == WC_TREEVIEWA;
 }
 
-std::string ModuleTitle(HMODULE module) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    std::string name(path, length);
-    if (const auto slash = name.find_last_of("\\/"); slash != std::string::npos)
-        name.erase(0, slash + 1);
-    if (const auto dot = name.find_last_of('.'); dot != std::string::npos)
-        name.erase(dot);
-    return name;
-}
-
 // --- Message boxes --------------------------------------------------------------------------
 
 constexpr UINT kAnswerBox = WM_APP + 1;
-// The id of a message box's text control.
-constexpr int kTextId = 0xFFFF;
 
 MessageBoxPresenter presenter;
 HWND watcher = nullptr;
-
-// A message box: a dialog that the system builds from its own template, with its text
-// control.
-bool IsMessageBox(HWND hwnd) {
-    if (ClassName(hwnd) != kDialogClass || !GetDlgItem(hwnd, kTextId))
-        return false;
-    const auto module = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
-    return module == nullptr || module == GetModuleHandleA("user32.dll");
-}
-
-// The icon shown: the stop sign or none (the layer shows no other icon).
-bool ShowsStopIcon(HWND box) {
-    const HICON stop = LoadIconA(nullptr, MAKEINTRESOURCEA(32513)); // IDI_HAND
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) != "Static" ||
-            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-            continue;
-        const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-        if (icon && icon == stop && IsWindowVisible(child))
-            return true;
-    }
-    return false;
-}
 
 void Answer(HWND box) {
     if (!::IsWindow(box) || !IsMessageBox(box))
@@ -140,7 +100,7 @@ void Answer(HWND box) {
     MessageBoxRequest request;
     request.Owner = FromHwnd(GetWindow(box, GW_OWNER));
     request.Caption = WindowText(box);
-    request.Text = WindowText(GetDlgItem(box, kTextId));
+    request.Text = WindowText(GetDlgItem(box, kMessageBoxTextId));
     request.Flags = hasCancel ? MB_OKCANCEL : MB_OK;
     if (ShowsStopIcon(box))
         request.Flags |= MB_ICONSTOP;
@@ -154,7 +114,8 @@ void Answer(HWND box) {
 // message comes round, so that it is complete and shown. (Not when it is activated: a box
 // that comes up while no window of the program is active is not activated.)
 LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && watcher && ClassName(reinterpret_cast<HWND>(wParam)) == kDialogClass)
+    if (code == HCBT_CREATEWND && watcher &&
+        ClassName(reinterpret_cast<HWND>(wParam)) == kDialogClass)
         PostMessageA(watcher, kAnswerBox, wParam, 0);
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -203,10 +164,10 @@ ui::WindowHandle CreateFrameWindow(std::string_view title, ui::Rect screenRect) 
     // Every box of the tests is answered, so none waits for a user.
     WatchMessageBoxes();
     const std::string text(title);
-    HWND frame = CreateWindowExA(0, kFrameClass, text.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 screenRect.Left, screenRect.Top, screenRect.Width(),
-                                 screenRect.Height(), nullptr, nullptr, GetModuleHandleA(nullptr),
-                                 nullptr);
+    HWND frame =
+        CreateWindowExA(0, kFrameClass, text.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        screenRect.Left, screenRect.Top, screenRect.Width(), screenRect.Height(),
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ::SetActiveWindow(frame);
     Pump();
     return FromHwnd(frame);
@@ -243,8 +204,8 @@ WindowInfo Inspect(ui::WindowHandle window) {
         info.Parent = FromHwnd(GetParent(hwnd));
     info.Owner = FromHwnd(GetWindow(hwnd, GW_OWNER));
     if (ClassName(hwnd) == kDialogClass && !IsMessageBox(hwnd))
-        info.ModuleTitle =
-            ModuleTitle(reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)));
+        info.ModuleTitle = ui::win::ModuleTitle(
+            reinterpret_cast<HMODULE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)));
     return info;
 }
 
@@ -263,7 +224,8 @@ std::vector<TreeRow> VisibleTreeRows(ui::WindowHandle tree) {
     if (!IsWindow(tree) || !IsTree(hwnd))
         return rows;
     const HTREEITEM selected = TreeView_GetSelection(hwnd);
-    for (HTREEITEM item = TreeView_GetRoot(hwnd); item; item = TreeView_GetNextVisible(hwnd, item)) {
+    for (HTREEITEM item = TreeView_GetRoot(hwnd); item;
+         item = TreeView_GetNextVisible(hwnd, item)) {
         TreeRow row;
         row.Item = reinterpret_cast<ui::TreeItem>(item);
         for (HTREEITEM parent = TreeView_GetParent(hwnd, item); parent;
@@ -316,8 +278,8 @@ Pixels BitmapPixels(ui::Bitmap bitmap) {
     const int stride = (info.bmWidth * 3 + 3) & ~3;
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * info.bmHeight);
     HDC screen = GetDC(nullptr);
-    const int copied = GetDIBits(screen, handle, 0, info.bmHeight, rows.data(), &format,
-                                 DIB_RGB_COLORS);
+    const int copied =
+        GetDIBits(screen, handle, 0, info.bmHeight, rows.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (copied != info.bmHeight)
         return pixels;
