@@ -112,13 +112,7 @@ Number ReadNumber(std::string_view text, std::size_t from, std::size_t to) {
 
 // Value names compare without regard to letter case (ASCII letters, as LowerCase).
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
+    return a.size() == b.size() && StartsWithNoCase(a, b);
 }
 std::size_t NameHash(std::string_view name) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -149,6 +143,15 @@ std::size_t ValuePosition(const ImportedKey& key, std::string_view name) {
     }
 }
 
+// Puts Values[position] in the first free slot from its name's.
+void PlaceInSlots(ImportedKey& key, std::size_t position) {
+    const std::size_t mask = key.ValueSlots.size() - 1;
+    std::size_t slot = NameHash(key.Values[position].Name) & mask;
+    while (key.ValueSlots[slot] != 0)
+        slot = (slot + 1) & mask;
+    key.ValueSlots[slot] = static_cast<std::uint32_t>(position + 1);
+}
+
 void IndexValues(ImportedKey& key) {
     key.ValueSlots.clear();
     if (key.Values.size() <= kScannedValues)
@@ -157,28 +160,18 @@ void IndexValues(ImportedKey& key) {
     while (size < key.Values.size() * 2)
         size *= 2;
     key.ValueSlots.assign(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < key.Values.size(); ++i) {
-        std::size_t slot = NameHash(key.Values[i].Name) & mask;
-        while (key.ValueSlots[slot] != 0)
-            slot = (slot + 1) & mask;
-        key.ValueSlots[slot] = static_cast<std::uint32_t>(i + 1);
-    }
+    for (std::size_t i = 0; i < key.Values.size(); ++i)
+        PlaceInSlots(key, i);
 }
 
 // Makes the last of Values findable.
 void IndexLastValue(ImportedKey& key) {
     if (key.Values.size() <= kScannedValues)
         return;
-    if (key.ValueSlots.size() < key.Values.size() * 2) {
+    if (key.ValueSlots.size() < key.Values.size() * 2)
         IndexValues(key);
-        return;
-    }
-    const std::size_t mask = key.ValueSlots.size() - 1;
-    std::size_t slot = NameHash(key.Values.back().Name) & mask;
-    while (key.ValueSlots[slot] != 0)
-        slot = (slot + 1) & mask;
-    key.ValueSlots[slot] = static_cast<std::uint32_t>(key.Values.size());
+    else
+        PlaceInSlots(key, key.Values.size() - 1);
 }
 
 // Appended piece by piece: GCC 12 warns (-Wrestrict) about "\"" + text + "..." when inlining.

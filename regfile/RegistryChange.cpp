@@ -1,6 +1,9 @@
 #include "regfile/RegistryChange.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "regfile/TextEdits.h"
 
 namespace regfile {
 namespace {
@@ -38,11 +41,6 @@ std::string Differs(std::string_view name, std::string_view keyPath, std::uint32
            " instead of " + Describe(wantType, want);
 }
 
-bool IsAtOrBelow(std::string_view path, std::string_view key) {
-    return path.size() >= key.size() && path.substr(0, key.size()) == key &&
-           (path.size() == key.size() || path[key.size()] == '\\');
-}
-
 class Comparison {
 public:
     Comparison(const ImportReading& before, const RegistryChange& change,
@@ -61,7 +59,7 @@ public:
 private:
     bool Deleted(std::string_view lower) const {
         return std::any_of(change_.Deleted.begin(), change_.Deleted.end(),
-                           [&](const std::string& key) { return IsAtOrBelow(lower, key); });
+                           [&](const std::string& key) { return IsKeyOrBelow(lower, key); });
     }
     // The key is in the registry as the change means it.
     bool Intended(std::string_view lower) const {
@@ -88,7 +86,7 @@ private:
     // A key below `key` (in `before`) or in the change's set stays.
     bool HoldsIntended(int key, std::string_view lower) const {
         for (const auto& [setPath, contents] : change_.Set) {
-            if (setPath != lower && IsAtOrBelow(setPath, lower))
+            if (setPath != lower && IsKeyOrBelow(setPath, lower))
                 return true;
         }
         for (const int child : before_.Keys()[static_cast<std::size_t>(key)].Children) {
@@ -106,7 +104,8 @@ private:
 
     // Every key of `before` that the change keeps as it is.
     std::string KeptKeys() const {
-        for (const ImportedKey& key : before_.Keys()) {
+        for (std::size_t id = 0; id < before_.Keys().size(); ++id) {
+            const ImportedKey& key = before_.Keys()[id];
             if (!key.Alive)
                 continue;
             const std::string lower = LowerCase(key.Path);
@@ -129,8 +128,7 @@ private:
             }
             if (now.Values.size() != key.Values.size()) {
                 for (const ImportedValue& value : now.Values) {
-                    if (before_.FindValue(static_cast<int>(&key - before_.Keys().data()),
-                                          value.Name) == nullptr)
+                    if (before_.FindValue(static_cast<int>(id), value.Name) == nullptr)
                         return Appears(value.Name, value.Type, value.Data, key.Path);
                 }
             }
@@ -151,14 +149,13 @@ private:
             const int other = after_.FindKey(*path);
             if (other < 0)
                 return "the key " + want.Path + " would be missing";
-            std::vector<const RegistryValue*> values;
+            // The set values are keyed by their lower-case names.
+            std::vector<std::pair<const std::string*, const RegistryValue*>> values;
             for (const auto& [name, value] : want.Values)
-                values.push_back(&value);
+                values.emplace_back(&name, &value);
             std::sort(values.begin(), values.end(),
-                      [](const RegistryValue* a, const RegistryValue* b) {
-                          return LowerCase(a->Name) < LowerCase(b->Name);
-                      });
-            for (const RegistryValue* value : values) {
+                      [](const auto& a, const auto& b) { return *a.first < *b.first; });
+            for (const auto& [name, value] : values) {
                 const ImportedValue* got = after_.FindValue(other, value->Name);
                 if (got == nullptr)
                     return Missing(value->Name, want.Path);
