@@ -312,11 +312,16 @@ bool ClickButton(ui::WindowHandle button) {
     return true;
 }
 
+// The label of an item a user can click: the tree takes input and shows the item.
+static bool ShownItemLabel(HWND hwnd, ui::TreeItem item, RECT& label) {
+    return AcceptsInput(hwnd) && IsTree(hwnd) && item &&
+           TreeView_GetItemRect(hwnd, ToItem(item), &label, TRUE) && InClientArea(hwnd, label);
+}
+
 bool ClickTreeItem(ui::WindowHandle tree, ui::TreeItem item) {
     HWND hwnd = ToHwnd(tree);
     RECT label{};
-    if (!AcceptsInput(hwnd) || !IsTree(hwnd) || !item ||
-        !TreeView_GetItemRect(hwnd, ToItem(item), &label, TRUE) || !InClientArea(hwnd, label))
+    if (!ShownItemLabel(hwnd, item, label))
         return false;
     Click(hwnd, Centre(label));
     return true;
@@ -325,8 +330,7 @@ bool ClickTreeItem(ui::WindowHandle tree, ui::TreeItem item) {
 bool ClickTreeButton(ui::WindowHandle tree, ui::TreeItem item) {
     HWND hwnd = ToHwnd(tree);
     RECT label{};
-    if (!AcceptsInput(hwnd) || !IsTree(hwnd) || !item ||
-        !TreeView_GetItemRect(hwnd, ToItem(item), &label, TRUE) || !InClientArea(hwnd, label))
+    if (!ShownItemLabel(hwnd, item, label))
         return false;
     // An item without children has no button to click (the hit test names the place all
     // the same).
