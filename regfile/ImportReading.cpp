@@ -189,6 +189,92 @@ struct Line {
     std::size_t Number = 0;
 };
 
+bool IsHexOrLineEnd(unsigned char c) {
+    return static_cast<unsigned char>(c - '0') < 10 ||
+           static_cast<unsigned char>((c | 0x20) - 'a') < 6 || c == '\r' || c == '\n';
+}
+
+// What a stretch of lines holds for passing over it: its line ends, and the first byte that
+// could make the import's reading undefined there (a "\0" escape, or a "(" that does not
+// open a one-digit type followed by ":" and data or the line's end, as in "hex(7):00").
+struct Stretch {
+    std::size_t LineEnds = 0;
+    std::size_t FirstDoubt = 0; // `to` when there is none
+};
+
+bool DoubtAt(std::string_view text, std::size_t i) {
+    const auto at = [&](std::size_t k) {
+        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
+    };
+    if (text[i] == '\\')
+        return at(i + 1) == '0';
+    if (text[i] != '(')
+        return false;
+    const unsigned char d = at(i + 1);
+    const bool digit = static_cast<unsigned char>(d - '0') < 10 ||
+                       static_cast<unsigned char>((d | 0x20) - 'a') < 6;
+    return !(digit && at(i + 2) == ')' && at(i + 3) == ':' && i + 4 < text.size() &&
+             IsHexOrLineEnd(at(i + 4)));
+}
+
+// A line end at i (a lone CR or an LF), and a "\0" escape at i.
+bool LineEndAt(std::string_view text, std::size_t i) {
+    return text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+}
+bool NulEscapeAt(std::string_view text, std::size_t i) {
+    return text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '0';
+}
+
+// Runs over most of a large file that is read for its driver key alone, so its loops are
+// kept in the form the compiler turns into vector code: LF counted in a byte counter per
+// block, a lone CR or a "\0" only flagged (rare; the block is then gone over byte by byte).
+// The "(" of types are few, each looked at where memchr finds it.
+Stretch ScanStretch(std::string_view text, std::size_t from, std::size_t to) {
+    constexpr std::size_t kBlock = 255;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    Stretch stretch{0, to};
+    std::size_t i = from;
+    for (; i < to; i += kBlock) {
+        const std::size_t end = std::min(i + kBlock, to);
+        if (end < text.size()) { // every byte has the next one behind it
+            unsigned char ends = 0;
+            unsigned char odd = 0;
+            for (std::size_t k = i; k < end; ++k) {
+                const unsigned char c = p[k];
+                const unsigned char d = p[k + 1];
+                ends += static_cast<unsigned char>(c == '\n');
+                odd |= static_cast<unsigned char>((c == '\\') & (d == '0')) |
+                       static_cast<unsigned char>((c == '\r') & (d != '\n'));
+            }
+            if (odd == 0) {
+                stretch.LineEnds += ends;
+                continue;
+            }
+        }
+        for (std::size_t k = i; k < end; ++k) {
+            if (NulEscapeAt(text, k)) {
+                stretch.FirstDoubt = k;
+                break;
+            }
+            stretch.LineEnds += LineEndAt(text, k) ? 1 : 0;
+        }
+        if (stretch.FirstDoubt != to)
+            break;
+    }
+    for (std::size_t at = from; at < stretch.FirstDoubt;) {
+        const void* open = std::memchr(text.data() + at, '(', stretch.FirstDoubt - at);
+        if (open == nullptr)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(open) - text.data());
+        if (DoubtAt(text, at)) {
+            stretch.FirstDoubt = at;
+            break;
+        }
+        ++at;
+    }
+    return stretch;
+}
+
 } // namespace
 
 std::string WidenText(std::string_view text) {
@@ -251,6 +337,12 @@ private:
               std::size_t other = 0);
     void SetUndefined(const Line& line, std::string reason);
     void KeyLine(const Line& line, std::size_t bracket);
+    // Passing over the lines of other keys (a reading of the driver key alone).
+    void PassOverOtherKeys();
+    bool MustRead(std::size_t bracket) const;
+    bool BesideDriverKey(std::string_view key) const;
+    bool MayCarryInto(std::size_t stop) const;
+    bool CheckNameLengths(std::string_view key, const Line& line);
     void CloseSection(const Line& line, std::size_t bracket);
     // The key path's root and components, or false when the import cannot open it.
     static std::string_view MatchRoot(std::string_view key);
@@ -300,6 +392,14 @@ private:
     std::vector<std::size_t> ends_;
     std::string lower_;
     std::string probe_;
+    // Reading the driver key alone: the key open is another key (not in the reading), and
+    // the lines up to the next key line are read one by one (passing over them is in doubt).
+    bool driverKeyOnly_ = false;
+    bool otherKeyOpen_ = false;
+    bool lineByLine_ = false;
+    std::string driverPath_;           // lower case
+    std::vector<std::size_t> resyncs_; // key lines of other keys passed over
+    std::size_t linesPassed_ = 0;
 };
 
 bool ImportParser::IsTemplate(int key) const {
@@ -336,7 +436,10 @@ void ImportParser::SetUndefined(const Line& line, std::string reason) {
 
 void ImportParser::Run() {
     r_.lineStarts_.clear();
-    r_.lineStarts_.reserve(text_.size() / 32 + 16);
+    driverKeyOnly_ = r_.reach_ == Reach::DriverKey;
+    if (!driverKeyOnly_)
+        r_.lineStarts_.reserve(text_.size() / 32 + 16);
+    driverPath_ = LowerCase(std::string(kTemplateParent) + r_.driverKey_);
     templateMention_ = std::string(r_.driverKey_) + "\\Template";
     templatePrefix_ = LowerCase(std::string(kTemplateParent) + templateMention_);
     const std::size_t zero = text_.find('\0');
@@ -386,7 +489,11 @@ void ImportParser::Run() {
     }
 
     Line line;
-    while (NextLine(line)) {
+    for (;;) {
+        if (driverKeyOnly_ && current_ < 0 && !lineByLine_ && !stopped_)
+            PassOverOtherKeys();
+        if (!NextLine(line))
+            break;
         const std::size_t p = SkipBlanks(line.Begin, line.End);
         if (p == line.End)
             continue;
@@ -433,6 +540,7 @@ void ImportParser::CloseSection(const Line& line, std::size_t bracket) {
 }
 
 void ImportParser::KeyLine(const Line& line, std::size_t bracket) {
+    lineByLine_ = false;
     const std::size_t from = bracket + 1;
     if (from == line.End || IsBlankByte(text_[from])) {
         Note(NoteKind::IgnoredKeyLine, line, "a blank follows the \"[\"");
@@ -445,6 +553,7 @@ void ImportParser::KeyLine(const Line& line, std::size_t bracket) {
     }
     const std::string_view key = text_.substr(from, close - from);
     CloseSection(line, bracket);
+    otherKeyOpen_ = false;
     if (!key.empty() && key.front() == '-') {
         current_ = -1;
         const std::string_view deleted = key.substr(1);
@@ -452,6 +561,11 @@ void ImportParser::KeyLine(const Line& line, std::size_t bracket) {
             DeleteKey(deleted, line);
         else
             Note(NoteKind::DeleteFailed, line, "no key name follows \"[-\"", -1);
+        return;
+    }
+    if (driverKeyOnly_ && BesideDriverKey(key)) {
+        current_ = -1;
+        otherKeyOpen_ = CheckNameLengths(key, line);
         return;
     }
     current_ = OpenKey(key, line);
@@ -503,12 +617,8 @@ int ImportParser::OpenKey(std::string_view key, const Line& line) {
         Note(NoteKind::KeyNotOpened, line, why, -1);
         return -1;
     }
-    for (const std::string_view part : components) {
-        if (part.size() > kMaxKeyName) {
-            SetUndefined(line, "a key name of more than 255 characters");
-            return -1;
-        }
-    }
+    if (!CheckNameLengths(key, line))
+        return -1;
     // The lower-case path, and its length at each level: the root, then each component.
     std::string& lower = lower_;
     lower = root;
@@ -564,6 +674,135 @@ int ImportParser::OpenKey(std::string_view key, const Line& line) {
         parent = id;
     }
     return parent;
+}
+
+// False, with the reading undefined from this line, when a component of the key is longer
+// than the registry allows.
+bool ImportParser::CheckNameLengths(std::string_view key, const Line& line) {
+    if (key.size() <= kMaxKeyName)
+        return true;
+    std::string_view root;
+    std::string why;
+    if (!SplitKey(key, root, components_, why))
+        return true; // opens nothing; its length does not matter
+    for (const std::string_view part : components_) {
+        if (part.size() > kMaxKeyName) {
+            SetUndefined(line, "a key name of more than 255 characters");
+            return false;
+        }
+    }
+    return true;
+}
+
+// A key that is neither the driver key, nor above it, nor below it, told from the text as
+// written: the first character that differs is no "\" in either. Any doubt (a doubled
+// "\", a root alone) says no, and the key is opened as always.
+bool ImportParser::BesideDriverKey(std::string_view key) const {
+    const std::size_t n = std::min(key.size(), driverPath_.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = Lower(key[i]);
+        if (c != driverPath_[i])
+            return c != '\\' && driverPath_[i] != '\\';
+    }
+    return false;
+}
+
+// Whether a "[" line that passing over reaches must be read: a deletion, a key that may be
+// the driver key, above or below it, or a line too long to tell (a key name of more than
+// 255 characters makes the reading undefined). Other key lines only change which other key
+// is open, whether the import reads them as key lines or not.
+bool ImportParser::MustRead(std::size_t bracket) const {
+    const std::size_t from = bracket + 1;
+    if (from >= limit_)
+        return false;
+    const char c = text_[from];
+    if (c == '-')
+        return true;
+    if (IsBlankByte(c) || c == '\r' || c == '\n')
+        return false;
+    const std::size_t span = std::min(limit_ - from, kMaxKeyName);
+    const void* end = std::memchr(text_.data() + from, '\n', span);
+    if (end == nullptr)
+        return true;
+    const auto length =
+        static_cast<std::size_t>(static_cast<const char*>(end) - text_.data()) - from;
+    return !BesideDriverKey(text_.substr(from, length));
+}
+
+// Whether the last line before `stop` that is neither blank nor a comment may carry a hex
+// list on ("01,\" or "01,\ ; comment" at its end): then `stop` may be swallowed by it.
+bool ImportParser::MayCarryInto(std::size_t stop) const {
+    std::size_t end = stop;
+    while (end > pos_) {
+        std::size_t e = end;
+        if (text_[e - 1] == '\n')
+            --e;
+        if (e > pos_ && text_[e - 1] == '\r')
+            --e;
+        std::size_t b = e;
+        while (b > pos_ && text_[b - 1] != '\n' && text_[b - 1] != '\r')
+            --b;
+        const std::size_t s = SkipBlanks(b, e);
+        if (s < e && text_[s] != ';') {
+            std::size_t t = e;
+            while (t > b && IsBlankByte(text_[t - 1]))
+                --t;
+            if (t > b && text_[t - 1] == '\\')
+                return true;
+            const std::string_view content = text_.substr(b, e - b);
+            return content.find(';') != std::string_view::npos &&
+                   content.find('\\') != std::string_view::npos;
+        }
+        end = b;
+    }
+    return false;
+}
+
+// No key of the reading is open and no hex list carries on at pos_: goes on to the next line
+// that must be read, past the lines of other keys, unless something in them (a list carried
+// into that line, a byte that could make the reading undefined) needs them read. Then it
+// goes on to the last key line ahead of that, and the lines from there are read one by one.
+void ImportParser::PassOverOtherKeys() {
+    resyncs_.clear();
+    std::size_t stop = limit_;
+    for (std::size_t at = pos_; at < limit_;) {
+        const void* hit = std::memchr(text_.data() + at, '[', limit_ - at);
+        if (hit == nullptr)
+            break;
+        const auto bracket = static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data());
+        at = bracket + 1;
+        std::size_t start = bracket;
+        while (start > pos_ && IsBlankByte(text_[start - 1]))
+            --start;
+        if (start > pos_ && text_[start - 1] != '\n' && text_[start - 1] != '\r')
+            continue; // inside a line
+        if (MustRead(bracket)) {
+            stop = start;
+            break;
+        }
+        resyncs_.push_back(start);
+    }
+    Stretch stretch = ScanStretch(text_, pos_, stop);
+    std::size_t cut = stop;
+    if (stretch.FirstDoubt < stop || MayCarryInto(stop)) {
+        const std::size_t doubt = std::min(stretch.FirstDoubt, stop);
+        const auto last = std::upper_bound(resyncs_.begin(), resyncs_.end(), doubt);
+        if (last == resyncs_.begin()) {
+            lineByLine_ = true;
+            return;
+        }
+        cut = *(last - 1);
+        stretch = ScanStretch(text_, pos_, cut);
+    }
+    std::size_t lines = stretch.LineEnds;
+    if (cut == limit_ && cut > pos_ && text_[cut - 1] != '\n' && text_[cut - 1] != '\r')
+        ++lines; // the text's last line, with no line end
+    if (lines == 0)
+        return;
+    linesPassed_ += lines;
+    lineNumber_ += lines;
+    pos_ = cut;
+    r_.jumps_.push_back(ImportReading::Jump{cut, linesPassed_});
 }
 
 void ImportParser::Kill(int key, std::size_t lineNumber) {
@@ -713,7 +952,8 @@ void ImportParser::ValueLine(const Line& line, std::size_t start) {
             return;
         }
         if (current_ < 0) {
-            Note(NoteKind::ValueWithoutKey, line, "no key is open");
+            if (!otherKeyOpen_)
+                Note(NoteKind::ValueWithoutKey, line, "no key is open");
             return;
         }
         ImportedKey& key = r_.keys_[static_cast<std::size_t>(current_)];
@@ -870,7 +1110,8 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
                             std::string name, std::uint32_t type, std::string data,
                             std::size_t comment) {
     if (current_ < 0) {
-        Note(NoteKind::ValueWithoutKey, first, "no key is open");
+        if (!otherKeyOpen_)
+            Note(NoteKind::ValueWithoutKey, first, "no key is open");
         return;
     }
     auto held = [](std::size_t offset) { return static_cast<std::uint32_t>(offset); };
@@ -890,10 +1131,11 @@ void ImportParser::SetValue(const Line& first, const Line& last, std::size_t quo
     IndexLastValue(key);
 }
 
-ImportReading ImportReading::Read(std::string_view text, std::string_view driverKey) {
+ImportReading ImportReading::Read(std::string_view text, std::string_view driverKey, Reach reach) {
     if (text.size() > 0xFFFFFFFFu)
         throw std::length_error("a registration text of 4 GiB or more cannot be read");
     ImportReading reading;
+    reading.reach_ = reach;
     reading.driverKey_ = std::string(driverKey);
     ImportParser parser(text, reading);
     parser.Run();
@@ -935,7 +1177,10 @@ const KeySection* ImportReading::LastSection(int index) const {
 
 std::size_t ImportReading::LineOf(std::size_t offset) const {
     const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
-    return static_cast<std::size_t>(it - lineStarts_.begin());
+    const auto jump = std::upper_bound(jumps_.begin(), jumps_.end(), offset,
+                                       [](std::size_t at, const Jump& j) { return at < j.To; });
+    const std::size_t passed = jump == jumps_.begin() ? 0 : (jump - 1)->LinesPassed;
+    return static_cast<std::size_t>(it - lineStarts_.begin()) + passed;
 }
 
 Registry RegistryOf(const ImportReading& reading) {

@@ -95,9 +95,20 @@ struct ImportNote {
     std::string Detail;        // why, in a few words
 };
 
+// How much of the registry a reading holds. `DriverKey` holds the driver key and every key
+// below it, with everything the import does to them, and nothing of any other key: the
+// lines of other keys are passed over, except where they could change what the import
+// makes of the driver key's lines (a hex list carried into one of them, a line past which
+// the reading is undefined), which are read one by one as always. Its notes are those of
+// the lines it reads, and LineOf is exact for those lines.
+enum class Reach { Everything, DriverKey };
+
 class ImportReading {
 public:
-    static ImportReading Read(std::string_view text, std::string_view driverKey);
+    static ImportReading Read(std::string_view text, std::string_view driverKey,
+                              Reach reach = Reach::Everything);
+
+    Reach ReadReach() const { return reach_; }
 
     const std::vector<ImportedKey>& Keys() const { return keys_; }
     // The key that exists at the end of the import under `path` (letter case aside), or -1.
@@ -123,7 +134,8 @@ public:
     // The "\" of a hex list that the end of the reading cut short: a line added behind it
     // would be taken into that list.
     const std::optional<std::size_t>& CarriedPastEnd() const { return carriedPastEnd_; }
-    // The number of the line that holds the byte at `offset`, from 1.
+    // The number of the line that holds the byte at `offset`, from 1 (for a `DriverKey`
+    // reading, of a line it read).
     std::size_t LineOf(std::size_t offset) const;
     std::string_view DriverKey() const { return driverKey_; }
     // "HKEY_LOCAL_MACHINE\Drivers\BuiltIn\PCI\Template\<driver key>\Template<index>"
@@ -137,7 +149,15 @@ private:
     std::optional<Undefined> undefined_;
     bool hasHeader_ = false;
     std::optional<std::size_t> carriedPastEnd_;
-    std::vector<std::size_t> lineStarts_;
+    std::vector<std::size_t> lineStarts_; // of the lines read, in order
+    // Where the reading went on past lines it did not read: the offset it went on from and
+    // the number of lines passed over up to there.
+    struct Jump {
+        std::size_t To = 0;
+        std::size_t LinesPassed = 0;
+    };
+    std::vector<Jump> jumps_;
+    Reach reach_ = Reach::Everything;
     std::string driverKey_;
     int templateKeys_[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 };

@@ -170,7 +170,7 @@ std::size_t RegFile::TextEnd() const {
 
 const ImportReading& RegFile::Reading() const {
     if (!reading_) {
-        reading_ = ImportReading::Read(text_, driverKey_);
+        reading_ = ImportReading::Read(text_, driverKey_, Reach::DriverKey);
     }
     return *reading_;
 }

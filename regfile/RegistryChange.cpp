@@ -200,4 +200,134 @@ std::string FirstDifference(const ImportReading& before, const RegistryChange& c
     return Comparison(before, change, after).Run();
 }
 
+namespace {
+
+// The text outside the sections of a reading's keys, as the pieces between them, and where
+// each section that stays stands in it.
+struct Outside {
+    struct Anchor {
+        std::size_t At = 0; // offset in the outside text
+        std::string Path;   // lower case
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> Pieces;
+    std::vector<Anchor> Anchors;
+    std::size_t Length = 0; // without the blanks and line ends at its end
+
+    Outside(const ImportReading& reading, std::string_view text, const RegistryChange* change) {
+        struct Placed {
+            std::size_t Begin = 0;
+            std::size_t End = 0;
+            const ImportedKey* Key = nullptr;
+            bool Stays = true;
+        };
+        std::vector<Placed> sections;
+        for (const ImportedKey& key : reading.Keys()) {
+            bool goes = false;
+            if (change != nullptr && key.Alive) {
+                const std::string lower = LowerCase(key.Path);
+                for (const std::string& deleted : change->Deleted)
+                    goes = goes || IsKeyOrBelow(lower, deleted);
+            }
+            for (const KeySection& section : key.Sections)
+                sections.push_back({section.Bracket, section.End, &key, !goes});
+        }
+        std::sort(sections.begin(), sections.end(),
+                  [](const Placed& a, const Placed& b) { return a.Begin < b.Begin; });
+        std::size_t at = 0;
+        std::size_t total = 0;
+        for (const Placed& section : sections) {
+            if (section.Begin > at) {
+                Pieces.emplace_back(at, section.Begin);
+                total += section.Begin - at;
+            }
+            if (section.Stays)
+                Anchors.push_back({total, LowerCase(section.Key->Path)});
+            at = std::max(at, section.End);
+        }
+        if (text.size() > at) {
+            Pieces.emplace_back(at, text.size());
+            total += text.size() - at;
+        }
+        Length = total;
+        for (auto piece = Pieces.rbegin(); piece != Pieces.rend(); ++piece) {
+            std::size_t end = piece->second;
+            while (end > piece->first &&
+                   std::string_view(" \t\r\n").find(text[end - 1]) != std::string_view::npos)
+                --end;
+            Length -= piece->second - end;
+            if (end > piece->first)
+                break;
+        }
+        while (!Anchors.empty() && Anchors.back().At >= Length)
+            Anchors.pop_back();
+    }
+};
+
+// The first offset of the outside text at which the two differ, or npos.
+std::size_t FirstUnequal(const Outside& a, std::string_view textA, const Outside& b,
+                         std::string_view textB) {
+    std::size_t ia = 0, ib = 0, oa = 0, ob = 0, done = 0;
+    const std::size_t length = std::min(a.Length, b.Length);
+    while (done < length) {
+        const auto& pa = a.Pieces[ia];
+        const auto& pb = b.Pieces[ib];
+        const std::size_t n =
+            std::min({pa.second - pa.first - oa, pb.second - pb.first - ob, length - done});
+        const std::string_view x = textA.substr(pa.first + oa, n);
+        const std::string_view y = textB.substr(pb.first + ob, n);
+        if (x != y) {
+            std::size_t i = 0;
+            while (x[i] == y[i])
+                ++i;
+            return done + i;
+        }
+        done += n;
+        oa += n;
+        ob += n;
+        if (oa == pa.second - pa.first) {
+            ++ia;
+            oa = 0;
+        }
+        if (ob == pb.second - pb.first) {
+            ++ib;
+            ob = 0;
+        }
+    }
+    return a.Length == b.Length ? std::string_view::npos : length;
+}
+
+// The offset in the text of the byte at `at` of the outside text.
+std::size_t TextOffset(const Outside& outside, std::size_t at) {
+    for (const auto& piece : outside.Pieces) {
+        if (at < piece.second - piece.first)
+            return piece.first + at;
+        at -= piece.second - piece.first;
+    }
+    return outside.Pieces.empty() ? 0 : outside.Pieces.back().second;
+}
+
+} // namespace
+
+std::string OutsideDifference(const ImportReading& before, std::string_view beforeText,
+                              const RegistryChange& change, const ImportReading& after,
+                              std::string_view afterText) {
+    // An empty text gets the header line that makes the import read the sections added.
+    if (beforeText.empty())
+        beforeText = "REGEDIT4\r\n";
+    const Outside was(before, beforeText, &change);
+    const Outside is(after, afterText, nullptr);
+    if (const std::size_t at = FirstUnequal(was, beforeText, is, afterText);
+        at != std::string_view::npos)
+        return "the lines outside the driver key's sections would change from line " +
+               std::to_string(before.LineOf(TextOffset(was, at)));
+    for (std::size_t i = 0; i < std::max(was.Anchors.size(), is.Anchors.size()); ++i) {
+        if (i < was.Anchors.size() && i < is.Anchors.size() &&
+            was.Anchors[i].At == is.Anchors[i].At && was.Anchors[i].Path == is.Anchors[i].Path)
+            continue;
+        const Outside::Anchor& moved = i < was.Anchors.size() ? was.Anchors[i] : is.Anchors[i];
+        return "a section of " + moved.Path + " would move among the lines of other keys";
+    }
+    return {};
+}
+
 } // namespace regfile

@@ -26,4 +26,13 @@ struct RegistryChange {
 std::string FirstDifference(const ImportReading& before, const RegistryChange& change,
                             const ImportReading& after);
 
+// The first difference, in words, between what two texts hold outside the sections of the
+// keys their readings hold: for a reading of the driver key alone, the lines of every other
+// key, which that reading holds nothing of. Sections of keys that `change` deletes are left
+// out of `before`; blanks and line ends at the very end do not count. Each section still
+// there must stand at the same place among those lines in both texts. Empty when equal.
+std::string OutsideDifference(const ImportReading& before, std::string_view beforeText,
+                              const RegistryChange& change, const ImportReading& after,
+                              std::string_view afterText);
+
 } // namespace regfile

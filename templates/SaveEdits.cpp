@@ -302,11 +302,14 @@ std::string ExplainNote(const regfile::ImportNote& note, int index) {
 
 } // namespace
 
-std::string ProveSave(const ImportReading& before, std::string_view afterText,
-                      const ImportReading& afterReading, const TemplateRecord* records,
-                      const SaveRequest& request) {
-    const std::string difference =
-        regfile::FirstDifference(before, IntendedChange(before, records, request), afterReading);
+std::string ProveSave(const ImportReading& before, std::string_view beforeText,
+                      std::string_view afterText, const ImportReading& afterReading,
+                      const TemplateRecord* records, const SaveRequest& request) {
+    const regfile::RegistryChange change = IntendedChange(before, records, request);
+    std::string difference = regfile::FirstDifference(before, change, afterReading);
+    if (difference.empty())
+        difference =
+            regfile::OutsideDifference(before, beforeText, change, afterReading, afterText);
     if (difference.empty() && !afterReading.UndefinedAt())
         return {};
     // Name the line that stands in the way: a line of the new text that the import does

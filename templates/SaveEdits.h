@@ -65,11 +65,13 @@ ComposedSave ComposeSave(std::string_view before, const regfile::ImportReading& 
                          const TemplateRecord* records, const SaveRequest& request,
                          bool merged = false);
 
-// Empty when `after` (read as `afterReading`) imports to the registry of `before` with
-// exactly the request's changes; otherwise why not, naming the template and the line.
-std::string ProveSave(const regfile::ImportReading& before, std::string_view afterText,
-                      const regfile::ImportReading& afterReading, const TemplateRecord* records,
-                      const SaveRequest& request);
+// Empty when `afterText` (read as `afterReading`) imports to the registry of `beforeText`
+// (read as `before`, with the same reach) with exactly the request's changes; otherwise
+// why not, naming the template and the line. For readings of the driver key alone, the
+// lines of other keys must stay as they were.
+std::string ProveSave(const regfile::ImportReading& before, std::string_view beforeText,
+                      std::string_view afterText, const regfile::ImportReading& afterReading,
+                      const TemplateRecord* records, const SaveRequest& request);
 
 // Set when a template that the request writes the switch ID of would share it with another
 // template of `after`: the refusal's text.

@@ -79,7 +79,8 @@ FileIdentity IdentityOf(std::string_view bytes) {
 }
 
 TemplateFileContent ContentOf(std::string_view text) {
-    return ContentOfReading(regfile::ImportReading::Read(text, regfile::DriverKeyOf(kModelText)),
+    return ContentOfReading(regfile::ImportReading::Read(text, regfile::DriverKeyOf(kModelText),
+                                                         regfile::Reach::DriverKey),
                             text);
 }
 
@@ -126,7 +127,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
             result.Error = file.FileError();
             return result;
         }
-        const std::string before(HeldText(file));
+        const std::string_view before = HeldText(file);
         result.Merged = expected.Known && IdentityOf(before) != expected;
         const regfile::ImportReading& reading = file.Reading();
         ComposedSave composed = ComposeSave(before, reading, records, request, result.Merged);
@@ -134,8 +135,10 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
             return refuse(std::move(composed.Refusal));
         // The proof: the new text, read as the import reads it, must give the registry as
         // read with exactly the request's changes. It cannot be turned off.
-        auto afterReading = regfile::ImportReading::Read(composed.Text, file.DriverKey());
-        if (std::string why = ProveSave(reading, composed.Text, afterReading, records, request);
+        auto afterReading = regfile::ImportReading::Read(composed.Text, file.DriverKey(),
+                                                         regfile::Reach::DriverKey);
+        if (std::string why =
+                ProveSave(reading, before, composed.Text, afterReading, records, request);
             !why.empty())
             return refuse(std::move(why));
         if (std::string why = SwitchIdClash(afterReading, request, result.Merged); !why.empty())
@@ -143,7 +146,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
         result.Content = ContentOfReading(afterReading, composed.Text);
         result.Written = composed.Text != before;
         if (preview != nullptr) {
-            preview->Before = before;
+            preview->Before = std::string(before);
             preview->After = std::move(composed.Text);
             result.Ok = true;
             return result; // opened to read: nothing is written

@@ -292,8 +292,8 @@ TEST(TemplateFileSave, TheProofCatchesPlantedWrongEdits) {
     const auto composed = templates::ComposeSave(before, reading, records, request);
     ASSERT_TRUE(composed.Refusal.empty()) << composed.Refusal;
     auto prove = [&](const std::string& after) {
-        return templates::ProveSave(reading, after, ImportReading::Read(after, "VKR3916S"), records,
-                                    request);
+        return templates::ProveSave(reading, before, after, ImportReading::Read(after, "VKR3916S"),
+                                    records, request);
     };
     EXPECT_EQ(prove(composed.Text), "");
     auto planted = [&](std::string_view from, std::string_view to) {
