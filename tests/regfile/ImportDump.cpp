@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ReachAgreement.h"
 #include "regfile/ImportReading.h"
 
 namespace {
@@ -83,6 +84,12 @@ int main(int argc, char** argv) {
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const regfile::ImportReading reading = regfile::ImportReading::Read(text, "VKR3916S");
+    // The editor reads the driver key alone; every file compared must give it the same.
+    if (const std::string why = regfile::DriverKeyDisagreement(text, "VKR3916S"); !why.empty()) {
+        std::fprintf(stderr, "import-dump: the reading of the driver key alone differs: %s\n",
+                     why.c_str());
+        return 3;
+    }
 
     nlohmann::json keys = nlohmann::json::array();
     for (const regfile::ImportedKey& key : reading.Keys()) {

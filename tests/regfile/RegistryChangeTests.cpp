@@ -106,5 +106,26 @@ TEST(RegistryChange, DeletedKeysGoWithTheParentsOnlyTheyHeldUp) {
         "");
 }
 
+// The lines of other keys, which a reading of the driver key alone holds nothing of, must
+// stay as they were, and each section where it stood among them.
+TEST(OutsideDifference, TheLinesOfOtherKeysAndWhereSectionsStandAmongThem) {
+    const std::string header = "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\PCI\\Template\\" +
+                               std::string(kDriver) + "\\Template0]\r\n\"SwitchID\"=dword:0\r\n";
+    const std::string a = "[HKEY_USERS\\A]\r\n\"V\"=dword:1\r\n";
+    const std::string b = "[HKEY_USERS\\B]\r\n";
+    const std::string before = "REGEDIT4\r\n" + a + header + b;
+    auto outside = [&](const std::string& after) {
+        const auto reach = regfile::Reach::DriverKey;
+        return regfile::OutsideDifference(ImportReading::Read(before, kDriver, reach), before, {},
+                                          ImportReading::Read(after, kDriver, reach), after);
+    };
+    EXPECT_EQ(outside(before), "");
+    EXPECT_EQ(outside(before + "\r\n \r\n"), "");
+    EXPECT_NE(outside("REGEDIT4\r\n" + a + b + header).find("would move"), std::string::npos);
+    EXPECT_NE(outside("REGEDIT4\r\n" + header + a + b).find("would move"), std::string::npos);
+    const std::string changed = "REGEDIT4\r\n[HKEY_USERS\\A]\r\n\"V\"=dword:2\r\n" + header + b;
+    EXPECT_NE(outside(changed).find("from line 3"), std::string::npos) << outside(changed);
+}
+
 } // namespace
 } // namespace regfile::test

@@ -281,39 +281,50 @@ TEST(TemplateFileSave, AHeaderThatEndsTheFileGetsItsLineEnd) {
     }
 }
 
-// Wrong edits planted into the text after a correct composition are caught by the proof.
+// Wrong edits planted into the text after a correct composition are caught by the proof,
+// whether the readings hold everything or the driver key alone (then the lines of other
+// keys are held to what they were).
 TEST(TemplateFileSave, TheProofCatchesPlantedWrongEdits) {
-    const std::string before = kHead + Plain(0, 0) + Plain(1, 1);
-    const auto reading = ImportReading::Read(before, "VKR3916S");
-    TemplateRecord records[templates::kTemplateCount];
-    Edited(records);
-    SaveRequest request;
-    request.Changed[0] = templates::kSwitchIdValue;
-    const auto composed = templates::ComposeSave(before, reading, records, request);
-    ASSERT_TRUE(composed.Refusal.empty()) << composed.Refusal;
-    auto prove = [&](const std::string& after) {
-        return templates::ProveSave(reading, before, after, ImportReading::Read(after, "VKR3916S"),
-                                    records, request);
-    };
-    EXPECT_EQ(prove(composed.Text), "");
-    auto planted = [&](std::string_view from, std::string_view to) {
-        std::string text = composed.Text;
-        const std::size_t at = text.rfind(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        return at == std::string::npos ? text : text.replace(at, from.size(), to);
-    };
-    const std::vector<std::pair<std::string, std::string>> wrong = {
-        {planted("\"SwitchID\"=dword:1\r\n", "\"SwitchID\"=dword:2\r\n"), "SwitchID"},
-        {planted("dword:f\r\n", "dword:e\r\n"), "SwitchID"},
-        {planted("\"LatchData\"=hex:00,00,00,00,00,00,00,00\r\n \r\n[",
-                 "\"LatchData\"=hex:00,00,00,00,00,00,00,00,\\\r\n \r\n["),
-         "Template1's header would be read as part of the hex list value on line"},
-        {composed.Text + "[HKEY_LOCAL_MACHINE\\Other]\r\n", "Other"},
-        {planted("\"TriggerMode\"", "\"Trigger Mode\""), "Template1 cannot be saved safely"},
-    };
-    for (const auto& [text, named] : wrong) {
-        const std::string why = prove(text);
-        EXPECT_NE(why.find(named), std::string::npos) << why << "\n" << text;
+    const std::string other = "[HKEY_USERS\\Other]\r\n\"V\"=dword:7\r\n";
+    const std::string before = kHead + other + Plain(0, 0) + Plain(1, 1) + other;
+    for (const auto reach : {regfile::Reach::Everything, regfile::Reach::DriverKey}) {
+        const bool alone = reach == regfile::Reach::DriverKey;
+        const auto reading = ImportReading::Read(before, "VKR3916S", reach);
+        TemplateRecord records[templates::kTemplateCount];
+        Edited(records);
+        SaveRequest request;
+        request.Changed[0] = templates::kSwitchIdValue;
+        const auto composed = templates::ComposeSave(before, reading, records, request);
+        ASSERT_TRUE(composed.Refusal.empty()) << composed.Refusal;
+        auto prove = [&](const std::string& after) {
+            return templates::ProveSave(reading, before, after,
+                                        ImportReading::Read(after, "VKR3916S", reach), records,
+                                        request);
+        };
+        EXPECT_EQ(prove(composed.Text), "");
+        auto planted = [&](std::string_view from, std::string_view to) {
+            std::string text = composed.Text;
+            const std::size_t at = text.rfind(from);
+            EXPECT_NE(at, std::string::npos) << from;
+            return at == std::string::npos ? text : text.replace(at, from.size(), to);
+        };
+        const std::string outside = alone ? "outside the driver key's sections" : "Other";
+        const std::vector<std::pair<std::string, std::string>> wrong = {
+            {planted("\"SwitchID\"=dword:1\r\n", "\"SwitchID\"=dword:2\r\n"), "SwitchID"},
+            {planted("dword:f\r\n", "dword:e\r\n"), "SwitchID"},
+            {planted("\"LatchData\"=hex:00,00,00,00,00,00,00,00\r\n \r\n[",
+                     "\"LatchData\"=hex:00,00,00,00,00,00,00,00,\\\r\n \r\n["),
+             "Template1's header would be read as part of the hex list value on line"},
+            {composed.Text + "[HKEY_LOCAL_MACHINE\\Other]\r\n",
+             alone ? outside : "HKEY_LOCAL_MACHINE\\Other"},
+            {planted("\"TriggerMode\"", "\"Trigger Mode\""), "Template1 cannot be saved safely"},
+            {planted("\"V\"=dword:7", "\"V\"=dword:8"), outside},
+            {planted("[HKEY_USERS\\Other]", "[HKEY_USERS\\Moved]"), alone ? outside : "Moved"},
+        };
+        for (const auto& [text, named] : wrong) {
+            const std::string why = prove(text);
+            EXPECT_NE(why.find(named), std::string::npos) << why << "\n" << text;
+        }
     }
 }
 
