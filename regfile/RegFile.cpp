@@ -10,6 +10,7 @@
 #include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
 #include "regfile/Journal.h"
+#include "regfile/JournalRecord.h"
 #include "regfile/TextEdits.h"
 
 namespace regfile {
@@ -175,21 +176,15 @@ const ImportReading& RegFile::Reading() const {
     return *reading_;
 }
 
-void RegFile::ReplaceText(std::string_view text, std::optional<ImportReading> reading) {
-    const std::string_view held(text_);
-    const std::size_t shorter = std::min(held.size(), text.size());
-    std::size_t head = 0;
-    while (head < shorter && held[head] == text[head]) {
-        ++head;
+void RegFile::ReplaceText(std::string text, std::optional<ImportReading> reading) {
+    if (text == text_)
+        return;
+    if (!edited_) {
+        asRead_ = std::move(text_);
+        edited_ = true;
     }
-    std::size_t tail = 0;
-    while (tail < shorter - head && held[held.size() - 1 - tail] == text[text.size() - 1 - tail]) {
-        ++tail;
-    }
-    Splice(head, held.size() - tail, text.substr(head, text.size() - tail - head));
-    if (reading) {
-        reading_ = std::move(reading);
-    }
+    text_ = std::move(text);
+    reading_ = std::move(reading);
 }
 
 void RegFile::Splice(std::size_t start, std::size_t end, std::string_view bytes) {

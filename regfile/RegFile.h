@@ -68,9 +68,10 @@ public:
     // The held text as the registry import reads it, read when first asked for after each
     // change of the text.
     const ImportReading& Reading() const;
-    // Makes the held text `text` (which never lies inside Block), as one splice of the span
-    // where the two differ. `reading`, when given, is the text's reading, taken as it is.
-    void ReplaceText(std::string_view text, std::optional<ImportReading> reading = std::nullopt);
+    // Makes the held text `text`, taken over whole (the commit writes only the span where it
+    // differs from the text as read). `reading`, when given, is the text's reading, taken
+    // as it is.
+    void ReplaceText(std::string text, std::optional<ImportReading> reading = std::nullopt);
 
     const platform::FileErrorInfo& FileError() const { return fileError_; }
     // What the last Open has to tell the user even though it succeeded (a journal that no

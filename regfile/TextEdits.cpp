@@ -76,7 +76,12 @@ std::size_t FindOverlap(std::vector<TextEdit>& edits) {
 }
 
 std::string ApplyEdits(std::string_view text, const std::vector<TextEdit>& edits) {
+    // Sized once: growing a file's copy as it is appended to would hold it twice.
+    std::size_t size = text.size();
+    for (const TextEdit& edit : edits)
+        size = size - (edit.End - edit.Start) + edit.Text.size();
     std::string out;
+    out.reserve(size);
     std::size_t at = 0;
     for (const TextEdit& edit : edits) {
         out.append(text.substr(at, edit.Start - at));

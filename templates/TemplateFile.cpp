@@ -152,7 +152,7 @@ SaveResult SaveTemplateFile(std::string_view path, const TemplateRecord* records
             return result; // opened to read: nothing is written
         }
         // The proof's reading is the new text's reading.
-        file.ReplaceText(composed.Text, std::move(afterReading));
+        file.ReplaceText(std::move(composed.Text), std::move(afterReading));
         try {
             file.Close();
         } catch (const platform::FileError&) {
