@@ -17,7 +17,9 @@
 //     leaves a file whose reading has the record written (or the template removed) and
 //     every key outside the template as it was;
 //   - what Close commits is byte for byte the edited block, and no journal stays behind;
-//   - a file in UTF-16 text is refused and left as it is.
+//   - a file in UTF-16 text is refused and left as it is;
+//   - the reading of the driver key alone, which the editor makes, agrees with the reading
+//     of everything on the driver key.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -35,6 +37,7 @@
 #include <unistd.h>
 
 #include "regfile/ImportReading.h"
+#include "tests/regfile/ReachAgreement.h"
 #include "regfile/Journal.h"
 #include "regfile/RegFile.h"
 #include "regfile/TextEdits.h"
@@ -334,6 +337,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         byte = provider.ConsumeIntegral<std::uint8_t>();
     const std::string content = provider.ConsumeRemainingBytesAsString();
 
+    if (const std::string why = regfile::DriverKeyDisagreement(content, kKey); !why.empty()) {
+        std::fprintf(stderr, "regfile fuzzer: the reading of the driver key alone differs: %s\n",
+                     why.c_str());
+        std::abort();
+    }
     WriteWhole(FilePath(), content);
     const std::string_view mark = std::string_view(content).substr(0, 2);
     if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {

@@ -100,7 +100,9 @@ struct ImportNote {
 // lines of other keys are passed over, except where they could change what the import
 // makes of the driver key's lines (a hex list carried into one of them, a line past which
 // the reading is undefined), which are read one by one as always. Its notes are those of
-// the lines it reads, and LineOf is exact for those lines.
+// the lines it reads, and LineOf is exact for those lines. A key's path is spelled as the
+// lines it reads first wrote it: the names above the driver key may differ in letter case
+// from a whole reading's, where another key's line wrote them first.
 enum class Reach { Everything, DriverKey };
 
 class ImportReading {

@@ -69,7 +69,9 @@ std::string DriverKeyDisagreement(std::string_view text, std::string_view driver
         if (p == part.Keys().size())
             return "the key " + key.Path + " is missing";
         const ImportedKey& other = part.Keys()[p++];
-        if (other.Path != key.Path || other.Alive != key.Alive ||
+        // Spelled as first written by a line it read: keys above the driver key may have
+        // been written first by another key's line, which it passes over.
+        if (LowerCase(other.Path) != LowerCase(key.Path) || other.Alive != key.Alive ||
             other.DeletedAtLine != key.DeletedAtLine)
             return "the key " + key.Path;
         if (std::string why = SameValues(key, other); !why.empty())

@@ -42,7 +42,8 @@ const std::vector<std::string> kHazards = {
     "dword:9\r\n",
     "[hkey_local_machine\\drivers\\builtin\\pci\\template\\vkr3916s\\template4\\]\r\n\"SwitchID\"="
     "dword:8\r\n",
-    "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\r\n\"Value\"=dword:1\r\n", // a key above it
+    "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\r\n\"Value\"=dword:1\r\n",  // a key above it
+    "[HKEY_LOCAL_MACHINE\\DRIVERS\\BuiltIn\\PCI\\TEMPLATE\\Other]\r\n", // spells keys above it
     "[ HKEY_USERS\\Ignored]\r\n\"Stray\"=dword:2\r\n",
     "[HKEY_USERS\\NoClose\r\n\"Stray\"=dword:3\r\n",
     "\"NoKey\"=dword:4\r\n",
