@@ -23,14 +23,8 @@ std::uint64_t NumberAt(std::string_view bytes, std::size_t at) {
     return value;
 }
 
-int ByteOf(std::string_view bytes, std::uint64_t at) {
-    return static_cast<std::uint8_t>(bytes[static_cast<std::size_t>(at)]);
-}
-
-} // namespace
-
 // Compared a block at a time with memcmp, then byte by byte in the block that differs: a
-// Save compares whole files this way three times.
+// commit compares the whole file as read with the whole file as written.
 constexpr std::size_t kCompareBlock = 4096;
 
 std::size_t CommonPrefix(std::string_view a, std::string_view b) {
@@ -56,6 +50,12 @@ std::size_t CommonSuffix(std::string_view a, std::string_view b) {
         ++tail;
     return tail;
 }
+
+int ByteOf(std::string_view bytes, std::uint64_t at) {
+    return static_cast<std::uint8_t>(bytes[static_cast<std::size_t>(at)]);
+}
+
+} // namespace
 
 int Record::OldByteAt(std::uint64_t at) const {
     if (at < OldCount) {

@@ -62,10 +62,6 @@ struct Record {
     }
 };
 
-// The number of bytes two texts have in common at their start, and at their end.
-std::size_t CommonPrefix(std::string_view a, std::string_view b);
-std::size_t CommonSuffix(std::string_view a, std::string_view b);
-
 // The shape of a commit of `before` into `after`, the views pointing into the two
 // contents; nullopt when they are equal.
 std::optional<Record> DescribeChange(std::string_view before, std::string_view after);

@@ -10,7 +10,6 @@
 #include "regfile/DriverNames.h"
 #include "regfile/FixedText.h"
 #include "regfile/Journal.h"
-#include "regfile/JournalRecord.h"
 #include "regfile/TextEdits.h"
 
 namespace regfile {
