@@ -189,11 +189,6 @@ struct Line {
     std::size_t Number = 0;
 };
 
-bool IsHexOrLineEnd(unsigned char c) {
-    return static_cast<unsigned char>(c - '0') < 10 ||
-           static_cast<unsigned char>((c | 0x20) - 'a') < 6 || c == '\r' || c == '\n';
-}
-
 // What a stretch of lines holds for passing over it: its line ends, and the first byte that
 // could make the import's reading undefined there (a "\0" escape, or a "(" that does not
 // open a one-digit type followed by ":" and data or the line's end, as in "hex(7):00").
@@ -203,18 +198,14 @@ struct Stretch {
 };
 
 bool DoubtAt(std::string_view text, std::size_t i) {
-    const auto at = [&](std::size_t k) {
-        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
-    };
+    const auto at = [&](std::size_t k) { return k < text.size() ? text[k] : '\0'; };
     if (text[i] == '\\')
         return at(i + 1) == '0';
     if (text[i] != '(')
         return false;
-    const unsigned char d = at(i + 1);
-    const bool digit = static_cast<unsigned char>(d - '0') < 10 ||
-                       static_cast<unsigned char>((d | 0x20) - 'a') < 6;
-    return !(digit && at(i + 2) == ')' && at(i + 3) == ':' && i + 4 < text.size() &&
-             IsHexOrLineEnd(at(i + 4)));
+    const char data = at(i + 4);
+    return !(HexDigit(at(i + 1)) >= 0 && at(i + 2) == ')' && at(i + 3) == ':' &&
+             i + 4 < text.size() && (HexDigit(data) >= 0 || data == '\r' || data == '\n'));
 }
 
 // A line end at i (a lone CR or an LF), and a "\0" escape at i.
@@ -310,6 +301,13 @@ std::string NarrowText(std::string_view wide) {
     return text;
 }
 
+std::size_t LineNumberAt(std::string_view text, std::size_t offset) {
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i)
+        line += LineEndAt(text, i) ? 1 : 0;
+    return line;
+}
+
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
@@ -402,7 +400,6 @@ private:
     std::vector<std::uint64_t> pathWords_;
     std::vector<std::uint64_t> pathCase_;
     std::vector<std::size_t> resyncs_; // key lines of other keys passed over
-    std::size_t linesPassed_ = 0;
 };
 
 bool ImportParser::IsTemplate(int key) const {
@@ -443,7 +440,7 @@ void ImportParser::Run() {
     if (!driverKeyOnly_)
         r_.lineStarts_.reserve(text_.size() / 32 + 16);
     driverPath_ = LowerCase(std::string(kTemplateParent) + r_.driverKey_);
-    for (std::size_t i = 0; i + 8 <= driverPath_.size(); i += 8) {
+    for (std::size_t i = 0; driverKeyOnly_ && i + 8 <= driverPath_.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, driverPath_.data() + i, 8);
         std::uint64_t letters = 0;
@@ -824,10 +821,10 @@ void ImportParser::PassOverOtherKeys() {
         ++lines; // the text's last line, with no line end
     if (lines == 0)
         return;
-    linesPassed_ += lines;
+    const std::size_t passed = r_.jumps_.empty() ? 0 : r_.jumps_.back().LinesPassed;
     lineNumber_ += lines;
     pos_ = cut;
-    r_.jumps_.push_back(ImportReading::Jump{cut, linesPassed_});
+    r_.jumps_.push_back(ImportReading::Jump{cut, passed + lines});
 }
 
 void ImportParser::Kill(int key, std::size_t lineNumber) {

@@ -110,8 +110,6 @@ public:
     static ImportReading Read(std::string_view text, std::string_view driverKey,
                               Reach reach = Reach::Everything);
 
-    Reach ReadReach() const { return reach_; }
-
     const std::vector<ImportedKey>& Keys() const { return keys_; }
     // The key that exists at the end of the import under `path` (letter case aside), or -1.
     int FindKey(std::string_view path) const;
@@ -180,6 +178,9 @@ using Registry = std::unordered_map<std::string, RegistryKey>;
 
 Registry RegistryOf(const ImportReading& reading);
 std::string LowerCase(std::string_view text);
+// The number of the line of `text` that holds the byte at `offset`, from 1, as the import
+// counts lines (CR LF, LF or a lone CR ends one).
+std::size_t LineNumberAt(std::string_view text, std::size_t offset);
 
 // Registry bytes of a single-byte text as the import stores a string: each byte taken as
 // code page 1252, as UTF-16LE, with no terminator added.

@@ -296,17 +296,6 @@ std::size_t FirstUnequal(const Outside& a, std::string_view textA, const Outside
     return a.Length == b.Length ? std::string_view::npos : length;
 }
 
-// The number of the line that holds the byte at `offset` (a reading of the driver key alone
-// numbers only the lines it read).
-std::size_t LineNumberIn(std::string_view text, std::size_t offset) {
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
-            ++line;
-    }
-    return line;
-}
-
 // The offset in the text of the byte at `at` of the outside text.
 std::size_t TextOffset(const Outside& outside, std::size_t at) {
     for (const auto& piece : outside.Pieces) {
@@ -330,7 +319,7 @@ std::string OutsideDifference(const ImportReading& before, std::string_view befo
     if (const std::size_t at = FirstUnequal(was, beforeText, is, afterText);
         at != std::string_view::npos)
         return "the lines outside the driver key's sections would change from line " +
-               std::to_string(LineNumberIn(beforeText, TextOffset(was, at)));
+               std::to_string(LineNumberAt(beforeText, TextOffset(was, at)));
     for (std::size_t i = 0; i < std::max(was.Anchors.size(), is.Anchors.size()); ++i) {
         if (i < was.Anchors.size() && i < is.Anchors.size() &&
             was.Anchors[i].At == is.Anchors[i].At && was.Anchors[i].Path == is.Anchors[i].Path)
