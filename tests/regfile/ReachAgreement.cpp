@@ -56,9 +56,8 @@ std::string DriverKeyDisagreement(std::string_view text, std::string_view driver
     const auto& v = part.UndefinedAt();
     if (u.has_value() != v.has_value() || (u && (u->Line != v->Line || u->Reason != v->Reason)))
         return "where the reading is undefined";
-    const std::string driver =
-        LowerCase(ImportReading::TemplateKeyPath(driverKey, 0)
-                      .substr(0, ImportReading::TemplateKeyPath(driverKey, 0).rfind('\\')));
+    const std::string first = LowerCase(ImportReading::TemplateKeyPath(driverKey, 0));
+    const std::string driver = first.substr(0, first.rfind('\\'));
     // Every key at or below the driver key, alive or gone, in the order the import made them.
     std::size_t p = 0;
     for (const ImportedKey& key : full.Keys()) {
